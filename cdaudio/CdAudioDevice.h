@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "cdaudio/MediaControl.h"
+
+namespace discdeck {
+
+class TextSink;
+class CddbTransport;
+
+// A CD holds at most 99 tracks; the table keeps one more entry for the lead-out, and there is one
+// title slot per entry. (The record files store track counts as 32-bit numbers, so nothing there
+// limits the size.)
+constexpr uint32_t kMaxTracks = 99;
+constexpr uint32_t kTableEntries = kMaxTracks + 1;
+
+// One entry of the table of contents. Entry k is track k+1; the entry at index trackCount is the
+// lead-out. Positions are absolute disc positions as the drive reports them.
+struct TrackEntry {
+    uint32_t startMinute = 0;
+    uint32_t startSecond = 0;
+    uint32_t startFrame = 0;
+    uint32_t lengthMs = 0;
+    uint32_t startMs = 0;
+};
+
+using TrackTable = std::array<TrackEntry, kTableEntries>;
+
+// Codes of the last device action, shown in the report as "Status: %d" and tested by the timers.
+enum DeviceAction : uint32_t {
+    ActionPlaying = 0,
+    ActionAtFirstTrack = 2,
+    ActionAtLastTrack = 3,
+    ActionPaused = 4,
+    ActionResumed = 5,
+    ActionOpened = 8,
+    ActionClosed = 9,
+    ActionDoorMoved = 10,
+    ActionFailed = 11,
+    ActionCleared = 12,
+};
+
+// The player's connection to the CD drive: the table of contents, the CDDB disc id, the playback
+// counters and the disc description (DiscInfo: discId, discTitle, trackTitles, category). The CDDB
+// members (SendCommand, QueryServer, ParseEntry) are implemented in lookup/.
+class CdAudioDevice {
+public:
+    // Connects at once, as the player window expects a disc in the drive to be read at construction.
+    explicit CdAudioDevice(MediaControl& control);
+    virtual ~CdAudioDevice();
+    CdAudioDevice(const CdAudioDevice&) = delete;
+    CdAudioDevice& operator=(const CdAudioDevice&) = delete;
+
+    int OpenDevice();
+    int CloseDevice();
+    int Connect();
+    int ReadDisc();
+    uint32_t BuildTrackTable();
+    uint32_t QueryStatus(uint32_t item);
+    bool IsMediaPresent();
+    bool EnsureReady();
+    int SetTimeFormat(uint32_t format);
+    int Play();
+    int PlayTrack(uint32_t track);
+    int Stop();
+    int Pause();
+    int Resume();
+    int PreviousTrack();
+    int NextTrack();
+    int SeekTo(uint32_t positionMs, uint32_t flags);
+    int ToggleDoor();
+    uint32_t ReadTrackAndMode();
+    bool TrackAdvanced();
+    uint32_t UpdateTimes();
+    bool AtDiscEnd() const;
+    void Clear();
+
+    // CDDB exchange (lookup/): 0 when the request finished within the time limit, -1 otherwise.
+    int SendCommand(const std::string& command, const std::string& server, uint16_t port, TextSink* status);
+    bool QueryServer(const std::string& server, uint16_t port, TextSink* status);
+    void ParseEntry();
+    void SetTransport(CddbTransport* transport) { this->transport = transport; }
+
+    // Disc identifier of a table (the published CDDB computation; frames do not enter it).
+    static uint32_t ComputeDiscId(const TrackTable& table, uint32_t trackCount);
+
+    bool doorOpen = false;
+    uint32_t mode = 0;
+    uint32_t action = ActionCleared;
+    uint32_t discId = 0;
+    uint32_t trackCount = 0;
+    uint32_t currentTrack = 0;
+    std::array<std::string, kTableEntries> trackTitles;
+    std::string discTitle;
+    TrackTable tracks{};
+    std::string category;
+    uint32_t averageTrackMs = 0;
+    uint32_t trackElapsedMinute = 0;
+    uint32_t trackElapsedSecond = 0;
+    uint32_t positionMinute = 0;
+    uint32_t positionSecond = 0;
+    int32_t trackRemainingMinute = 0;
+    int32_t trackRemainingSecond = 0;
+    int32_t discRemainingMinute = 0;
+    int32_t discRemainingSecond = 0;
+    std::string server;
+    uint16_t port = 0;
+    TextSink* statusWindow = nullptr;
+    uint32_t deviceId = 0;
+
+private:
+    MediaControl& control;
+    CddbTransport* transport = nullptr;
+};
+
+}  // namespace discdeck

@@ -1,0 +1,85 @@
+# Shared flags and helpers for defining tests, fuzz targets and benchmarks.
+include(GoogleTest)
+
+# Flags for the project's own targets; called after GoogleTest is added so it keeps its own.
+macro(discdeck_apply_project_flags)
+    add_compile_options(-Wall -Wextra -Werror)
+    if(DISCDECK_WINDOWS)
+        # One self-contained .exe: no libgcc/libstdc++/winpthread DLLs beside it.
+        add_link_options(-static -static-libgcc -static-libstdc++)
+        add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+    else()
+        if(DISCDECK_SANITIZE)
+            add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+            add_link_options(-fsanitize=address,undefined)
+        endif()
+        if(DISCDECK_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+            # Coverage feedback for libFuzzer in every library the fuzz targets link.
+            add_compile_options(-fsanitize=fuzzer-no-link)
+            set(DISCDECK_FUZZ_ENABLED ON)
+        endif()
+    endif()
+endmacro()
+
+# discdeck_native_test(NAME name SOURCES ... LIBS ...): GoogleTest program of the native build.
+function(discdeck_native_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    if(DISCDECK_WINDOWS)
+        return()
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock_main)
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS native)
+endfunction()
+
+# discdeck_wine_test(NAME name SOURCES ... LIBS ...): GoogleTest program of the Windows build, run
+# under Wine as one CTest entry (each start of a Wine program costs a few seconds).
+function(discdeck_wine_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT DISCDECK_WINDOWS)
+        return()
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "DISCDECK_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
+endfunction()
+
+# discdeck_fuzz_target(NAME name SOURCES ... LIBS ... [SECONDS n]): libFuzzer program plus a short
+# CTest run of it (native clang build only).
+function(discdeck_fuzz_target)
+    cmake_parse_arguments(F "" "NAME;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(DISCDECK_WINDOWS OR NOT DISCDECK_FUZZ_ENABLED)
+        return()
+    endif()
+    if(NOT F_SECONDS)
+        set(F_SECONDS 10)
+    endif()
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    set(corpus ${CMAKE_BINARY_DIR}/fuzz-corpus/${F_NAME})
+    file(MAKE_DIRECTORY ${corpus})
+    set(seeds ${PROJECT_SOURCE_DIR}/tests/fuzz/seeds/${F_NAME})
+    if(EXISTS ${seeds})
+        add_test(NAME ${F_NAME} COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 ${corpus} ${seeds})
+    else()
+        add_test(NAME ${F_NAME} COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 ${corpus})
+    endif()
+    set_tests_properties(${F_NAME} PROPERTIES LABELS fuzz TIMEOUT 300)
+endfunction()
+
+# discdeck_benchmark(NAME name SOURCES ... LIBS ...): Google Benchmark program (DISCDECK_BENCH trees).
+function(discdeck_benchmark)
+    cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+    if(DISCDECK_WINDOWS OR NOT DISCDECK_BENCH)
+        return()
+    endif()
+    find_package(benchmark REQUIRED)
+    add_executable(${B_NAME} ${B_SOURCES})
+    target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark)
+endfunction()
