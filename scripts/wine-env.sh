@@ -13,6 +13,13 @@ wine_prefix_init() {
         wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
+    # Wine looks for "MS Sans Serif" (sserife.fon) only in the prefix's Fonts folder; without it dialogs
+    # fall back to a wider font (7 x 13 base units instead of 6 x 13) and no longer match the skin.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -f /usr/share/wine/fonts/sserife.fon ] && [ ! -f "$fonts/sserife.fon" ]; then
+        mkdir -p "$fonts"
+        cp /usr/share/wine/fonts/sserife.fon "$fonts/"
+    fi
 }
 
 XVFB_PID=
