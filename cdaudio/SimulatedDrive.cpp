@@ -1,0 +1,399 @@
+#include "cdaudio/SimulatedDrive.h"
+
+#include <algorithm>
+
+namespace discdeck {
+
+namespace {
+
+// Packed MSF and TMSF hold the minutes in one byte.
+constexpr uint32_t kMaxFrames = 256 * mci::kFramesPerMinute;
+constexpr uint32_t kMaxTrackNumber = 255;
+
+uint32_t PackMsf(uint32_t frames) {
+    return mci::MakeMsf(frames / mci::kFramesPerMinute, (frames / mci::kFramesPerSecond) % 60,
+                        frames % mci::kFramesPerSecond);
+}
+
+uint32_t FramesToMs(uint32_t frames) {
+    return static_cast<uint32_t>(static_cast<uint64_t>(frames) * 1000 / mci::kFramesPerSecond);
+}
+
+// Nearest frame, so that a millisecond value read from the drive maps back to the same frame.
+uint64_t MsToFrames(uint32_t ms) {
+    return (static_cast<uint64_t>(ms) * mci::kFramesPerSecond + 500) / 1000;
+}
+
+}  // namespace
+
+bool IsValidDisc(const SimulatedDisc& disc) {
+    if (disc.tracks.empty() || disc.tracks.size() > kMaxTrackNumber || disc.leadOutFrame >= kMaxFrames) {
+        return false;
+    }
+    for (size_t i = 0; i < disc.tracks.size(); ++i) {
+        uint32_t next = i + 1 < disc.tracks.size() ? disc.tracks[i + 1].startFrame : disc.leadOutFrame;
+        if (disc.tracks[i].startFrame >= next) {
+            return false;
+        }
+    }
+    return true;
+}
+
+SimulatedDisc MakeAudioDisc(const std::vector<Msf>& starts, Msf leadOut) {
+    SimulatedDisc disc;
+    for (const Msf& start : starts) {
+        disc.tracks.push_back({MsfToFrames(start), true});
+    }
+    disc.leadOutFrame = MsfToFrames(leadOut);
+    return disc;
+}
+
+SimulatedDrive::SimulatedDrive(const Clock& clock) : clock(clock) {}
+
+uint32_t SimulatedDrive::Record(DriveCommand command) {
+    if (commands.size() == kCommandLogSize) {
+        commands.pop_front();
+    }
+    commands.push_back(command);
+    return command.result;
+}
+
+std::optional<DriveCommand> SimulatedDrive::LastCommand(DriveCommand::Kind kind) const {
+    for (auto it = commands.rbegin(); it != commands.rend(); ++it) {
+        if (it->kind == kind) {
+            return *it;
+        }
+    }
+    return std::nullopt;
+}
+
+uint32_t SimulatedDrive::PositionFrame() const {
+    if (motion != Motion::Playing) {
+        return positionFrame;
+    }
+    uint64_t elapsedMs = clock.NowMs() - playStartMs;
+    uint64_t frame = positionFrame + elapsedMs * mci::kFramesPerSecond / 1000;
+    return static_cast<uint32_t>(std::min<uint64_t>(frame, disc->leadOutFrame));
+}
+
+uint32_t SimulatedDrive::Mode() const {
+    if (!IsMediumPresent()) {
+        return mci::MCI_MODE_OPEN;
+    }
+    switch (motion) {
+        case Motion::Playing:
+            return PositionFrame() >= disc->leadOutFrame ? mci::MCI_MODE_STOP : mci::MCI_MODE_PLAY;
+        case Motion::Paused:
+            return mci::MCI_MODE_PAUSE;
+        case Motion::Stopped:
+            break;
+    }
+    return mci::MCI_MODE_STOP;
+}
+
+void SimulatedDrive::Settle() {
+    if (motion == Motion::Playing) {
+        uint32_t frame = PositionFrame();
+        if (frame >= disc->leadOutFrame) {
+            positionFrame = disc->leadOutFrame;
+            motion = Motion::Stopped;
+        }
+    }
+}
+
+bool SimulatedDrive::InsertDisc(const SimulatedDisc& newDisc) {
+    RemoveDisc();
+    if (!IsValidDisc(newDisc)) {
+        return false;
+    }
+    disc = newDisc;
+    doorOpen = false;
+    positionFrame = disc->tracks.front().startFrame;
+    return true;
+}
+
+void SimulatedDrive::RemoveDisc() {
+    disc.reset();
+    motion = Motion::Stopped;
+    positionFrame = 0;
+}
+
+uint32_t SimulatedDrive::TrackAt(uint32_t frame) const {
+    const auto& tracks = disc->tracks;
+    auto after = std::upper_bound(tracks.begin(), tracks.end(), frame,
+                                  [](uint32_t f, const SimulatedTrack& t) { return f < t.startFrame; });
+    return after == tracks.begin() ? 1 : static_cast<uint32_t>(after - tracks.begin());
+}
+
+uint32_t SimulatedDrive::TrackLengthFrames(uint32_t track) const {
+    const auto& tracks = disc->tracks;
+    if (track == tracks.size()) {
+        // The real device reports the last track one frame short of the lead-out.
+        return disc->leadOutFrame - tracks[track - 1].startFrame - 1;
+    }
+    return tracks[track].startFrame - tracks[track - 1].startFrame;
+}
+
+uint32_t SimulatedDrive::FromFrames(uint32_t frames, uint32_t format, bool asPosition) const {
+    switch (format) {
+        case mci::MCI_FORMAT_MILLISECONDS:
+            return FramesToMs(frames);
+        case mci::MCI_FORMAT_TMSF:
+            if (asPosition) {
+                uint32_t track = TrackAt(frames);
+                uint32_t start = disc->tracks[track - 1].startFrame;
+                uint32_t offset = frames > start ? frames - start : 0;
+                return mci::MakeTmsf(track, offset / mci::kFramesPerMinute, (offset / mci::kFramesPerSecond) % 60,
+                                     offset % mci::kFramesPerSecond);
+            }
+            // Lengths have no track: the device gives them as MSF.
+            return PackMsf(frames);
+        default:
+            return PackMsf(frames);
+    }
+}
+
+bool SimulatedDrive::ToFrame(uint32_t value, uint32_t format, uint32_t& frame) const {
+    uint64_t result = 0;
+    switch (format) {
+        case mci::MCI_FORMAT_MILLISECONDS:
+            result = MsToFrames(value);
+            break;
+        case mci::MCI_FORMAT_MSF: {
+            uint32_t s = mci::MsfSecond(value), f = mci::MsfFrame(value);
+            if (s >= 60 || f >= mci::kFramesPerSecond || (value >> 24) != 0) {
+                return false;
+            }
+            result = MsfToFrames({mci::MsfMinute(value), s, f});
+            break;
+        }
+        case mci::MCI_FORMAT_TMSF: {
+            uint32_t track = value & 0xFF;
+            uint32_t m = (value >> 8) & 0xFF, s = (value >> 16) & 0xFF, f = value >> 24;
+            if (track < 1 || track > disc->tracks.size() || s >= 60 || f >= mci::kFramesPerSecond) {
+                return false;
+            }
+            result = disc->tracks[track - 1].startFrame + static_cast<uint64_t>(MsfToFrames({m, s, f}));
+            break;
+        }
+        default:
+            return false;
+    }
+    if (result < disc->tracks.front().startFrame || result >= disc->leadOutFrame) {
+        return false;
+    }
+    frame = static_cast<uint32_t>(result);
+    return true;
+}
+
+uint32_t SimulatedDrive::Open(uint32_t& deviceId) {
+    DriveCommand command{DriveCommand::Open};
+    if (!driveAvailable) {
+        command.result = mci::MCIERR_CANNOT_LOAD_DRIVER;
+        return Record(command);
+    }
+    while (nextDeviceId == 0 || formats.count(nextDeviceId) != 0) {
+        ++nextDeviceId;
+    }
+    deviceId = nextDeviceId++;
+    formats[deviceId] = mci::MCI_FORMAT_MSF;
+    command.value = deviceId;
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::Close(uint32_t deviceId) {
+    DriveCommand command{DriveCommand::Close, deviceId};
+    command.result = formats.erase(deviceId) != 0 ? 0 : mci::MCIERR_INVALID_DEVICE_ID;
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::SetTimeFormat(uint32_t deviceId, uint32_t format) {
+    DriveCommand command{DriveCommand::SetTimeFormat, deviceId, 0, format};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+    } else if (format != mci::MCI_FORMAT_MILLISECONDS && format != mci::MCI_FORMAT_MSF &&
+               format != mci::MCI_FORMAT_TMSF) {
+        command.result = mci::MCIERR_BAD_TIME_FORMAT;
+    } else {
+        formats[deviceId] = format;
+    }
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::StatusValue(uint32_t format,
+                                     uint32_t item,
+                                     bool withTrack,
+                                     uint32_t track,
+                                     uint32_t& result) const {
+    if (item == mci::MCI_STATUS_MEDIA_PRESENT) {
+        result = IsMediumPresent() ? 1 : 0;
+        return 0;
+    }
+    if (item == mci::MCI_STATUS_MODE) {
+        result = Mode();
+        return 0;
+    }
+    bool knownItem = item == mci::MCI_STATUS_LENGTH || item == mci::MCI_STATUS_POSITION ||
+                     item == mci::MCI_STATUS_NUMBER_OF_TRACKS || item == mci::MCI_STATUS_CURRENT_TRACK ||
+                     item == mci::MCI_CDA_STATUS_TYPE_TRACK;
+    if (!knownItem) {
+        return mci::MCIERR_UNSUPPORTED_FUNCTION;
+    }
+    if (!IsMediumPresent()) {
+        return mci::MCIERR_HARDWARE;
+    }
+    const auto& tracks = disc->tracks;
+    if (withTrack && (track < 1 || track > tracks.size())) {
+        return mci::MCIERR_OUTOFRANGE;
+    }
+    switch (item) {
+        case mci::MCI_STATUS_NUMBER_OF_TRACKS:
+            result = static_cast<uint32_t>(tracks.size());
+            return 0;
+        case mci::MCI_STATUS_CURRENT_TRACK:
+            result = TrackAt(PositionFrame());
+            return 0;
+        case mci::MCI_CDA_STATUS_TYPE_TRACK:
+            if (!withTrack) {
+                return mci::MCIERR_MISSING_PARAMETER;
+            }
+            result = tracks[track - 1].audio ? mci::MCI_CDA_TRACK_AUDIO : mci::MCI_CDA_TRACK_OTHER;
+            return 0;
+        case mci::MCI_STATUS_LENGTH:
+            result = withTrack ? FromFrames(TrackLengthFrames(track), format, false)
+                               : FromFrames(disc->leadOutFrame - tracks.front().startFrame, format, false);
+            return 0;
+        default:  // MCI_STATUS_POSITION
+            result = FromFrames(withTrack ? tracks[track - 1].startFrame : PositionFrame(), format, true);
+            return 0;
+    }
+}
+
+uint32_t SimulatedDrive::Status(uint32_t deviceId, uint32_t item, bool withTrack, uint32_t track, uint32_t& result) {
+    Settle();
+    DriveCommand command{DriveCommand::Status, deviceId, withTrack ? 1u : 0u, item, track};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+    } else {
+        uint32_t value = 0;
+        command.result = StatusValue(formats[deviceId], item, withTrack, track, value);
+        if (command.result == 0) {
+            result = value;
+        }
+    }
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
+    Settle();
+    DriveCommand command{DriveCommand::Play, deviceId, withFrom ? mci::MCI_FROM : 0u, from};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+        return Record(command);
+    }
+    if (!IsMediumPresent()) {
+        command.result = mci::MCIERR_HARDWARE;
+        return Record(command);
+    }
+    const auto& tracks = disc->tracks;
+    uint32_t start = positionFrame;
+    if (withFrom) {
+        if (!ToFrame(from, formats[deviceId], start)) {
+            command.result = mci::MCIERR_OUTOFRANGE;
+            return Record(command);
+        }
+        if (!tracks[TrackAt(start) - 1].audio) {
+            // A drive cannot play a data track.
+            command.result = mci::MCIERR_HARDWARE;
+            return Record(command);
+        }
+    } else if (start < disc->leadOutFrame && !tracks[TrackAt(start) - 1].audio) {
+        // Playing on from a data track goes on with the next audio track.
+        auto next = std::find_if(tracks.begin() + TrackAt(start), tracks.end(),
+                                 [](const SimulatedTrack& t) { return t.audio; });
+        if (next == tracks.end()) {
+            command.result = mci::MCIERR_HARDWARE;
+            return Record(command);
+        }
+        start = next->startFrame;
+    }
+    positionFrame = std::max(start, tracks.front().startFrame);
+    playStartMs = clock.NowMs();
+    motion = Motion::Playing;
+    Settle();  // playing from the lead-out ends at once
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::Stop(uint32_t deviceId) {
+    Settle();
+    DriveCommand command{DriveCommand::Stop, deviceId};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+    } else if (!IsMediumPresent()) {
+        command.result = mci::MCIERR_HARDWARE;
+    } else {
+        positionFrame = PositionFrame();
+        motion = Motion::Stopped;
+    }
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::Pause(uint32_t deviceId) {
+    Settle();
+    DriveCommand command{DriveCommand::Pause, deviceId};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+    } else if (!IsMediumPresent()) {
+        command.result = mci::MCIERR_HARDWARE;
+    } else if (motion == Motion::Playing) {
+        positionFrame = PositionFrame();
+        motion = Motion::Paused;
+    }
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::Seek(uint32_t deviceId, uint32_t flags, uint32_t to) {
+    Settle();
+    DriveCommand command{DriveCommand::Seek, deviceId, flags, to};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+        return Record(command);
+    }
+    bool toStart = (flags & mci::MCI_SEEK_TO_START) != 0;
+    bool toPosition = (flags & mci::MCI_TO) != 0;
+    if (!toStart && !toPosition) {
+        command.result = mci::MCIERR_MISSING_PARAMETER;
+    } else if (toStart && toPosition) {
+        command.result = mci::MCIERR_FLAGS_NOT_COMPATIBLE;
+    } else if (!IsMediumPresent()) {
+        command.result = mci::MCIERR_HARDWARE;
+    } else {
+        uint32_t frame = disc->tracks.front().startFrame;
+        if (toPosition && !ToFrame(to, formats[deviceId], frame)) {
+            command.result = mci::MCIERR_OUTOFRANGE;
+        } else {
+            // A seek ends playing or pausing: the drive waits at the new position.
+            positionFrame = frame;
+            motion = Motion::Stopped;
+        }
+    }
+    return Record(command);
+}
+
+uint32_t SimulatedDrive::SetDoor(uint32_t deviceId, bool open) {
+    Settle();
+    DriveCommand command{DriveCommand::SetDoor, deviceId, 0, open ? 1u : 0u};
+    if (!Valid(deviceId)) {
+        command.result = mci::MCIERR_INVALID_DEVICE_ID;
+        return Record(command);
+    }
+    if (open != doorOpen) {
+        // Opening takes the medium away; closing brings the disc back, stopped at its start.
+        doorOpen = open;
+        motion = Motion::Stopped;
+        positionFrame = (!open && disc) ? disc->tracks.front().startFrame : 0;
+    }
+    return Record(command);
+}
+
+}  // namespace discdeck
