@@ -1,0 +1,591 @@
+#include "app/PlayerController.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "app/PlayerTexts.h"
+#include "lookup/CddbCommands.h"
+#include "lookup/CddbReply.h"
+#include "lookup/LyricsSearch.h"
+#include "lookup/ReplyBuffer.h"
+
+namespace discdeck {
+
+namespace {
+
+constexpr const char* kNoDiscCaption = "No Audio CD ...";
+constexpr const char* kNoDiscTitleLine = "Please, insert CD ...";
+constexpr const char* kNoDiscLine = "Audio CD is not available ...";
+constexpr const char* kUnableToConnect = "Unable to connect CDDB server ...";
+constexpr const char* kNotAnInteger = "Please enter an integer.";
+
+// The category and disc id fields show these until a server look-up succeeds.
+constexpr const char* kInitialCategory = "rock";
+constexpr const char* kInitialDiscId = "470a6507";
+
+bool IsDiscIdText(const std::string& word) {
+    return !word.empty() && word.size() <= 8 && word.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+std::string Format(const char* format, int a) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, a);
+    return text;
+}
+
+}  // namespace
+
+PlayerController::PlayerController(PlayerView& view,
+                                   CdAudioDevice& device,
+                                   Profile& profile,
+                                   DiscDatabase& database,
+                                   DiscExport& exports)
+    : view(view),
+      device(device),
+      profile(profile),
+      database(database),
+      exports(exports),
+      server(kDefaultCddbServer),
+      port(kDefaultCddbPort) {}
+
+void PlayerController::OnInitDialog() {
+    // The edits start with the built-in defaults, as the dialog's first data exchange leaves them.
+    PutSettingsIntoEdits();
+    view.SetControlText(kCategoryEdit, kInitialCategory);
+    view.SetControlText(kDiscIdEdit, kInitialDiscId);
+    // The stored settings are read before the first PLAY so that its look-up already asks the
+    // user's server rather than the built-in one.
+    ReadSettings();
+    PutSettingsIntoEdits();
+    Play();
+    view.StartTimer(kPollTimer, kPollPeriodMs);
+}
+
+bool PlayerController::OnCommand(int id) {
+    switch (id) {
+        case kHelpButton:
+            ServerInformation("HELP");
+            break;
+        case kVersionButton:
+            ServerInformation("VER");
+            break;
+        case kSitesButton:
+            ServerInformation("SITES");
+            break;
+        case kStatButton:
+            ServerInformation("STAT");
+            break;
+        case kMotdButton:
+            ServerInformation("MOTD");
+            break;
+        case kCategoriesButton:
+            ServerInformation("CDDB LSCAT");
+            break;
+        case kDatabaseButton:
+            DatabaseButton();
+            break;
+        case kLookUpButton:
+            LookUpOnServer();
+            break;
+        case kLyricsButton:
+            Lyrics();
+            break;
+        case kTakeSettingsCommand:
+            view.ClearList();
+            TakeSettingsFromEdits(true);
+            break;
+        case kSaveListButton:
+            SaveList();
+            break;
+        case kPlayButton:
+            Play();
+            break;
+        case kStopButton:
+            Stop();
+            break;
+        case kPauseButton:
+            PauseOrResume();
+            break;
+        case kRewindButton:
+            Rewind();
+            break;
+        case kForwardButton:
+            Forward();
+            break;
+        case kExitButton:
+            Exit();
+            break;
+        case kHideButton:
+            Hide();
+            break;
+        case kEjectButton:
+            Eject();
+            break;
+        case kAboutButton:
+            About();
+            break;
+        case kInfoCommand:
+            ShowInfoReport("INFO");
+            break;
+        case kRandomButton:
+            RandomButton();
+            break;
+        case kSampleButton:
+            SampleButton();
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+// ---- transport
+
+void PlayerController::Play() {
+    view.StopTimer(kDisplayTimer);
+    if (device.Play() != 1) {
+        ShowInfoReport("ERROR");
+        return;
+    }
+    ShowInfoReport("PLAY");
+    SetSliderRange();
+    PlayingPair();
+    StartDisplayTimer();
+    // The local database first; only a disc it does not know goes to the server.
+    if (database.LookUpDisc(device)) {
+        ShowInfoReport("Database");
+    } else {
+        LookUpOnServer();
+    }
+}
+
+void PlayerController::Stop() {
+    view.StopTimer(kDisplayTimer);
+    if (device.Stop() != 1) {
+        ShowInfoReport("ERROR");
+        return;
+    }
+    SetSliderRange();
+    ShowInfoReport("STOP");
+    StoppedPair();
+}
+
+void PlayerController::PauseOrResume() {
+    view.StopTimer(kDisplayTimer);
+    if (device.action == ActionPaused) {
+        if (device.Resume() != 1) {
+            ShowInfoReport("ERROR");
+            return;
+        }
+        ShowInfoReport("RESUME");
+        StartDisplayTimer();
+    } else {
+        if (device.Pause() != 1) {
+            ShowInfoReport("ERROR");
+            return;
+        }
+        ShowInfoReport("PAUSE");
+    }
+}
+
+void PlayerController::Rewind() {
+    view.StopTimer(kDisplayTimer);
+    if (device.PreviousTrack() != 1) {
+        ShowInfoReport("ERROR");
+        return;
+    }
+    SetSliderRange();
+    ShowInfoReport("REWIND");
+    StartDisplayTimer();
+    PlayingPair();
+}
+
+void PlayerController::Forward() {
+    view.StopTimer(kDisplayTimer);
+    if (device.NextTrack() == 0) {
+        ShowInfoReport("ERROR");
+        return;
+    }
+    SetSliderRange();
+    ShowInfoReport("FORWARD");
+    StartDisplayTimer();
+    PlayingPair();
+}
+
+void PlayerController::Eject() {
+    // The display timer keeps running: its next tick notices the open drive and resets.
+    if (device.ToggleDoor() != 1) {
+        ShowInfoReport("ERROR");
+        return;
+    }
+    SetSliderRange();
+    ShowInfoReport("EJECT");
+    StartDisplayTimer();
+}
+
+void PlayerController::Exit() {
+    WriteSettings();
+    Stop();
+    view.UpdateTrayIcon(TrayDelete);
+    view.PostQuit();
+}
+
+void PlayerController::Hide() {
+    view.HideWindow();
+    view.UpdateTrayIcon(TrayAdd);
+}
+
+void PlayerController::About() {
+    view.ShellOpen(kMakerWebSite);
+}
+
+int PlayerController::OnTrayCallback(unsigned iconId, unsigned mouseMessage) {
+    if (iconId != kTrayIconId) {
+        return 0;
+    }
+    switch (mouseMessage) {
+        case kMouseLeftButtonUp:
+            view.ShowWindowNoActivate();
+            view.UpdateTrayIcon(TrayDelete);
+            return 1;
+        case kMouseRightButtonUp:
+            About();
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void PlayerController::PlayingPair() {
+    view.EnableControl(kPlayButton, false);
+    view.EnableControl(kPauseButton, true);
+}
+
+void PlayerController::StoppedPair() {
+    view.EnableControl(kPlayButton, true);
+    view.EnableControl(kPauseButton, false);
+}
+
+void PlayerController::StartDisplayTimer() {
+    view.StartTimer(kDisplayTimer, kDisplayPeriodMs);
+}
+
+// ---- report and reply
+
+void PlayerController::ShowInfoReport(const std::string& action) {
+    view.ClearList();
+    view.AddLine(device.discTitle.empty() ? "Title: unknown" : "Title: " + device.discTitle, kLightRed);
+
+    // A drive may report more tracks than the table holds; only those in the table are listed.
+    const uint32_t listed = std::min(device.trackCount, kMaxTracks);
+    for (uint32_t i = 1; i <= listed; ++i) {
+        view.AddLine(FormatTrackLine(i, device.tracks[i - 1].lengthMs, device.trackTitles[i - 1]), kWhite);
+    }
+    view.AddLine(Format("Total tracks: %02d", static_cast<int>(device.trackCount)), kOlive);
+
+    const TrackEntry& leadOut = device.tracks[listed];
+    char line[128];
+    std::snprintf(line, sizeof line, "Total time: %02d:%02d (%d sec)", static_cast<int>(leadOut.startMinute),
+                  static_cast<int>(leadOut.startSecond),
+                  static_cast<int>(leadOut.startMinute * 60 + leadOut.startSecond));
+    view.AddLine(line, kOlive);
+    view.AddLine(Format("Current track: %02d", static_cast<int>(device.currentTrack)), kOlive);
+
+    const uint32_t average = device.averageTrackMs / 1000;
+    std::snprintf(line, sizeof line, "Average time: %02d:%02d (%d sec)", static_cast<int>(average / 60),
+                  static_cast<int>(average % 60), static_cast<int>(average));
+    view.AddLine(line, kOlive);
+
+    device.mode = device.QueryStatus(mci::MCI_STATUS_MODE);
+    std::snprintf(line, sizeof line, "Mode: %s [%x]", ModeName(device.mode), device.mode);
+    view.AddLine(line, kOlive);
+    view.AddLine("Action: " + action, kOlive);
+    view.AddLine(Format("Status: %d", static_cast<int>(device.action)), kOlive);
+
+    // Line 0 is the title, so line n is track n.
+    view.SelectLine(static_cast<int>(device.currentTrack));
+}
+
+void PlayerController::ShowReply(const std::string& reply) {
+    if (reply.empty() || reply[0] == '\0') {
+        return;
+    }
+    view.ClearList();
+    for (const std::string& line : SplitReplyLines(reply)) {
+        view.AddLine(line, kOrange);
+    }
+}
+
+void PlayerController::SetSliderRange() {
+    const uint32_t track = device.currentTrack;
+    // Without a current track (no disc read) there is no range to show; an empty one keeps the
+    // thumb at the start instead of reading before the table.
+    if (track < 1 || track > std::min(device.trackCount, kMaxTracks)) {
+        view.SetSliderRange(0, 0);
+        return;
+    }
+    view.SetSliderRange(device.tracks[track - 1].startMs, device.tracks[track].startMs);
+}
+
+// ---- list
+
+void PlayerController::OnListDoubleClick() {
+    view.StopTimer(kDisplayTimer);
+    const int selected = view.GetSelectedLine();
+    if (selected >= 0) {
+        const std::string line = view.GetLineText(selected).substr(0, kMaxLineLength);
+        if (view.GetLineCount() > 0 && view.GetLineText(0).compare(0, 3, "211") == 0) {
+            CandidateRead(line);
+        } else if (const auto track = TrackNumberOfLine(line)) {
+            device.PlayTrack(*track);
+            SetSliderRange();
+            ShowInfoReport("Select");
+        } else {
+            ShowInfoReport("INFO");
+        }
+    }
+    StartDisplayTimer();
+}
+
+// ---- settings
+
+bool PlayerController::TakeSettingsFromEdits(bool complain) {
+    const std::optional<int16_t> value = ParsePortText(view.GetControlText(kPortEdit));
+    if (!value) {
+        if (complain) {
+            view.ShowMessage(kNotAnInteger);
+        }
+        return false;
+    }
+    port = *value;
+    server = view.GetControlText(kServerEdit);
+    return true;
+}
+
+void PlayerController::PutSettingsIntoEdits() {
+    writingEdits = true;
+    view.SetControlText(kPortEdit, Format("%d", port));
+    view.SetControlText(kServerEdit, server);
+    writingEdits = false;
+}
+
+void PlayerController::OnEditChanged(int id) {
+    if (writingEdits || (id != kServerEdit && id != kPortEdit)) {
+        return;
+    }
+    TakeSettingsFromEdits(true);
+}
+
+void PlayerController::ReadSettings() {
+    server = profile.GetString(kSettingsSection, "Server", kDefaultCddbServer);
+    // Stored as 32 bits; the window keeps the low 16 as a signed number.
+    port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
+}
+
+void PlayerController::WriteSettings() {
+    profile.WriteString(kSettingsSection, "Server", server);
+    profile.WriteInt(kSettingsSection, "Port", static_cast<uint32_t>(static_cast<int32_t>(port)));
+}
+
+// ---- CDDB
+
+void PlayerController::ServerInformation(const char* command) {
+    if (device.SendCommand(command, server, static_cast<uint16_t>(port), &view.TitleLine()) == -1) {
+        view.AddLine(kUnableToConnect, kOrange);
+        return;
+    }
+    ShowReply(ReplyText());
+}
+
+void PlayerController::LookUpOnServer() {
+    if (device.mode != mci::MCI_MODE_NOT_READY) {
+        if (device.QueryServer(server, static_cast<uint16_t>(port), &view.TitleLine())) {
+            view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
+            view.SetControlText(kCategoryEdit, device.category);
+            database.StoreDisc(device, view);
+        }
+    }
+    ShowInfoReport("CDDB");
+}
+
+void PlayerController::CandidateRead(const std::string& line) {
+    // The words come from the server's list and go into the next request's target: only a plain
+    // category and a hexadecimal disc id may.
+    const auto [category, discId] = FirstTwoWords(line);
+    if (IsPlainCategory(category) && IsDiscIdText(discId)) {
+        const int sent = device.SendCommand("CDDB READ " + category + " " + discId, server, static_cast<uint16_t>(port),
+                                            &view.TitleLine());
+        // Only an entry is taken apart: a timed-out, empty or refused read would otherwise empty
+        // the disc's titles and category.
+        const std::string_view reply = ReplyText();
+        if (sent == 0 && !reply.empty() && DecideReply(reply, false) == ReplyDecision::Parse) {
+            device.ParseEntry();
+        }
+    }
+    ShowInfoReport("CDDB");
+}
+
+void PlayerController::Lyrics() {
+    view.ShellOpen(BuildLyricsAddress(device.discTitle));
+}
+
+// ---- database and exports
+
+void PlayerController::DatabaseButton() {
+    exports.SaveTitleList(view, view, view);
+    database.StoreDisc(device, view);
+    view.ShowDatabasePreview();
+}
+
+void PlayerController::SaveList() {
+    exports.SaveTitleList(view, view, view);
+}
+
+void PlayerController::OnRightButtonDown() {
+    if (exports.ExportPlayList(device)) {
+        view.ShellOpen(DiscExport::kPlayListFile);
+    }
+}
+
+// ---- play modes
+
+void PlayerController::PlayRandomTrack() {
+    if (device.trackCount == 0) {
+        return;
+    }
+    device.PlayTrack(random.Next() % device.trackCount + 1);
+}
+
+void PlayerController::RandomButton() {
+    if (view.IsButtonDown(kRandomButton) && device.trackCount >= 1) {
+        PlayRandomTrack();
+        SetSliderRange();
+        ShowInfoReport("Random");
+    }
+}
+
+void PlayerController::SampleButton() {
+    if (view.IsButtonDown(kSampleButton)) {
+        view.StartTimer(kSampleTimer, kSamplePeriodMs);
+    } else {
+        view.StopTimer(kSampleTimer);
+    }
+}
+
+void PlayerController::SampleStep() {
+    if (device.currentTrack == device.trackCount) {
+        device.PlayTrack(1);
+        // Back at the first track the slider must span it, not the last track any more.
+        SetSliderRange();
+        ShowInfoReport("Sample");
+    } else {
+        Forward();
+    }
+}
+
+// ---- timers
+
+void PlayerController::OnTimer(unsigned id) {
+    switch (id) {
+        case kDisplayTimer:
+            DisplayTick();
+            break;
+        case kPollTimer:
+            DiscPoll();
+            break;
+        case kSampleTimer:
+            SampleStep();
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerController::DiscPoll() {
+    if (device.action == ActionFailed || device.action == ActionCleared) {
+        if (device.Connect() == 1) {
+            Play();
+        }
+        return;
+    }
+    if (!device.IsMediaPresent() && device.mode == mci::MCI_MODE_STOP) {
+        NoDiscReset();
+    }
+}
+
+void PlayerController::DisplayTick() {
+    if (!device.IsMediaPresent()) {
+        NoDiscReset();
+        return;
+    }
+    if (device.mode != mci::MCI_MODE_PLAY) {
+        return;
+    }
+    view.SetSliderPosition(device.UpdateTimes());
+    if (device.TrackAdvanced()) {
+        if (view.IsButtonDown(kRepeatTrackButton)) {
+            // The drive is already on the next track: one step back replays the one that ended.
+            Rewind();
+        } else if (view.IsButtonDown(kRandomButton)) {
+            PlayRandomTrack();
+            SetSliderRange();
+            ShowInfoReport("Random");
+        } else {
+            // The drive went on by itself; only the display follows.
+            SetSliderRange();
+            ShowInfoReport("FORWARD");
+            StartDisplayTimer();
+            PlayingPair();
+        }
+    }
+    if (device.AtDiscEnd()) {
+        Stop();
+        if (view.IsButtonDown(kRepeatDiscButton)) {
+            Play();  // STOP has taken the drive back to the start of the disc
+        }
+    }
+    if (!view.IsMinimised()) {
+        view.TitleLine().SetText(FormatTrackTimes(device));
+    }
+    view.SetCaption(FormatCaption(device));
+    view.UpdateTrayIcon(TrayModify);
+}
+
+void PlayerController::NoDiscReset() {
+    device.Stop();
+    device.CloseDevice();
+    device.Clear();
+    StoppedPair();
+    view.SetCaption(kNoDiscCaption);
+    view.TitleLine().SetText(kNoDiscTitleLine);
+    view.ClearList();
+    // Quietly: the reset repeats every second while the drive is empty, and a message box from
+    // each tick would pile up on the screen.
+    TakeSettingsFromEdits(false);
+    view.AddLine(kNoDiscLine, kOrange);
+}
+
+// ---- seek
+
+void PlayerController::OnSeekReport(int code) {
+    view.StopTimer(kDisplayTimer);
+    if (code == kSeekMoving) {
+        const uint32_t position = view.GetSliderPosition();
+        if (device.action != ActionPaused) {
+            device.Pause();
+        }
+        device.SeekTo(position, mci::MCI_TO);
+        device.UpdateTimes();
+        view.TitleLine().SetText(FormatSeekTimes(device));
+    } else if (code == kSeekReleased) {
+        // The mode was read before the seek began: a playing disc plays on, a paused one stays.
+        if (device.mode == mci::MCI_MODE_PLAY) {
+            device.Resume();
+        }
+        ShowInfoReport("SEEK");
+        StartDisplayTimer();
+    }
+}
+
+}  // namespace discdeck

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/PlayerView.h"
+#include "app/RuntimeRandom.h"
+#include "cdaudio/CdAudioDevice.h"
+#include "db/DiscDatabase.h"
+#include "export/DiscExport.h"
+#include "ports/Profile.h"
+
+namespace discdeck {
+
+// Control and command ids of the player window (dialog 102).
+enum PlayerControl : int {
+    kListControl = 1000,
+    kHelpButton = 1003,
+    kVersionButton = 1004,
+    kSitesButton = 1005,
+    kStatButton = 1006,
+    kMotdButton = 1007,
+    kDatabaseButton = 1008,
+    kServerEdit = 1011,
+    kPortEdit = 1012,
+    kCategoriesButton = 1013,
+    kLookUpButton = 1015,
+    kDiscIdEdit = 1017,
+    kCategoryEdit = 1018,
+    kLyricsButton = 1019,
+    kTakeSettingsCommand = 1021,  // no control carries it
+    kSaveListButton = 1029,
+    kPlayButton = 1032,
+    kStopButton = 1033,
+    kPauseButton = 1034,
+    kRewindButton = 1035,
+    kForwardButton = 1036,
+    kExitButton = 1037,
+    kHideButton = 1038,
+    kEjectButton = 1039,
+    kAboutButton = 1040,
+    kInfoCommand = 1043,  // no control carries it
+    kSlider = 1045,
+    kTitleLine = 1047,
+    kRepeatTrackButton = 1051,
+    kRepeatDiscButton = 1052,
+    kRandomButton = 1053,
+    kSampleButton = 1054,
+};
+
+// Window timers: the display tick while a disc plays, the disc poll, the Sample mode step.
+constexpr unsigned kDisplayTimer = 1;
+constexpr unsigned kPollTimer = 2;
+constexpr unsigned kSampleTimer = 4;
+constexpr unsigned kDisplayPeriodMs = 1000;
+constexpr unsigned kPollPeriodMs = 5000;
+constexpr unsigned kSamplePeriodMs = 10000;
+
+// Codes of the slider's seek report (the trackbar's thumb-position and thumb-track codes).
+constexpr int kSeekReleased = 4;
+constexpr int kSeekMoving = 5;
+
+// Tray icon and the mouse messages its callback acts on.
+constexpr unsigned kTrayIconId = 215;
+constexpr unsigned kMouseLeftButtonUp = 0x0202;
+constexpr unsigned kMouseRightButtonUp = 0x0205;
+
+constexpr const char* kMakerWebSite = "http://www.discdeck.example/";
+constexpr const char* kSettingsSection = "Settings";
+
+// Every decision of the player window. The Win32 dialog forwards its messages to the On* entry
+// points and implements PlayerView; the controller drives the CD device, the CDDB client, the disc
+// database and the exporters, and tells the view what to show.
+class PlayerController {
+  public:
+    PlayerController(PlayerView& view,
+                     CdAudioDevice& device,
+                     Profile& profile,
+                     DiscDatabase& database,
+                     DiscExport& exports);
+    PlayerController(const PlayerController&) = delete;
+    PlayerController& operator=(const PlayerController&) = delete;
+
+    // WM_INITDIALOG, after the controls exist: disc id and category fields, settings, the first
+    // PLAY and the disc poll.
+    void OnInitDialog();
+    // WM_COMMAND of a button or of the commands no control carries; false for ids that are not
+    // the window's commands (the dialog then processes them by default).
+    bool OnCommand(int id);
+    void OnListDoubleClick();
+    void OnTimer(unsigned id);
+    // WM_USER+1 from the slider, with the code in the first parameter.
+    void OnSeekReport(int code);
+    // WM_RBUTTONDOWN on the face, before its default processing.
+    void OnRightButtonDown();
+    // WM_USER from the tray icon: 1 when the message was handled, else 0.
+    int OnTrayCallback(unsigned iconId, unsigned mouseMessage);
+    // EN_CHANGE of the server (1011) or port (1012) edit.
+    void OnEditChanged(int id);
+
+    // Rewrites the list with the report of the disc, ending with the action word.
+    void ShowInfoReport(const std::string& action);
+    // Replaces the list with the lines of a CDDB reply in orange; an empty reply changes nothing.
+    void ShowReply(const std::string& reply);
+    // The slider spans the current track: from its start to the next track's (or the lead-out).
+    void SetSliderRange();
+
+    const std::string& Server() const { return server; }
+    int16_t Port() const { return port; }
+
+  private:
+    // Transport commands; each reports its outcome in the list.
+    void Play();
+    void Stop();
+    void PauseOrResume();
+    void Rewind();
+    void Forward();
+    void Eject();
+    void Exit();
+    void Hide();
+    void About();
+
+    // CDDB, database and export commands.
+    void ServerInformation(const char* command);
+    void LookUpOnServer();
+    void CandidateRead(const std::string& line);
+    void Lyrics();
+    void DatabaseButton();
+    void SaveList();
+
+    void RandomButton();
+    void SampleButton();
+
+    void DiscPoll();
+    void DisplayTick();
+    void SampleStep();
+    void NoDiscReset();
+    void PlayRandomTrack();
+
+    void PlayingPair();
+    void StoppedPair();
+    void StartDisplayTimer();
+
+    // Data exchange of the two settings edits: the port (signed 16-bit decimal) first, then the
+    // server. A text that is not a port leaves both unchanged; with complain it says so.
+    bool TakeSettingsFromEdits(bool complain);
+    void PutSettingsIntoEdits();
+    void ReadSettings();
+    void WriteSettings();
+
+    PlayerView& view;
+    CdAudioDevice& device;
+    Profile& profile;
+    DiscDatabase& database;
+    DiscExport& exports;
+    std::string server;
+    int16_t port;
+    RuntimeRandom random;
+    // Set while the controller itself writes the settings edits, whose change notifications
+    // would otherwise read the half-written pair back.
+    bool writingEdits = false;
+};
+
+}  // namespace discdeck

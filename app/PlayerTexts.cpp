@@ -1,0 +1,158 @@
+#include "app/PlayerTexts.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace discdeck {
+
+namespace {
+
+int AsInt(uint32_t value) {
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+const char* ModeName(uint32_t mode) {
+    switch (mode) {
+        case mci::MCI_MODE_NOT_READY:
+            return "Drive is not ready";
+        case mci::MCI_MODE_STOP:
+            return "Stop";
+        case mci::MCI_MODE_PLAY:
+            return "Play";
+        case mci::MCI_MODE_RECORD:
+            return "Record";
+        case mci::MCI_MODE_SEEK:
+            return "Seek";
+        case mci::MCI_MODE_PAUSE:
+            return "Pause";
+        case mci::MCI_MODE_OPEN:
+            return "Open";
+        default:
+            return "not define";
+    }
+}
+
+std::string FormatTrackLine(uint32_t track, uint32_t lengthMs, const std::string& title) {
+    const uint32_t seconds = lengthMs / 1000;
+    char line[160];
+    std::snprintf(line, sizeof line, "Track %02d: %02d:%02d %-90.90s", AsInt(track), AsInt(seconds / 60),
+                  AsInt(seconds % 60), title.c_str());
+    return line;
+}
+
+std::string FormatTrackTimes(const CdAudioDevice& d) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "Track: %02d  Elapsed: %02d:%02d  Remainded: %02d:%02d  Total: %02d:%02d (%02d:%02d)",
+                  AsInt(d.currentTrack), AsInt(d.trackElapsedMinute), AsInt(d.trackElapsedSecond),
+                  d.trackRemainingMinute, d.trackRemainingSecond, AsInt(d.positionMinute), AsInt(d.positionSecond),
+                  d.discRemainingMinute, d.discRemainingSecond);
+    return line;
+}
+
+std::string FormatSeekTimes(const CdAudioDevice& d) {
+    char line[160];
+    std::snprintf(line, sizeof line, "Elapsed: %02d:%02d  Remainded: %02d:%02d  Total: %02d:%02d (%02d:%02d)",
+                  AsInt(d.trackElapsedMinute), AsInt(d.trackElapsedSecond), d.trackRemainingMinute,
+                  d.trackRemainingSecond, AsInt(d.positionMinute), AsInt(d.positionSecond), d.discRemainingMinute,
+                  d.discRemainingSecond);
+    return line;
+}
+
+std::string FormatCaption(const CdAudioDevice& d) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%02d:%02d [%02d]", d.trackRemainingMinute, d.trackRemainingSecond,
+                  AsInt(d.currentTrack));
+    return line;
+}
+
+std::vector<std::string> SplitReplyLines(std::string_view reply) {
+    const size_t end = reply.find('\0');
+    if (end != std::string_view::npos) {
+        reply = reply.substr(0, end);
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < reply.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(reply[i]);
+        if (c == '\n' || c == '\a') {
+            lines.push_back(line);
+            line.clear();
+        } else if (reply.compare(i, 3, "`.'") == 0 && (i + 3 >= reply.size() || reply[i + 3] != ')')) {
+            // The server's closing quote ends the readable part of the reply.
+            break;
+        } else if (c >= 32 && c <= 127 && line.size() < kMaxLineLength) {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    return lines;
+}
+
+std::optional<int16_t> ParsePortText(const std::string& text) {
+    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
+    size_t i = 0;
+    while (i < text.size() && isSpace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const size_t digitsStart = i;
+    long value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i] - '0');
+        if (value > 65535) {
+            return std::nullopt;
+        }
+        ++i;
+    }
+    if (i == digitsStart) {
+        return std::nullopt;
+    }
+    while (i < text.size() && isSpace(text[i])) {
+        ++i;
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    if (negative) {
+        value = -value;
+        if (value < std::numeric_limits<int16_t>::min()) {
+            return std::nullopt;
+        }
+    }
+    return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
+}
+
+std::optional<uint32_t> TrackNumberOfLine(const std::string& text) {
+    const std::string line = text.substr(0, kMaxLineLength);
+    if (line.find("Track") == std::string::npos) {
+        return std::nullopt;
+    }
+    auto digit = [&line](size_t index) -> int {
+        return index < line.size() && line[index] >= '0' && line[index] <= '9' ? line[index] - '0' : -1;
+    };
+    const int tens = digit(6);
+    const int units = digit(7);
+    if (tens < 0 || units < 0) {
+        return 0u;
+    }
+    return static_cast<uint32_t>(tens * 10 + units);
+}
+
+std::pair<std::string, std::string> FirstTwoWords(const std::string& text) {
+    const std::string line = text.substr(0, kMaxLineLength);
+    const size_t firstEnd = line.find(' ');
+    if (firstEnd == std::string::npos) {
+        return {line, std::string()};
+    }
+    const size_t secondEnd = line.find(' ', firstEnd + 1);
+    return {line.substr(0, firstEnd),
+            line.substr(firstEnd + 1, secondEnd == std::string::npos ? std::string::npos : secondEnd - firstEnd - 1)};
+}
+
+}  // namespace discdeck

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+namespace discdeck {
+
+// The pseudo-random sequence of the Windows C runtime's rand() without srand: the state starts at
+// 1, steps x = x * 214013 + 2531011 (mod 2^32) and each value is bits 16 to 30 of the new state.
+// The player never seeds it, so the Random play mode picks the same tracks in every run; keeping the
+// generator here (instead of calling the host's rand()) keeps those picks identical on every
+// platform and in the native tests.
+class RuntimeRandom {
+  public:
+    static constexpr uint32_t kMax = 0x7FFF;
+
+    uint32_t Next() {
+        state = state * 214013u + 2531011u;
+        return (state >> 16) & kMax;
+    }
+
+  private:
+    uint32_t state = 1;
+};
+
+}  // namespace discdeck

@@ -1,0 +1,538 @@
+#include "app/PlayerController.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/tests/PlayerTestSupport.h"
+
+namespace discdeck {
+namespace {
+
+using namespace testing_support;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+// The demo disc: ten tracks, disc id 8409a30a.
+SimulatedDisc DemoDisc() {
+    return MakeAudioDisc({{0, 2, 0},
+                          {3, 43, 15},
+                          {8, 0, 2},
+                          {12, 22, 60},
+                          {16, 7, 33},
+                          {20, 49, 8},
+                          {24, 14, 71},
+                          {28, 41, 45},
+                          {32, 57, 20},
+                          {37, 32, 0}},
+                         {41, 9, 40});
+}
+
+constexpr const char* kQuery =
+    "CDDB QUERY 8409a30a 10 150 16740 36002 55710 72558 93683 109121 129120 148295 168900 2469";
+constexpr const char* kEntry =
+    "210 rock 8409a30a CD database entry follows (until terminating `.')\r\n"
+    "# xmcd\r\n"
+    "DISCID=8409a30a\r\n"
+    "DTITLE=Orvo Lindqvist / Northern Lights\r\n"
+    "TTITLE0=Polar Dawn\r\n"
+    "TTITLE1=Ice Harbour\r\n"
+    "TTITLE6=Reindeer Run\r\n"
+    ".\r\n";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class PlayerControllerTest : public ::testing::Test {
+  protected:
+    // Creates the device (which reads the drive at once) and initialises the window.
+    void Start(bool withDisc = true) {
+        if (withDisc) {
+            ASSERT_TRUE(drive.InsertDisc(DemoDisc()));
+        }
+        device = std::make_unique<CdAudioDevice>(drive);
+        device->SetTransport(&transport);
+        player = std::make_unique<PlayerController>(view, *device, profile, database, exports);
+        player->OnInitDialog();
+    }
+    void AnswerLookUp() {
+        cddb->bodies[kQuery] = "200 rock 8409a30a Orvo Lindqvist / Northern Lights\r\n";
+        cddb->bodies["CDDB READ rock 8409a30a"] = kEntry;
+    }
+    // Lets the disc play for a number of seconds, with a display tick after each.
+    void Tick(int seconds = 1) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.Advance(1000);
+            player->OnTimer(kDisplayTimer);
+        }
+    }
+    // Plays on to half a second past the start of a track (or the lead-out) and ticks.
+    void PlayIntoTrack(uint32_t track) {
+        const uint64_t targetMs = device->tracks[track - 1].startMs + 500;
+        const uint64_t nowMs = uint64_t{drive.PositionFrame()} * 1000 / 75;
+        ASSERT_GT(targetMs, nowMs);
+        clock.Advance(targetMs - nowMs);
+        player->OnTimer(kDisplayTimer);
+    }
+    void DoubleClick(int line) {
+        view.selected = line;
+        player->OnListDoubleClick();
+    }
+    bool PlayingPairShown() { return !view.enabled[kPlayButton] && view.enabled[kPauseButton]; }
+    bool StoppedPairShown() { return view.enabled[kPlayButton] && !view.enabled[kPauseButton]; }
+
+    ManualClock clock;
+    SimulatedDrive drive{clock};
+    RecordingView view;
+    MemoryProfile profile;
+    TempDir dir;
+    PosixFilePort files;
+    DiscDatabase database{files, dir.path};
+    DiscExport exports{files, dir.path};
+    std::shared_ptr<FakeCddbServer> cddb = std::make_shared<FakeCddbServer>();
+    bool timeOut = false;
+    CddbTransport transport{cddb, std::make_unique<InlineRunner>(timeOut)};
+    std::unique_ptr<CdAudioDevice> device;
+    std::unique_ptr<PlayerController> player;
+};
+
+TEST_F(PlayerControllerTest, StartWithADiscPlaysLooksItUpAndReportsEveryLineInItsColour) {
+    AnswerLookUp();
+    Start();
+
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_THAT(view.actions, ElementsAre("PLAY", "CDDB"));
+    EXPECT_THAT(cddb->commands, ElementsAre(kQuery, "CDDB READ rock 8409a30a"));
+    ASSERT_EQ(view.lines.size(), 18u);
+    EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
+    EXPECT_EQ(view.lines[0].colour, kLightRed);
+    EXPECT_EQ(view.lines[1].text, "Track 01: 03:41 Polar Dawn" + std::string(80, ' '));
+    EXPECT_EQ(view.lines[3].text, "Track 03: 04:22 " + std::string(90, ' '));
+    EXPECT_EQ(view.lines[7].text, "Track 07: 04:26 Reindeer Run" + std::string(78, ' '));
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(view.lines[i].colour, kWhite) << i;
+    }
+    const std::vector<std::string> texts = view.Texts();
+    EXPECT_THAT(std::vector<std::string>(texts.begin() + 11, texts.end()),
+                ElementsAre("Total tracks: 10", "Total time: 41:09 (2469 sec)", "Current track: 01",
+                            "Average time: 04:06 (246 sec)", "Mode: Play [20e]", "Action: CDDB", "Status: 0"));
+    for (int i = 11; i < 18; ++i) {
+        EXPECT_EQ(view.lines[i].colour, kOlive) << i;
+    }
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(view.GetControlText(kDiscIdEdit), "8409a30a");
+    EXPECT_EQ(view.GetControlText(kCategoryEdit), "rock");
+    EXPECT_TRUE(PlayingPairShown());
+    EXPECT_EQ(view.timers, (std::map<unsigned, unsigned>{{kDisplayTimer, 1000}, {kPollTimer, 5000}}));
+    EXPECT_EQ(view.sliderRange, std::make_pair(2000u, device->tracks[1].startMs));
+}
+
+TEST_F(PlayerControllerTest, AStoredDiscIsTakenFromTheDatabaseWithoutAskingTheServer) {
+    AnswerLookUp();
+    Start();
+    cddb->commands.clear();
+
+    player->OnCommand(kStopButton);
+    device->discTitle.clear();
+    player->OnCommand(kPlayButton);
+
+    EXPECT_EQ(view.LastAction(), "Database");
+    EXPECT_TRUE(cddb->commands.empty());
+    EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
+}
+
+TEST_F(PlayerControllerTest, StartWithoutADiscReportsTheErrorAndKeepsTheInitialFields) {
+    Start(false);
+    EXPECT_EQ(view.LastAction(), "ERROR");
+    EXPECT_EQ(view.lines[0].text, "Title: unknown");
+    EXPECT_EQ(view.GetControlText(kCategoryEdit), "rock");
+    EXPECT_EQ(view.GetControlText(kDiscIdEdit), "470a6507");
+    EXPECT_TRUE(cddb->commands.empty());
+    EXPECT_FALSE(view.TimerRuns(kDisplayTimer));
+    EXPECT_TRUE(view.TimerRuns(kPollTimer));
+}
+
+TEST_F(PlayerControllerTest, StoredSettingsAreShownAndUsedByTheFirstLookUp) {
+    profile.strings["Settings\\Server"] = "cddb.local";
+    profile.ints["Settings\\Port"] = 65535;
+    Start();
+    EXPECT_EQ(view.GetControlText(kServerEdit), "cddb.local");
+    EXPECT_EQ(view.GetControlText(kPortEdit), "-1");
+    EXPECT_THAT(cddb->servers, ElementsAre("cddb.local:65535"));
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(PlayerControllerTest, TransportCommandsReportAndSetTheButtonPairsAndTheDisplayTimer) {
+    Start();
+    player->OnCommand(kStopButton);
+    EXPECT_EQ(view.LastAction(), "STOP");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_STOP);
+    EXPECT_TRUE(StoppedPairShown());
+    EXPECT_FALSE(view.TimerRuns(kDisplayTimer));
+
+    player->OnCommand(kForwardButton);
+    EXPECT_EQ(view.LastAction(), "FORWARD");
+    EXPECT_EQ(device->currentTrack, 2u);
+    EXPECT_TRUE(PlayingPairShown());
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+    EXPECT_EQ(view.sliderRange, std::make_pair(device->tracks[1].startMs, device->tracks[2].startMs));
+
+    player->OnCommand(kRewindButton);
+    player->OnCommand(kRewindButton);  // at track 1 it stays there and still reports
+    EXPECT_THAT(std::vector<std::string>(view.actions.end() - 2, view.actions.end()), ElementsAre("REWIND", "REWIND"));
+    EXPECT_EQ(device->currentTrack, 1u);
+    EXPECT_EQ(view.lines.back().text, "Status: 2");
+
+    player->OnCommand(kPauseButton);
+    EXPECT_EQ(view.LastAction(), "PAUSE");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PAUSE);
+    EXPECT_FALSE(view.TimerRuns(kDisplayTimer));
+    player->OnCommand(kPauseButton);
+    EXPECT_EQ(view.LastAction(), "RESUME");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+}
+
+TEST_F(PlayerControllerTest, EjectWhilePlayingResetsAtEveryTickWhileTheDriveIsEmpty) {
+    Start();
+    player->OnCommand(kEjectButton);
+    EXPECT_EQ(view.LastAction(), "EJECT");
+    EXPECT_TRUE(drive.IsDoorOpen());
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+
+    for (int tick = 0; tick < 2; ++tick) {
+        player->OnCommand(kInfoCommand);
+        Tick();
+        EXPECT_EQ(view.caption, "No Audio CD ...");
+        EXPECT_EQ(view.title.text, "Please, insert CD ...");
+        ASSERT_EQ(view.lines.size(), 1u);
+        EXPECT_EQ(view.lines[0].text, "Audio CD is not available ...");
+        EXPECT_EQ(view.lines[0].colour, kOrange);
+        EXPECT_TRUE(StoppedPairShown());
+    }
+    EXPECT_EQ(device->action, ActionCleared);
+    EXPECT_EQ(device->trackCount, 0u);
+}
+
+TEST_F(PlayerControllerTest, ATrackLineWithoutADiscGivesTheSliderAnEmptyRange) {
+    Start(false);
+    cddb->bodies["HELP"] = "210 OK\r\nTrack 05 means the fifth track\r\n";
+    player->OnCommand(kHelpButton);
+    view.sliderRange = {1, 2};
+    DoubleClick(1);
+    EXPECT_EQ(view.LastAction(), "Select");
+    EXPECT_EQ(device->currentTrack, 0u);
+    EXPECT_EQ(view.sliderRange, std::make_pair(0u, 0u));
+}
+
+TEST_F(PlayerControllerTest, DiscPollStartsAnInsertedDiscAndResetsForARemovedOne) {
+    Start(false);
+    drive.InsertDisc(DemoDisc());
+    player->OnTimer(kPollTimer);
+    EXPECT_THAT(view.actions, ::testing::Contains("PLAY"));
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+
+    player->OnCommand(kStopButton);
+    drive.RemoveDisc();
+    player->OnTimer(kPollTimer);
+    EXPECT_EQ(view.caption, "No Audio CD ...");
+    EXPECT_THAT(view.Texts(), ElementsAre("Audio CD is not available ..."));
+}
+
+TEST_F(PlayerControllerTest, TheResetTakesTheSettingsFromTheEditsWithoutComplaining) {
+    Start();
+    player->OnCommand(kEjectButton);
+    view.controlTexts[kServerEdit] = "new.server";
+    view.controlTexts[kPortEdit] = "8880";
+    Tick();
+    EXPECT_EQ(player->Server(), "new.server");
+    EXPECT_EQ(player->Port(), 8880);
+
+    view.controlTexts[kPortEdit] = "abc";
+    Tick();
+    Tick();
+    EXPECT_EQ(player->Port(), 8880);
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(PlayerControllerTest, DoubleClickPlaysATrackLineAndReportsOtherLines) {
+    Start();
+    DoubleClick(7);
+    EXPECT_EQ(view.LastAction(), "Select");
+    EXPECT_EQ(device->currentTrack, 7u);
+    EXPECT_EQ(drive.PositionFrame(), 109121u);
+    EXPECT_EQ(view.sliderRange, std::make_pair(device->tracks[6].startMs, device->tracks[7].startMs));
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+
+    DoubleClick(0);
+    EXPECT_EQ(view.LastAction(), "INFO");
+    DoubleClick(12);  // "Total time: ..."
+    EXPECT_EQ(view.LastAction(), "INFO");
+    EXPECT_EQ(device->currentTrack, 7u);
+}
+
+TEST_F(PlayerControllerTest, PortEditThatIsNotAnIntegerChangesNothing) {
+    Start();
+    view.controlTexts[kServerEdit] = "other.server";
+    view.controlTexts[kPortEdit] = "abc";
+    player->OnEditChanged(kPortEdit);
+    EXPECT_THAT(view.messages, ElementsAre("Please enter an integer."));
+    EXPECT_EQ(player->Server(), "gnudb.gnudb.org");
+    EXPECT_EQ(player->Port(), 80);
+
+    view.controlTexts[kPortEdit] = "8080";
+    player->OnEditChanged(kServerEdit);
+    EXPECT_EQ(player->Server(), "other.server");
+    EXPECT_EQ(player->Port(), 8080);
+}
+
+TEST_F(PlayerControllerTest, ExitSavesTheSettingsStopsAndQuits) {
+    Start();
+    view.controlTexts[kServerEdit] = "cddb.example.org";
+    view.controlTexts[kPortEdit] = "-1";
+    player->OnCommand(kTakeSettingsCommand);
+    EXPECT_TRUE(profile.strings.empty());
+
+    player->OnCommand(kExitButton);
+    EXPECT_EQ(profile.strings["Settings\\Server"], "cddb.example.org");
+    EXPECT_EQ(profile.ints["Settings\\Port"], 0xFFFFFFFFu);
+    EXPECT_EQ(view.LastAction(), "STOP");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_STOP);
+    EXPECT_EQ(view.tray.back(), TrayDelete);
+    EXPECT_TRUE(view.quitPosted);
+}
+
+TEST_F(PlayerControllerTest, RepeatTrackReplaysTheTrackThatEnded) {
+    Start();
+    DoubleClick(3);
+    view.down = {kRepeatTrackButton, kRandomButton};  // repeat-track comes first
+    PlayIntoTrack(4);
+    EXPECT_EQ(view.LastAction(), "REWIND");
+    EXPECT_EQ(device->currentTrack, 3u);
+    EXPECT_EQ(drive.PositionFrame(), 36002u);
+}
+
+TEST_F(PlayerControllerTest, WithoutPlayModesTheDisplayFollowsTheDriveToTheNextTrack) {
+    Start();
+    player->OnCommand(kStopButton);
+    player->OnCommand(kPlayButton);
+    view.actions.clear();
+    PlayIntoTrack(2);
+    EXPECT_THAT(view.actions, ElementsAre("FORWARD"));
+    EXPECT_EQ(device->currentTrack, 2u);
+    EXPECT_EQ(view.sliderRange, std::make_pair(device->tracks[1].startMs, device->tracks[2].startMs));
+    // The drive was not moved: it plays on from where it was.
+    EXPECT_GT(drive.PositionFrame(), 16740u);
+}
+
+TEST_F(PlayerControllerTest, RepeatDiscStopsAtTheEndAndPlaysAgainFromTrackOne) {
+    Start();
+    player->OnCommand(kForwardButton);
+    for (int i = 0; i < 8; ++i) {
+        player->OnCommand(kForwardButton);
+    }
+    ASSERT_EQ(device->currentTrack, 10u);
+    view.down = {kRepeatDiscButton};
+    view.actions.clear();
+    clock.Advance(300000);  // past the lead-out: the drive has stopped there
+    player->OnTimer(kDisplayTimer);
+    ASSERT_GE(view.actions.size(), 2u);
+    EXPECT_EQ(view.actions[0], "STOP");
+    EXPECT_EQ(view.actions[1], "PLAY");
+    EXPECT_EQ(device->currentTrack, 1u);
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_EQ(drive.PositionFrame(), 150u);
+}
+
+TEST_F(PlayerControllerTest, RandomPicksFollowTheRuntimeSequence) {
+    Start();
+    view.down = {kRandomButton};
+    player->OnCommand(kRandomButton);  // 41 % 10 + 1
+    EXPECT_EQ(view.LastAction(), "Random");
+    EXPECT_EQ(device->currentTrack, 2u);
+    PlayIntoTrack(3);  // 18467 % 10 + 1
+    EXPECT_EQ(view.LastAction(), "Random");
+    EXPECT_EQ(device->currentTrack, 8u);
+    PlayIntoTrack(9);  // 6334 % 10 + 1
+    EXPECT_EQ(device->currentTrack, 5u);
+    EXPECT_EQ(view.sliderRange, std::make_pair(device->tracks[4].startMs, device->tracks[5].startMs));
+
+    view.down.clear();
+    player->OnCommand(kRandomButton);  // releasing it does nothing
+    EXPECT_EQ(device->currentTrack, 5u);
+}
+
+TEST_F(PlayerControllerTest, SampleStepsThroughTheTracksAndWrapsToTrackOne) {
+    Start();
+    view.down = {kSampleButton};
+    player->OnCommand(kSampleButton);
+    EXPECT_EQ(view.timers[kSampleTimer], 10000u);
+    player->OnTimer(kSampleTimer);
+    EXPECT_EQ(view.LastAction(), "FORWARD");
+    EXPECT_EQ(device->currentTrack, 2u);
+
+    DoubleClick(10);
+    player->OnTimer(kSampleTimer);
+    EXPECT_EQ(view.LastAction(), "Sample");
+    EXPECT_EQ(device->currentTrack, 1u);
+    EXPECT_EQ(drive.PositionFrame(), 150u);
+    EXPECT_EQ(view.sliderRange, std::make_pair(2000u, device->tracks[1].startMs));
+
+    view.down.clear();
+    player->OnCommand(kSampleButton);
+    EXPECT_FALSE(view.TimerRuns(kSampleTimer));
+}
+
+TEST_F(PlayerControllerTest, CaptionAndTitleLineCountDownWhileTrackFivePlays) {
+    Start();
+    DoubleClick(5);
+    Tick();
+    EXPECT_EQ(view.title.text, "Track: 05  Elapsed: 00:01  Remainded: 04:41  Total: 16:08 (25:01)");
+    EXPECT_EQ(view.caption, "04:41 [05]");
+    EXPECT_EQ(view.sliderPosition, 968440u);
+    EXPECT_EQ(view.tray.back(), TrayModify);
+    Tick();
+    EXPECT_EQ(view.caption, "04:40 [05]");
+    view.minimised = true;
+    Tick();
+    EXPECT_EQ(view.caption, "04:39 [05]");
+    EXPECT_EQ(view.title.text, "Track: 05  Elapsed: 00:02  Remainded: 04:40  Total: 16:09 (25:00)");
+
+    player->OnTimer(3);  // not one of the window's timers
+    EXPECT_EQ(view.caption, "04:39 [05]");
+}
+
+TEST_F(PlayerControllerTest, SeekMovesThePositionAndKeepsAPausedDiscPaused) {
+    Start();
+    view.sliderPosition = 62000;
+    player->OnSeekReport(kSeekMoving);
+    EXPECT_EQ(drive.PositionFrame(), 4650u);
+    EXPECT_EQ(view.title.text, "Elapsed: 01:00  Remainded: 02:41  Total: 01:02 (40:07)");
+    EXPECT_FALSE(view.TimerRuns(kDisplayTimer));
+    player->OnSeekReport(kSeekReleased);
+    EXPECT_EQ(view.LastAction(), "SEEK");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+
+    player->OnCommand(kPauseButton);
+    view.sliderPosition = 200000;
+    player->OnSeekReport(kSeekMoving);
+    player->OnSeekReport(kSeekMoving);
+    player->OnSeekReport(kSeekReleased);
+    EXPECT_EQ(drive.PositionFrame(), 15000u);
+    EXPECT_NE(drive.Mode(), mci::MCI_MODE_PLAY);
+    player->OnCommand(kPauseButton);
+    EXPECT_EQ(view.LastAction(), "RESUME");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+}
+
+TEST_F(PlayerControllerTest, ServerInformationRepliesReplaceTheListAndFailuresAreAppended) {
+    Start();
+    cddb->bodies["HELP"] = "210 OK, help follows\r\n\tHELP \xe9tc\r\n.\r\n";
+    player->OnCommand(kHelpButton);
+    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", "."));
+    for (const auto& line : view.lines) {
+        EXPECT_EQ(line.colour, kOrange);
+    }
+
+    player->OnCommand(kVersionButton);  // empty reply: the list stays
+    EXPECT_EQ(view.lines.size(), 3u);
+
+    timeOut = true;
+    player->OnCommand(kMotdButton);
+    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ..."));
+    EXPECT_EQ(view.lines.back().colour, kOrange);
+    EXPECT_EQ(view.title.text, "Timeout ....");
+    EXPECT_THAT(cddb->commands, ::testing::IsSupersetOf({"HELP", "VER"}));
+}
+
+TEST_F(PlayerControllerTest, CandidateReadTakesTheSelectedMatch) {
+    Start();
+    cddb->bodies["CDDB LSCAT"] =
+        "211 Found inexact matches, list follows (until terminating `.')\r\n"
+        "rock 8409a30a Orvo Lindqvist / Northern Lights\r\n"
+        "rock&cmd=x 8409a30a Forged\r\n"
+        ".\r\n";
+    cddb->bodies["CDDB READ rock 8409a30a"] = kEntry;
+    player->OnCommand(kCategoriesButton);
+    ASSERT_EQ(view.lines.size(), 4u);
+
+    cddb->commands.clear();
+    DoubleClick(2);  // a forged category never reaches the server
+    EXPECT_TRUE(cddb->commands.empty());
+    EXPECT_EQ(view.LastAction(), "CDDB");
+
+    player->OnCommand(kCategoriesButton);
+    DoubleClick(1);
+    EXPECT_THAT(cddb->commands, ElementsAre("CDDB LSCAT", "CDDB READ rock 8409a30a"));
+    EXPECT_EQ(view.LastAction(), "CDDB");
+    EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
+    EXPECT_EQ(device->trackTitles[6], "Reindeer Run");
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+
+    player->OnCommand(kCategoriesButton);
+    timeOut = true;
+    DoubleClick(1);  // a read that times out leaves the titles alone
+    EXPECT_EQ(view.LastAction(), "CDDB");
+    EXPECT_EQ(device->trackTitles[0], "Polar Dawn");
+    EXPECT_EQ(device->category, "rock");
+}
+
+TEST_F(PlayerControllerTest, DatabaseButtonAndExportsWriteTheirFiles) {
+    AnswerLookUp();
+    Start();
+    player->OnCommand(kDatabaseButton);
+    std::string expected;
+    for (const std::string& text : view.Texts()) {
+        expected += text + "\n";
+    }
+    EXPECT_EQ(ReadFile(dir.path + "/Title.txt"), expected);
+    EXPECT_EQ(view.previews, 1);
+    EXPECT_FALSE(ReadFile(dir.path + "/titles.sdb").empty());
+
+    player->OnRightButtonDown();
+    EXPECT_THAT(ReadFile(dir.path + "/PlayList.htm"), HasSubstr("Northern Lights"));
+    EXPECT_EQ(view.opened.back(), "PlayList.htm");
+
+    player->OnCommand(kLyricsButton);
+    EXPECT_THAT(view.opened.back(), HasSubstr("bands=Orvo+Lindqvist&"));
+}
+
+TEST_F(PlayerControllerTest, LookUpIsSkippedWhileTheDriveIsNotReady) {
+    Start();
+    cddb->commands.clear();
+    device->mode = mci::MCI_MODE_NOT_READY;
+    player->OnCommand(kLookUpButton);
+    EXPECT_TRUE(cddb->commands.empty());
+    EXPECT_EQ(view.LastAction(), "CDDB");
+}
+
+TEST_F(PlayerControllerTest, HideAboutAndTheTrayIcon) {
+    Start();
+    player->OnCommand(kHideButton);
+    EXPECT_TRUE(view.hidden);
+    EXPECT_EQ(view.tray.back(), TrayAdd);
+
+    EXPECT_EQ(player->OnTrayCallback(216, kMouseLeftButtonUp), 0);
+    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, 0x0201), 0);
+    EXPECT_TRUE(view.hidden);
+    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, kMouseRightButtonUp), 1);
+    EXPECT_THAT(view.opened, ElementsAre("http://www.discdeck.example/"));
+    EXPECT_TRUE(view.hidden);
+    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, kMouseLeftButtonUp), 1);
+    EXPECT_FALSE(view.hidden);
+    EXPECT_EQ(view.tray.back(), TrayDelete);
+
+    player->OnCommand(kAboutButton);
+    EXPECT_EQ(view.opened.size(), 2u);
+    EXPECT_FALSE(player->OnCommand(1));
+}
+
+}  // namespace
+}  // namespace discdeck
