@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "db/FilePort.h"
+
+namespace discdeck {
+
+class CdAudioDevice;
+class MessageSink;
+
+// One disc of the database preview: its item text and the texts of its track items.
+struct PreviewDisc {
+    std::string text;                     // "%s - %s": title, category
+    std::vector<std::string> trackTexts;  // "%02d - (%02d:%02d): %s": number, length, title
+};
+
+// What the database preview shows, in the order of the tree (discs sorted by title text).
+struct DatabasePreview {
+    bool loaded = false;  // false when a database file could not be opened: show nothing new
+    std::vector<PreviewDisc> discs;
+    std::string countsLine;  // "Titles: %4d         Tracks: %4d"
+};
+
+// The local disc database: "titles.sdb" with one TitleRecord per disc and "tracks.sdb" with the
+// discs' TrackRecords, in `directory` (the current directory when it is empty). Nothing is kept
+// between calls: every operation opens the files, works and lets them go.
+class DiscDatabase {
+  public:
+    static constexpr const char* kTitlesFile = "titles.sdb";
+    static constexpr const char* kTracksFile = "tracks.sdb";
+    static constexpr const char* kTitlesReportFile = "Titles.htm";
+
+    explicit DiscDatabase(FilePort& files, std::string directory = std::string());
+
+    // Adds the current disc unless it is stored already or not identified yet (no tracks or no
+    // title). Failures to create or open a file are shown as message boxes; a save that fails
+    // leaves the files as they were.
+    void StoreDisc(const CdAudioDevice& device, MessageSink& messages);
+
+    // Fills the disc's title line and track titles from the database. True when the disc was
+    // found (the caller then shows its "Database" report); the disc is unchanged otherwise.
+    // Reports nothing and creates no file.
+    bool LookUpDisc(CdAudioDevice& device);
+
+    // The content of the database preview.
+    DatabasePreview ReadPreview();
+
+    // Writes "Titles.htm": one line per disc sorted by title, with the discs' track lines when
+    // `includeTracks` is set ("tracks.sdb" is not opened otherwise). True when the page was
+    // written whole; the caller then opens it.
+    bool WriteTitlesReport(bool includeTracks);
+
+  private:
+    std::string PathOf(const char* name) const { return JoinPath(directory, name); }
+
+    FilePort& files;
+    std::string directory;
+};
+
+// The "Titles.htm" line of a disc and of a track, as in the report.
+struct TitleRecord;
+struct TrackRecord;
+std::string TitlesReportDiscLine(const TitleRecord& record);
+std::string TitlesReportTrackLine(const TrackRecord& record);
+
+}  // namespace discdeck

@@ -1,0 +1,237 @@
+// Cost of the database operations as the database grows: every call reads both files whole and
+// sorts the titles, so look-up and store grow with the number of stored discs. The baseline is
+// reading the titles file once.
+//
+// The files live in $DISCDECK_BENCH_DIR (default: the system's temporary directory) and are
+// removed at the end. Each stored disc has 10 tracks.
+#include <benchmark/benchmark.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cdaudio/CdAudioDevice.h"
+#include "db/DiscDatabase.h"
+#include "db/DiscRecords.h"
+#include "db/PosixFilePort.h"
+#include "db/RecordFile.h"
+#include "ports/MessageSink.h"
+
+namespace discdeck {
+namespace {
+
+constexpr uint32_t kTracksPerDisc = 10;
+
+// Distinct, well-spread disc ids (an odd multiplier is a bijection on 32 bits).
+uint32_t DiscIdOf(uint32_t index) {
+    return (index + 1) * 2654435761u;
+}
+
+class NoDrive : public MediaControl {
+  public:
+    uint32_t Open(uint32_t&) override { return 1; }
+    uint32_t Close(uint32_t) override { return 0; }
+    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 0; }
+    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t& result) override {
+        result = 0;
+        return 0;
+    }
+    uint32_t Play(uint32_t, bool, uint32_t) override { return 0; }
+    uint32_t Stop(uint32_t) override { return 0; }
+    uint32_t Pause(uint32_t) override { return 0; }
+    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 0; }
+    uint32_t SetDoor(uint32_t, bool) override { return 0; }
+};
+
+class Silent : public MessageSink {
+  public:
+    void ShowMessage(const std::string&, const std::string&) override {}
+};
+
+void RemoveTree(const std::string& path) {
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+                ::unlink((path + "/" + entry->d_name).c_str());
+            }
+        }
+        ::closedir(dir);
+    }
+    ::rmdir(path.c_str());
+}
+
+// One directory per database size, written once and shared by the benchmarks.
+class Databases {
+  public:
+    ~Databases() {
+        for (const auto& entry : dirs) {
+            RemoveTree(entry.second);
+        }
+        if (!root.empty()) {
+            ::rmdir(root.c_str());
+        }
+    }
+
+    const std::string& For(uint32_t discs) {
+        auto found = dirs.find(discs);
+        if (found != dirs.end()) {
+            return found->second;
+        }
+        if (root.empty()) {
+            const char* base = std::getenv("DISCDECK_BENCH_DIR");
+            if (base == nullptr || *base == '\0') {
+                base = std::getenv("TMPDIR");
+            }
+            std::string pattern = std::string(base && *base ? base : "/tmp") + "/discdeck-bench-XXXXXX";
+            std::vector<char> buffer(pattern.begin(), pattern.end());
+            buffer.push_back('\0');
+            if (::mkdtemp(buffer.data()) == nullptr) {
+                std::abort();
+            }
+            root = buffer.data();
+        }
+        std::string dir = root + "/" + std::to_string(discs);
+        ::mkdir(dir.c_str(), 0700);
+        Fill(dir, discs);
+        return dirs[discs] = dir;
+    }
+
+    // The files as a long series of stores leaves them: titles sorted by id, tracks in the order
+    // the discs were stored.
+    static void Fill(const std::string& dir, uint32_t discs) {
+        PosixFilePort files;
+        RecordFile titles(files);
+        RecordFile tracks(files);
+        std::string titlesPath = dir + "/titles.sdb";
+        std::string tracksPath = dir + "/tracks.sdb";
+        if (!titles.Create(titlesPath, kTitleRecordLength) || !titles.Open(titlesPath, kTitleRecordLength) ||
+            !tracks.Create(tracksPath, kTrackRecordLength) || !tracks.Open(tracksPath, kTrackRecordLength)) {
+            std::abort();
+        }
+        for (uint32_t i = 0; i < discs; ++i) {
+            uint32_t id = DiscIdOf(i);
+            uint8_t title[kTitleRecordLength];
+            EncodeTitleRecord(MakeTitleRecord(id, "Artist " + std::to_string(i) + " / Album", "rock",
+                                              kTracksPerDisc * 240000, kTracksPerDisc),
+                              title);
+            titles.AppendRecord(title);
+            for (uint32_t t = 0; t < kTracksPerDisc; ++t) {
+                uint8_t track[kTrackRecordLength];
+                EncodeTrackRecord(MakeTrackRecord(id, t + 1, "Track " + std::to_string(t + 1), 240000), track);
+                tracks.AppendRecord(track);
+            }
+        }
+        titles.Sort(CompareDiscId);
+        if (!titles.Save() || !tracks.Save()) {
+            std::abort();
+        }
+    }
+
+  private:
+    std::string root;
+    std::map<uint32_t, std::string> dirs;
+};
+
+Databases& Shared() {
+    static Databases databases;
+    return databases;
+}
+
+void ReadTitlesFile(benchmark::State& state) {
+    const std::string& dir = Shared().For(static_cast<uint32_t>(state.range(0)));
+    PosixFilePort files;
+    for (auto _ : state) {
+        RecordFile titles(files);
+        if (!titles.Open(dir + "/titles.sdb", kTitleRecordLength)) {
+            state.SkipWithError("titles.sdb can't be opened");
+            break;
+        }
+        benchmark::DoNotOptimize(titles.GetCount());
+    }
+}
+
+void LookUpDisc(benchmark::State& state) {
+    const uint32_t discs = static_cast<uint32_t>(state.range(0));
+    const std::string& dir = Shared().For(discs);
+    PosixFilePort files;
+    DiscDatabase database(files, dir);
+    NoDrive drive;
+    CdAudioDevice device(drive);
+    uint32_t next = 0;
+    for (auto _ : state) {
+        device.discId = DiscIdOf(next);
+        next = (next + 7919) % discs;
+        if (!database.LookUpDisc(device)) {
+            state.SkipWithError("stored disc not found");
+            break;
+        }
+    }
+}
+
+void LoadNewDisc(CdAudioDevice& device, uint32_t id) {
+    device.discId = id;
+    device.discTitle = "New Artist / New Album";
+    device.category = "misc";
+    device.trackCount = kTracksPerDisc;
+    for (uint32_t t = 0; t <= kTracksPerDisc; ++t) {
+        device.tracks[t].startMs = 2000 + t * 240000;
+        if (t < kTracksPerDisc) {
+            device.trackTitles[t] = "New track " + std::to_string(t + 1);
+        }
+    }
+}
+
+// Stores a new disc on every iteration (the database grows by one disc each time).
+void StoreNewDisc(benchmark::State& state) {
+    const uint32_t discs = static_cast<uint32_t>(state.range(0));
+    const std::string& dir = Shared().For(discs);
+    PosixFilePort files;
+    DiscDatabase database(files, dir);
+    NoDrive drive;
+    CdAudioDevice device(drive);
+    Silent messages;
+    uint32_t next = discs;
+    for (auto _ : state) {
+        LoadNewDisc(device, DiscIdOf(next++));
+        database.StoreDisc(device, messages);
+    }
+    // Later runs find the database at its original size again (outside the timed loop).
+    Databases::Fill(dir, discs);
+}
+
+// Storing a disc that is already there: both files read and the titles sorted, nothing written.
+void StoreKnownDisc(benchmark::State& state) {
+    const uint32_t discs = static_cast<uint32_t>(state.range(0));
+    const std::string& dir = Shared().For(discs);
+    PosixFilePort files;
+    DiscDatabase database(files, dir);
+    NoDrive drive;
+    CdAudioDevice device(drive);
+    Silent messages;
+    LoadNewDisc(device, DiscIdOf(discs / 2));
+    for (auto _ : state) {
+        database.StoreDisc(device, messages);
+    }
+}
+
+void Sizes(benchmark::internal::Benchmark* bench) {
+    bench->Unit(benchmark::kMillisecond)->UseRealTime();
+    for (int64_t discs : {1000, 10000, 100000, 1000000}) {
+        bench->Arg(discs);
+    }
+}
+
+BENCHMARK(ReadTitlesFile)->Apply(Sizes);
+BENCHMARK(LookUpDisc)->Apply(Sizes);
+BENCHMARK(StoreKnownDisc)->Apply(Sizes);
+BENCHMARK(StoreNewDisc)->Apply(Sizes);
+
+}  // namespace
+}  // namespace discdeck
+
+BENCHMARK_MAIN();

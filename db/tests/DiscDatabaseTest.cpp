@@ -1,0 +1,382 @@
+#include "db/DiscDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "db/DiscRecords.h"
+#include "db/RecordFile.h"
+#include "db/tests/TestSupport.h"
+
+namespace discdeck {
+namespace {
+
+using testing_support::Bytes;
+using testing_support::DiscSpec;
+using testing_support::FakeMediaControl;
+using testing_support::FaultyFilePort;
+using testing_support::FileExists;
+using testing_support::Le32;
+using testing_support::ListDirectory;
+using testing_support::LoadDisc;
+using testing_support::ReadBytes;
+using testing_support::RecordFileImage;
+using testing_support::RecordingMessages;
+using testing_support::SampleDisc;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+void Append(Bytes& bytes, const Bytes& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+}
+
+Bytes Text(const std::string& text, size_t width) {
+    Bytes field(width, 0);
+    std::memcpy(field.data(), text.data(), std::min(text.size(), width));
+    return field;
+}
+
+// The records as the files hold them, built field by field from the layout.
+Bytes TitleBytes(uint32_t id,
+                 const std::string& title,
+                 const std::string& category,
+                 uint32_t lengthMs,
+                 uint32_t tracks) {
+    Bytes record = Le32(id);
+    Append(record, Text(title, 70));
+    Append(record, Text(category, 20));
+    Append(record, Bytes{0, 0});
+    Append(record, Le32(lengthMs));
+    Append(record, Le32(tracks));
+    return record;
+}
+
+Bytes TrackBytes(uint32_t id, uint32_t number, const std::string& title, uint32_t lengthMs) {
+    Bytes record = Le32(id);
+    Append(record, Le32(number));
+    Append(record, Text(title, 70));
+    Append(record, Bytes{0, 0});
+    Append(record, Le32(lengthMs));
+    return record;
+}
+
+Bytes TrackRun(const DiscSpec& disc) {
+    Bytes run;
+    for (size_t i = 0; i + 1 < disc.startsMs.size(); ++i) {
+        Append(run, TrackBytes(disc.discId, static_cast<uint32_t>(i + 1), disc.trackTitles[i].substr(0, 69),
+                               disc.startsMs[i + 1] - disc.startsMs[i]));
+    }
+    return run;
+}
+
+Bytes TitleOf(const DiscSpec& disc) {
+    return TitleBytes(disc.discId, disc.title.substr(0, 69), disc.category, disc.startsMs.back(),
+                      static_cast<uint32_t>(disc.startsMs.size() - 1));
+}
+
+class DiscDatabaseTest : public ::testing::Test {
+  protected:
+    std::string Titles() const { return dir.File("titles.sdb"); }
+    std::string Tracks() const { return dir.File("tracks.sdb"); }
+    void Store(const DiscSpec& disc) {
+        LoadDisc(device, disc);
+        database.StoreDisc(device, messages);
+    }
+
+    TempDir dir;
+    FaultyFilePort files;
+    DiscDatabase database{files, dir.Path()};
+    FakeMediaControl control;
+    CdAudioDevice device{control};
+    RecordingMessages messages;
+};
+
+TEST_F(DiscDatabaseTest, FirstStoreCreatesBothFilesByteForByte) {
+    DiscSpec disc = SampleDisc(0x8409a30a, "Orvo Lindqvist / Northern Lights", 12);
+    disc.category = "folk";
+    Store(disc);
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(RecordFileImage(1, 104, TitleOf(disc)), ReadBytes(Titles()));
+    Bytes tracks = ReadBytes(Tracks());
+    EXPECT_EQ(RecordFileImage(12, 84, TrackRun(disc)), tracks);
+    // Track 12 runs to the lead-out.
+    EXPECT_EQ(disc.startsMs[12] - disc.startsMs[11], LoadLe32(tracks.data() + 24 + 11 * 84 + 80));
+}
+
+TEST_F(DiscDatabaseTest, SecondStoreOfTheSameDiscChangesNothing) {
+    Store(SampleDisc(0x10203040, "Same", 3));
+    Bytes titles = ReadBytes(Titles());
+    Bytes tracks = ReadBytes(Tracks());
+    DiscSpec changed = SampleDisc(0x10203040, "Other titles meanwhile", 3);
+    Store(changed);
+    EXPECT_EQ(titles, ReadBytes(Titles()));
+    EXPECT_EQ(tracks, ReadBytes(Tracks()));
+}
+
+TEST_F(DiscDatabaseTest, TitlesAreSortedByIdExceptTheLastStored) {
+    DiscSpec a = SampleDisc(0x50000000, "A", 1);
+    DiscSpec b = SampleDisc(0x20000000, "B", 2);
+    DiscSpec c = SampleDisc(0x30000000, "C", 1);
+    Store(a);
+    Store(b);
+    Bytes expected = TitleOf(a);
+    Append(expected, TitleOf(b));
+    EXPECT_EQ(RecordFileImage(2, 104, expected), ReadBytes(Titles()));
+
+    Store(c);
+    expected = TitleOf(b);
+    Append(expected, TitleOf(a));
+    Append(expected, TitleOf(c));
+    EXPECT_EQ(RecordFileImage(3, 104, expected), ReadBytes(Titles()));
+    // Tracks stay in the order of storing.
+    Bytes tracks = TrackRun(a);
+    Append(tracks, TrackRun(b));
+    Append(tracks, TrackRun(c));
+    EXPECT_EQ(RecordFileImage(4, 84, tracks), ReadBytes(Tracks()));
+}
+
+TEST_F(DiscDatabaseTest, TitlesAreCutToSixtyNineCharacters) {
+    const std::string t69(69, 'x');
+    const std::string t70 = std::string(69, 'y') + "Z";
+    DiscSpec whole = SampleDisc(1, t69, 2);
+    whole.trackTitles = {t69, t70};
+    DiscSpec cut = SampleDisc(2, t70, 1);
+    Store(whole);
+    Store(cut);
+    Bytes titles = ReadBytes(Titles());
+    Bytes tracks = ReadBytes(Tracks());
+    ASSERT_EQ(24u + 2 * 104, titles.size());
+    EXPECT_EQ(Text(t69, 70), Bytes(titles.begin() + 24 + 4, titles.begin() + 24 + 74));
+    EXPECT_EQ(Text(std::string(69, 'y'), 70), Bytes(titles.begin() + 128 + 4, titles.begin() + 128 + 74));
+    EXPECT_EQ(Text(t69, 70), Bytes(tracks.begin() + 24 + 8, tracks.begin() + 24 + 78));
+    EXPECT_EQ(Text(std::string(69, 'y'), 70), Bytes(tracks.begin() + 108 + 8, tracks.begin() + 108 + 78));
+
+    CdAudioDevice fresh(control);
+    LoadDisc(fresh, SampleDisc(2, "unknown", 1));
+    ASSERT_TRUE(database.LookUpDisc(fresh));
+    EXPECT_EQ(std::string(69, 'y'), fresh.discTitle);
+}
+
+TEST_F(DiscDatabaseTest, CategoryFillsItsFieldWithoutTerminator) {
+    DiscSpec disc = SampleDisc(7, "T", 1);
+    disc.category = "abcdefghijklmnopqrstuvwxyz";
+    Store(disc);
+    Bytes titles = ReadBytes(Titles());
+    EXPECT_EQ(Text("abcdefghijklmnopqrst", 20), Bytes(titles.begin() + 24 + 74, titles.begin() + 24 + 94));
+    EXPECT_EQ(0, titles[24 + 94]);
+}
+
+TEST_F(DiscDatabaseTest, IdsWithTheTopBitSetSortLast) {
+    Store(SampleDisc(0x80000001, "High", 1));
+    Store(SampleDisc(0x7FFFFFFF, "Low", 1));
+    Store(SampleDisc(0x00000001, "Lowest", 1));
+    Bytes titles = ReadBytes(Titles());
+    EXPECT_EQ(0x7FFFFFFFu, LoadLe32(titles.data() + 24));
+    EXPECT_EQ(0x80000001u, LoadLe32(titles.data() + 24 + 104));
+    EXPECT_EQ(0x00000001u, LoadLe32(titles.data() + 24 + 208));
+    for (uint32_t id : {0x80000001u, 0x7FFFFFFFu, 0x00000001u}) {
+        LoadDisc(device, SampleDisc(id, "?", 1));
+        EXPECT_TRUE(database.LookUpDisc(device)) << std::hex << id;
+    }
+}
+
+TEST_F(DiscDatabaseTest, UnidentifiedDiscStoresNothing) {
+    Store(SampleDisc(1, "", 3));
+    DiscSpec noTracks = SampleDisc(2, "Title", 0);
+    Store(noTracks);
+    EXPECT_TRUE(ListDirectory(dir.Path()).empty());
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(DiscDatabaseTest, TrackCountBeyondTheTableStoresNothing) {
+    LoadDisc(device, SampleDisc(1, "Title", 3));
+    device.trackCount = static_cast<uint32_t>(device.tracks.size());
+    database.StoreDisc(device, messages);
+    EXPECT_TRUE(ListDirectory(dir.Path()).empty());
+}
+
+TEST_F(DiscDatabaseTest, NothingCreatableShowsTheFourMessagesInOrder) {
+    DiscDatabase nowhere(files, dir.File("missing-directory"));
+    LoadDisc(device, SampleDisc(1, "Title", 2));
+    nowhere.StoreDisc(device, messages);
+    EXPECT_EQ((std::vector<std::string>{
+                  "Unable to create TITLE database file !!!", "Unable to open TITLE database file !!!",
+                  "Unable to create TRACK database file !!!", "Unable to open TRACK database file !!!"}),
+              messages.texts);
+    EXPECT_EQ(std::vector<std::string>(4, ""), messages.captions);  // the application's own caption
+    EXPECT_TRUE(ListDirectory(dir.Path()).empty());
+}
+
+TEST_F(DiscDatabaseTest, UnusableTitlesFileStoresNoTracks) {
+    // A titles file of another record length can't be opened; storing must not pile up tracks.
+    const Bytes foreign = RecordFileImage(0, 50, {});
+    WriteBytes(Titles(), foreign);
+    Store(SampleDisc(1, "Title", 3));
+    Store(SampleDisc(1, "Title", 3));
+    EXPECT_EQ((std::vector<std::string>(2, "Unable to open TITLE database file !!!")), messages.texts);
+    EXPECT_EQ(foreign, ReadBytes(Titles()));
+    EXPECT_EQ(RecordFileImage(0, 84, {}), ReadBytes(Tracks()));
+}
+
+TEST_F(DiscDatabaseTest, UnusableTracksFileStoresNoTitle) {
+    WriteBytes(Tracks(), RecordFileImage(0, 104, {}));
+    Store(SampleDisc(1, "Title", 3));
+    EXPECT_EQ(std::vector<std::string>{"Unable to open TRACK database file !!!"}, messages.texts);
+    EXPECT_EQ(RecordFileImage(0, 104, {}), ReadBytes(Titles()));
+}
+
+TEST_F(DiscDatabaseTest, FailedTrackSaveLeavesBothFilesAsTheyWere) {
+    Store(SampleDisc(1, "First", 2));
+    Bytes titles = ReadBytes(Titles());
+    Bytes tracks = ReadBytes(Tracks());
+    files.target = "tracks.sdb";
+    files.writeBudget = 100;
+    Store(SampleDisc(2, "Second", 2));
+    EXPECT_EQ(titles, ReadBytes(Titles()));
+    EXPECT_EQ(tracks, ReadBytes(Tracks()));
+    EXPECT_EQ((std::vector<std::string>{"titles.sdb", "tracks.sdb"}), [this] {
+        auto names = ListDirectory(dir.Path());
+        std::sort(names.begin(), names.end());
+        return names;
+    }());
+}
+
+TEST_F(DiscDatabaseTest, FailedTitleSaveLetsTheNextStoreCompleteTheDisc) {
+    DiscSpec disc = SampleDisc(2, "Second", 2);
+    files.target = "titles.sdb";
+    files.failReplace = true;
+    Store(disc);
+    files.Disarm();
+    LoadDisc(device, SampleDisc(2, "?", 2));
+    EXPECT_FALSE(database.LookUpDisc(device));
+
+    Store(disc);
+    CdAudioDevice fresh(control);
+    LoadDisc(fresh, SampleDisc(2, "?", 2));
+    ASSERT_TRUE(database.LookUpDisc(fresh));
+    EXPECT_EQ("Second", fresh.discTitle);
+    EXPECT_EQ("Second track 2", fresh.trackTitles[1]);
+}
+
+TEST_F(DiscDatabaseTest, LookUpWithoutFilesCreatesNone) {
+    LoadDisc(device, SampleDisc(1, "Before", 2));
+    EXPECT_FALSE(database.LookUpDisc(device));
+    EXPECT_TRUE(ListDirectory(dir.Path()).empty());
+    EXPECT_EQ("Before", device.discTitle);
+}
+
+TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
+    DiscSpec stored = SampleDisc(0xABCDEF01, "Stored Title", 4);
+    stored.category = "jazz";
+    Store(stored);
+    Store(SampleDisc(0x00000005, "Neighbour", 3));
+
+    CdAudioDevice fresh(control);
+    DiscSpec playing = SampleDisc(0xABCDEF01, "", 4);
+    playing.trackTitles.assign(4, "");
+    playing.category = "misc";
+    LoadDisc(fresh, playing);
+    ASSERT_TRUE(database.LookUpDisc(fresh));
+    EXPECT_EQ("Stored Title", fresh.discTitle);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(stored.trackTitles[i], fresh.trackTitles[i]);
+    }
+    EXPECT_EQ("", fresh.trackTitles[4]);
+    EXPECT_EQ("misc", fresh.category);
+    EXPECT_EQ(playing.startsMs.back(), fresh.tracks[4].startMs);
+
+    LoadDisc(fresh, SampleDisc(0x12345678, "Unknown", 2));
+    EXPECT_FALSE(database.LookUpDisc(fresh));
+    EXPECT_EQ("Unknown", fresh.discTitle);
+    EXPECT_EQ("Unknown track 1", fresh.trackTitles[0]);
+}
+
+TEST_F(DiscDatabaseTest, LookUpOfATitleWithoutTracksReplacesOnlyTheTitle) {
+    WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Lonely", "misc", 60000, 3)));
+    WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(8, 1, "Someone else", 1000)));
+    LoadDisc(device, SampleDisc(9, "Before", 3));
+    ASSERT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ("Lonely", device.discTitle);
+    EXPECT_EQ("Before track 1", device.trackTitles[0]);
+}
+
+TEST_F(DiscDatabaseTest, LookUpReadsNoMoreTracksThanTheFileAndTheSlotsHold) {
+    // A damaged title record claims a huge track count; its run ends with the file.
+    Bytes tracks;
+    for (uint32_t i = 0; i < 120; ++i) {
+        Append(tracks, TrackBytes(9, i + 1, "T" + std::to_string(i + 1), 1000));
+    }
+    WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Many", "misc", 60000, 0xFFFFFFFF)));
+    WriteBytes(Tracks(), RecordFileImage(120, 84, tracks));
+    LoadDisc(device, SampleDisc(9, "Before", 1));
+    ASSERT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ("T1", device.trackTitles[0]);
+    EXPECT_EQ("T" + std::to_string(device.trackTitles.size()), device.trackTitles.back());
+
+    WriteBytes(Tracks(), RecordFileImage(2, 84, Bytes(tracks.begin(), tracks.begin() + 2 * 84)));
+    LoadDisc(device, SampleDisc(9, "Before", 3));
+    ASSERT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ("T2", device.trackTitles[1]);
+    EXPECT_EQ("Before track 3", device.trackTitles[2]);
+}
+
+TEST_F(DiscDatabaseTest, UnterminatedTextsReadAsTheWholeField) {
+    Bytes title = TitleBytes(9, "", "misc", 60000, 1);
+    std::fill(title.begin() + 4, title.begin() + 74, 'Q');
+    Bytes track = TrackBytes(9, 1, "", 1000);
+    std::fill(track.begin() + 8, track.begin() + 78, 'R');
+    WriteBytes(Titles(), RecordFileImage(1, 104, title));
+    WriteBytes(Tracks(), RecordFileImage(1, 84, track));
+    LoadDisc(device, SampleDisc(9, "Before", 1));
+    ASSERT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ(std::string(70, 'Q'), device.discTitle);
+    EXPECT_EQ(std::string(70, 'R'), device.trackTitles[0]);
+}
+
+TEST(DiscRecordsTest, CompareFunctionsOrderUnsignedBytes) {
+    uint8_t low[104] = {};
+    uint8_t high[104] = {};
+    StoreLe32(low, 0x7FFFFFFF);
+    StoreLe32(high, 0x80000000);
+    EXPECT_LT(CompareDiscId(low, high), 0);
+    EXPECT_GT(CompareDiscId(high, low), 0);
+    EXPECT_EQ(0, CompareDiscId(high, high));
+
+    auto title = [](const char* text) {
+        Bytes record(104, 0);
+        std::memcpy(record.data() + 4, text, std::strlen(text));
+        return record;
+    };
+    Bytes upper = title("A");
+    Bytes lower = title("a");
+    Bytes accented = title("\xC9tude");
+    Bytes longer = title("ab");
+    EXPECT_EQ(-1, CompareTitleText(upper.data(), lower.data()));
+    EXPECT_EQ(1, CompareTitleText(accented.data(), lower.data()));  // bytes above 127 sort last
+    EXPECT_EQ(-1, CompareTitleText(lower.data(), longer.data()));
+    EXPECT_EQ(0, CompareTitleText(longer.data(), title("ab").data()));
+    // Titles that fill their field compare equal without looking at the category behind them.
+    Bytes full1 = title(std::string(70, 'x').c_str());
+    Bytes full2 = full1;
+    full2[80] = 'z';
+    EXPECT_EQ(0, CompareTitleText(full1.data(), full2.data()));
+}
+
+TEST(DiscRecordsTest, EncodeAndDecodeAreInverse) {
+    TitleRecord title = MakeTitleRecord(0xDEADBEEF, "Disc", "newage", 123456, 7);
+    uint8_t image[kTitleRecordLength];
+    EncodeTitleRecord(title, image);
+    EXPECT_EQ(TitleBytes(0xDEADBEEF, "Disc", "newage", 123456, 7), Bytes(image, image + sizeof image));
+    TitleRecord back = DecodeTitleRecord(image);
+    EXPECT_EQ(0, std::memcmp(&title, &back, sizeof title));
+
+    TrackRecord track = MakeTrackRecord(0xDEADBEEF, 3, "Song", 99999);
+    uint8_t trackImage[kTrackRecordLength];
+    EncodeTrackRecord(track, trackImage);
+    EXPECT_EQ(TrackBytes(0xDEADBEEF, 3, "Song", 99999), Bytes(trackImage, trackImage + sizeof trackImage));
+    TrackRecord trackBack = DecodeTrackRecord(trackImage);
+    EXPECT_EQ(0, std::memcmp(&track, &trackBack, sizeof track));
+}
+
+}  // namespace
+}  // namespace discdeck

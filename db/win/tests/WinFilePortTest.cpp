@@ -1,0 +1,271 @@
+// The Windows file port under the record file engine: exclusive use through share mode 0 and saves
+// that replace the file in one step or not at all.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "cdaudio/CdAudioDevice.h"
+#include "db/DiscDatabase.h"
+#include "db/RecordFile.h"
+#include "db/win/WinFilePort.h"
+#include "ports/MessageSink.h"
+
+namespace discdeck {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr uint32_t kLength = 12;
+
+class WinFilePortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        ASSERT_NE(0u, GetTempPathA(MAX_PATH, base));
+        dir = std::string(base) + "discdeck-db-" + std::to_string(GetCurrentProcessId()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    void TearDown() override {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = found.cFileName;
+                if (name != "." && name != "..") {
+                    std::string path = dir + "\\" + name;
+                    if (!DeleteFileA(path.c_str())) {
+                        RemoveDirectoryA(path.c_str());
+                    }
+                }
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryA(dir.c_str());
+    }
+    std::string File(const std::string& name) const { return dir + "\\" + name; }
+
+    static Bytes Read(const std::string& path) {
+        Bytes bytes;
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            ADD_FAILURE() << "cannot read " << path;
+            return bytes;
+        }
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+        CloseHandle(file);
+        return bytes;
+    }
+
+    static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+    // A record file of `count` records whose bytes are their index.
+    void MakeFile(const std::string& path, uint32_t count) {
+        RecordFile file(files);
+        ASSERT_TRUE(file.Create(path, kLength));
+        ASSERT_TRUE(file.Open(path, kLength));
+        for (uint32_t i = 0; i < count; ++i) {
+            Bytes record(kLength, static_cast<uint8_t>(i));
+            ASSERT_TRUE(file.AppendRecord(record.data()));
+        }
+        ASSERT_TRUE(file.Save());
+    }
+
+    std::string dir;
+    WinFilePort files;
+};
+
+TEST_F(WinFilePortTest, OpenFileIsExclusive) {
+    std::string path = File("titles.sdb");
+    MakeFile(path, 2);
+    RecordFile holder(files);
+    ASSERT_TRUE(holder.Open(path, kLength));
+
+    RecordFile second(files);
+    EXPECT_FALSE(second.Open(path, kLength));
+    EXPECT_FALSE(second.Exists(path));
+    EXPECT_FALSE(second.Create(path, kLength));
+    HANDLE sharing =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, sharing);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+    if (sharing != INVALID_HANDLE_VALUE) {
+        CloseHandle(sharing);
+    }
+    EXPECT_EQ(2u, holder.GetCount());
+
+    ASSERT_TRUE(holder.Close());
+    EXPECT_TRUE(second.Open(path, kLength));
+}
+
+TEST_F(WinFilePortTest, SaveReplacesTheFileAndKeepsHoldingIt) {
+    std::string path = File("tracks.sdb");
+    MakeFile(path, 3);
+    RecordFile file(files);
+    ASSERT_TRUE(file.Open(path, kLength));
+    Bytes record(kLength, 0x77);
+    ASSERT_TRUE(file.AppendRecord(record.data()));
+    ASSERT_TRUE(file.Save());
+
+    RecordFile other(files);
+    EXPECT_FALSE(other.Open(path, kLength));
+    EXPECT_FALSE(Exists(path + ".tmp"));
+    ASSERT_TRUE(file.Close());
+
+    Bytes saved = Read(path);
+    ASSERT_EQ(24u + 4 * kLength, saved.size());
+    EXPECT_EQ(4u, saved[12]);
+    EXPECT_EQ(Bytes(kLength, 2), Bytes(saved.begin() + 24 + 2 * kLength, saved.begin() + 24 + 3 * kLength));
+    EXPECT_EQ(record, Bytes(saved.end() - kLength, saved.end()));
+}
+
+TEST_F(WinFilePortTest, FailedSaveKeepsTheOldFile) {
+    std::string path = File("titles.sdb");
+    MakeFile(path, 3);
+    const Bytes original = Read(path);
+    // The new image can't be written where it has to go.
+    ASSERT_TRUE(CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+    {
+        RecordFile file(files);
+        ASSERT_TRUE(file.Open(path, kLength));
+        Bytes record(kLength, 0x55);
+        ASSERT_TRUE(file.AppendRecord(record.data()));
+        EXPECT_FALSE(file.Save());
+        EXPECT_EQ(RecordFile::Failed, file.GetStatus());
+    }
+    EXPECT_EQ(original, Read(path));
+    RecordFile reader(files);
+    ASSERT_TRUE(reader.Open(path, kLength));
+    EXPECT_EQ(3u, reader.GetCount());
+}
+
+// The Windows port with a write that stops part-way, as on a full disk.
+class ShortWritePort : public FilePort {
+  public:
+    class Handle : public FileHandle {
+      public:
+        explicit Handle(std::unique_ptr<FileHandle> real) : real(std::move(real)) {}
+        bool Read(void* buffer, size_t size, size_t& got) override { return real->Read(buffer, size, got); }
+        bool Write(const void* data, size_t size) override {
+            real->Write(data, size / 2);
+            return false;
+        }
+        bool GetSize(uint64_t& size) override { return real->GetSize(size); }
+        bool Flush() override { return real->Flush(); }
+        bool Close() override { return real->Close(); }
+
+      private:
+        std::unique_ptr<FileHandle> real;
+    };
+    std::unique_ptr<FileHandle> Open(const std::string& path, Access access) override {
+        std::unique_ptr<FileHandle> handle = real.Open(path, access);
+        if (handle && access == Access::CreateWrite) {
+            return std::make_unique<Handle>(std::move(handle));
+        }
+        return handle;
+    }
+    bool Replace(const std::string& source, const std::string& target) override { return real.Replace(source, target); }
+    bool Remove(const std::string& path) override { return real.Remove(path); }
+    WinFilePort real;
+};
+
+TEST_F(WinFilePortTest, SaveFailingPartWayKeepsTheOldFileAndRemovesTheTemporary) {
+    std::string path = File("tracks.sdb");
+    MakeFile(path, 5);
+    const Bytes original = Read(path);
+    ShortWritePort failing;
+    {
+        RecordFile file(failing);
+        ASSERT_TRUE(file.Open(path, kLength));
+        Bytes record(kLength, 0x99);
+        ASSERT_TRUE(file.AppendRecord(record.data()));
+        EXPECT_FALSE(file.Save());
+    }
+    EXPECT_EQ(original, Read(path));
+    EXPECT_FALSE(Exists(path + ".tmp"));
+}
+
+TEST_F(WinFilePortTest, ReplaceWorksWithAndWithoutAnOldFile) {
+    std::string source = File("new.bin");
+    std::string target = File("target.bin");
+    auto write = [this](const std::string& path, const std::string& text) {
+        ASSERT_TRUE(WriteWholeFile(files, path, text));
+    };
+    write(source, "first");
+    ASSERT_TRUE(files.Replace(source, target));  // nothing to replace yet
+    EXPECT_EQ(Bytes({'f', 'i', 'r', 's', 't'}), Read(target));
+    EXPECT_FALSE(Exists(source));
+
+    write(source, "second");
+    ASSERT_TRUE(files.Replace(source, target));
+    EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
+    EXPECT_FALSE(Exists(source));
+
+    // A target in use stays as it is.
+    write(source, "third");
+    std::unique_ptr<FileHandle> held = files.Open(target, FilePort::Access::Read);
+    ASSERT_NE(nullptr, held);
+    EXPECT_FALSE(files.Replace(source, target));
+    held.reset();
+    EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
+}
+
+class NoDrive : public MediaControl {
+  public:
+    uint32_t Open(uint32_t&) override { return 1; }
+    uint32_t Close(uint32_t) override { return 0; }
+    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 0; }
+    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t& result) override {
+        result = 0;
+        return 0;
+    }
+    uint32_t Play(uint32_t, bool, uint32_t) override { return 0; }
+    uint32_t Stop(uint32_t) override { return 0; }
+    uint32_t Pause(uint32_t) override { return 0; }
+    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 0; }
+    uint32_t SetDoor(uint32_t, bool) override { return 0; }
+};
+
+class Messages : public MessageSink {
+  public:
+    void ShowMessage(const std::string& text, const std::string&) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
+    NoDrive drive;
+    CdAudioDevice device(drive);
+    device.discId = 0x8409a30a;
+    device.discTitle = "Orvo Lindqvist / Northern Lights";
+    device.trackCount = 2;
+    device.trackTitles[0] = "Polar Dawn";
+    device.trackTitles[1] = "Ice Harbour";
+    device.tracks[0].startMs = 2000;
+    device.tracks[1].startMs = 223000;
+    device.tracks[2].startMs = 480000;
+    DiscDatabase database(files, dir);
+    Messages messages;
+    database.StoreDisc(device, messages);
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(24u + 104, Read(File("titles.sdb")).size());
+    EXPECT_EQ(24u + 2 * 84, Read(File("tracks.sdb")).size());
+
+    CdAudioDevice fresh(drive);
+    fresh.discId = 0x8409a30a;
+    ASSERT_TRUE(database.LookUpDisc(fresh));
+    EXPECT_EQ("Orvo Lindqvist / Northern Lights", fresh.discTitle);
+    EXPECT_EQ("Ice Harbour", fresh.trackTitles[1]);
+}
+
+}  // namespace
+}  // namespace discdeck
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

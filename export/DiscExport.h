@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "db/FilePort.h"
+
+namespace discdeck {
+
+class CdAudioDevice;
+class CursorSink;
+class ListLines;
+class MessageSink;
+
+// The player's two exports of the current disc: the HTML play list "PlayList.htm" and the text of
+// the report list "Title.txt". Both are written into `directory` (the current directory when it
+// is empty), overwriting a file of the same name.
+class DiscExport {
+  public:
+    static constexpr const char* kPlayListFile = "PlayList.htm";
+    static constexpr const char* kTitleListFile = "Title.txt";
+    static constexpr int kBusyCursor = 207;
+    static constexpr int kNormalCursor = 209;
+
+    explicit DiscExport(FilePort& files, std::string directory = std::string());
+
+    // Makes sure the disc is readable (EnsureReady) and writes its play list. True when the page
+    // was written whole; the caller then opens it. Nothing is shown on failure.
+    bool ExportPlayList(CdAudioDevice& device);
+
+    // Writes each line of the list followed by a line feed. An empty list writes nothing. Failures
+    // are shown as "Error <operation> file: Title.txt!!!" with the caption "Saving Error".
+    void SaveTitleList(const ListLines& lines, CursorSink& cursor, MessageSink& messages);
+
+  private:
+    FilePort& files;
+    std::string directory;
+};
+
+// The whole "PlayList.htm" page of a disc: one line, track titles cut or padded to 90 characters,
+// every text HTML-escaped. The track count must be within the device's table.
+std::string PlayListPage(const CdAudioDevice& device);
+
+}  // namespace discdeck

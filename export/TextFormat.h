@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace discdeck {
+
+// printf-style formatting into a string of whatever length the result needs.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string
+FormatText(const char* format, ...);
+
+// Makes text safe inside an HTML page: "&", "<", ">" and the double quote become entities.
+// Titles come from a CDDB server, so they are outside input to the browser that opens a page.
+std::string EscapeHtml(const std::string& text);
+
+}  // namespace discdeck
