@@ -1,0 +1,27 @@
+#include "controls/TrayRecord.h"
+
+namespace discdeck {
+
+TrayRecord MakeTrayRecord(int operation, const std::string& caption) {
+    TrayRecord record;
+    record.message = static_cast<uint32_t>(operation);
+    record.size = kTrayRecordSize;
+    record.iconId = kTrayIconIdentifier;
+    record.callbackMessage = kTrayCallbackMessage;
+    record.iconResource = kTrayIconResource;
+    switch (operation) {
+        case 0:
+            record.flags = kTrayFlagMessage | kTrayFlagIcon | kTrayFlagTip;
+            record.tip = std::string(kTrayAddTip).substr(0, kTrayAddTipMax);
+            break;
+        case 1:
+            record.flags = kTrayFlagTip;
+            record.tip = caption.substr(0, kTrayModifyTipMax);
+            break;
+        default:
+            break;
+    }
+    return record;
+}
+
+}  // namespace discdeck
