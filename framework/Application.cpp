@@ -15,16 +15,6 @@ std::string ModuleFileName() {
     return std::string(path, length < MAX_PATH ? length : 0);
 }
 
-// Profile used before the registry key is set: nothing stored, nothing read.
-class NoProfile : public Profile {
-  public:
-    std::string GetString(const std::string&, const std::string&, const std::string& fallback) override {
-        return fallback;
-    }
-    uint32_t GetInt(const std::string&, const std::string&, uint32_t fallback) override { return fallback; }
-    bool WriteString(const std::string&, const std::string&, const std::string&) override { return false; }
-    bool WriteInt(const std::string&, const std::string&, uint32_t) override { return false; }
-};
 }  // namespace
 
 std::string BaseNameWithoutExtension(const std::string& path) {
@@ -34,7 +24,7 @@ std::string BaseNameWithoutExtension(const std::string& path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-Application::Application() : profile(std::make_unique<NoProfile>()) {
+Application::Application() {
     currentApplication = this;
 }
 
@@ -77,11 +67,33 @@ int Application::RunMessageLoop() {
 }
 
 void Application::SetRegistryKey(const std::string& key) {
-    profile = std::make_unique<RegistryProfile>(key, appName);
+    profile.registry = std::make_unique<RegistryProfile>(key, appName);
 }
 
 Profile& Application::GetProfile() {
-    return *profile;
+    return profile;
+}
+
+std::string Application::ApplicationProfile::GetString(const std::string& section,
+                                                       const std::string& value,
+                                                       const std::string& fallback) {
+    return registry ? registry->GetString(section, value, fallback) : fallback;
+}
+
+uint32_t Application::ApplicationProfile::GetInt(const std::string& section,
+                                                 const std::string& value,
+                                                 uint32_t fallback) {
+    return registry ? registry->GetInt(section, value, fallback) : fallback;
+}
+
+bool Application::ApplicationProfile::WriteString(const std::string& section,
+                                                  const std::string& value,
+                                                  const std::string& text) {
+    return registry && registry->WriteString(section, value, text);
+}
+
+bool Application::ApplicationProfile::WriteInt(const std::string& section, const std::string& value, uint32_t number) {
+    return registry && registry->WriteInt(section, value, number);
 }
 
 HINSTANCE ResourceInstance() {

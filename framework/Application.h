@@ -33,8 +33,8 @@ class Application {
 
     // From now on the profile goes to HKEY_CURRENT_USER\Software\<key>\<application name>.
     void SetRegistryKey(const std::string& key);
-    // The settings store; valid once the registry key is set (before that, reads give the defaults
-    // and writes fail).
+    // The settings store. The reference stays valid for the application's life; before the
+    // registry key is set, reads give the defaults and writes fail.
     Profile& GetProfile();
 
     Window* mainWindow = nullptr;
@@ -51,7 +51,18 @@ class Application {
     HINSTANCE instance = nullptr;
     std::string commandLine;
     std::string appName;
-    std::unique_ptr<Profile> profile;
+    // Hands every call to the registry profile once there is one.
+    class ApplicationProfile : public Profile {
+      public:
+        std::string GetString(const std::string& section,
+                              const std::string& value,
+                              const std::string& fallback) override;
+        uint32_t GetInt(const std::string& section, const std::string& value, uint32_t fallback) override;
+        bool WriteString(const std::string& section, const std::string& value, const std::string& text) override;
+        bool WriteInt(const std::string& section, const std::string& value, uint32_t number) override;
+        std::unique_ptr<RegistryProfile> registry;
+    };
+    ApplicationProfile profile;
 };
 
 // The module that holds the program's resources: the application's instance, or the executable's

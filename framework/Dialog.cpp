@@ -29,10 +29,10 @@ HINSTANCE Dialog::GetResourceInstance() const {
     return resourceInstance != nullptr ? resourceInstance : ResourceInstance();
 }
 
-INT_PTR Dialog::DoModal() {
+INT_PTR Dialog::DoModal(HWND owner) {
     modal = true;
-    INT_PTR result = ::DialogBoxParamA(GetResourceInstance(), MAKEINTRESOURCEA(templateId), parent, StartProc,
-                                       reinterpret_cast<LPARAM>(this));
+    INT_PTR result = ::DialogBoxParamA(GetResourceInstance(), MAKEINTRESOURCEA(templateId),
+                                       owner != nullptr ? owner : parent, StartProc, reinterpret_cast<LPARAM>(this));
     modal = false;
     return result;
 }

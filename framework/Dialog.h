@@ -18,8 +18,9 @@ class Dialog : public MessageHost {
     explicit Dialog(UINT templateId, HWND parent = nullptr) : templateId(templateId), parent(parent) {}
     ~Dialog() override;
 
-    // Runs the dialog modally; returns the EndDialog result, or -1 when it could not be created.
-    INT_PTR DoModal();
+    // Runs the dialog modally, owned by the given window (else by the constructor's parent); returns
+    // the EndDialog result, or -1 when it could not be created.
+    INT_PTR DoModal(HWND owner = nullptr);
     // Creates the dialog modeless; false when it could not be created.
     bool Create(HWND parentWindow = nullptr);
     // Modal: EndDialog. Modeless: DestroyWindow.

@@ -33,7 +33,7 @@
 
 // Player window controls
 #define IDC_REPORT_LIST 1000
-#define IDC_HELP 1003
+#define IDC_CDDB_HELP 1003
 #define IDC_VERSION 1004
 #define IDC_SITES 1005
 #define IDC_STAT 1006

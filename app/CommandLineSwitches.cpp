@@ -1,0 +1,73 @@
+#include "app/CommandLineSwitches.h"
+
+#include <cctype>
+#include <vector>
+
+namespace discdeck {
+
+namespace {
+bool EqualsIgnoringCase(const std::string& text, size_t start, const char* word) {
+    size_t i = start;
+    for (const char* p = word; *p != '\0'; ++p, ++i) {
+        if (i >= text.size() ||
+            std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(*p))) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
+// Arguments as the C runtime splits them, close enough for flags: blanks separate, double quotes
+// group.
+std::vector<std::string> Arguments(const std::string& line) {
+    std::vector<std::string> arguments;
+    std::string current;
+    bool quoted = false;
+    bool any = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (any) {
+                arguments.push_back(current);
+            }
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) {
+        arguments.push_back(current);
+    }
+    return arguments;
+}
+}  // namespace
+
+RegistrationSwitch FindRegistrationSwitch(const std::string& commandLine) {
+    for (size_t i = commandLine.find_first_of("-/"); i != std::string::npos;
+         i = commandLine.find_first_of("-/", i + 1)) {
+        if (EqualsIgnoringCase(commandLine, i + 1, "UnregServer")) {
+            return RegistrationSwitch::UnregServer;
+        }
+        if (EqualsIgnoringCase(commandLine, i + 1, "RegServer")) {
+            return RegistrationSwitch::RegServer;
+        }
+    }
+    return RegistrationSwitch::None;
+}
+
+bool IsAutomationStart(const std::string& commandLine) {
+    std::vector<std::string> arguments = Arguments(commandLine);
+    for (const std::string& argument : arguments) {
+        if (argument.size() > 1 && (argument[0] == '-' || argument[0] == '/') &&
+            (EqualsIgnoringCase(argument, 1, "Embedding") || EqualsIgnoringCase(argument, 1, "Automation"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace discdeck

@@ -1,0 +1,48 @@
+#include "app/CommandLineSwitches.h"
+
+#include <gtest/gtest.h>
+
+namespace discdeck {
+namespace {
+
+struct SwitchCase {
+    const char* line;
+    RegistrationSwitch expected;
+};
+
+class RegistrationSwitchTest : public testing::TestWithParam<SwitchCase> {};
+
+TEST_P(RegistrationSwitchTest, OnlyAFinalSwitchCounts) {
+    EXPECT_EQ(FindRegistrationSwitch(GetParam().line), GetParam().expected) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines,
+    RegistrationSwitchTest,
+    testing::Values(SwitchCase{"\"C:\\discdeck\\discdeck.exe\" /RegServer", RegistrationSwitch::RegServer},
+                    SwitchCase{"discdeck.exe -regserver", RegistrationSwitch::RegServer},
+                    SwitchCase{"discdeck.exe /UNREGSERVER", RegistrationSwitch::UnregServer},
+                    SwitchCase{"discdeck.exe -UnregServer", RegistrationSwitch::UnregServer},
+                    // A dash inside the program path is looked at too, and does not hide the switch.
+                    SwitchCase{"C:\\my-player\\discdeck.exe /RegServer", RegistrationSwitch::RegServer},
+                    SwitchCase{"discdeck.exe /RegServer ", RegistrationSwitch::None},
+                    SwitchCase{"discdeck.exe /RegServer /x", RegistrationSwitch::None},
+                    SwitchCase{"discdeck.exe RegServer", RegistrationSwitch::None},
+                    SwitchCase{"discdeck.exe /RegServe", RegistrationSwitch::None},
+                    SwitchCase{"discdeck.exe /", RegistrationSwitch::None},
+                    SwitchCase{"", RegistrationSwitch::None},
+                    // The first full match from the left wins; "Unreg" is not taken for "Reg".
+                    SwitchCase{"discdeck.exe /x/UnregServer", RegistrationSwitch::UnregServer}));
+
+TEST(AutomationStartTest, EmbeddingOrAutomationAsAnArgumentAfterADashOrSlash) {
+    EXPECT_TRUE(IsAutomationStart("discdeck.exe /Embedding"));
+    EXPECT_TRUE(IsAutomationStart("discdeck.exe -automation"));
+    EXPECT_TRUE(IsAutomationStart("\"C:\\Program Files\\discdeck.exe\" /EMBEDDING -x"));
+    EXPECT_FALSE(IsAutomationStart("discdeck.exe Embedding"));
+    EXPECT_FALSE(IsAutomationStart("discdeck.exe /Embeddings"));
+    EXPECT_FALSE(IsAutomationStart("\"C:\\x /Embedding\\discdeck.exe\""));
+    EXPECT_FALSE(IsAutomationStart("discdeck.exe --virtual-disc=demo.cue"));
+}
+
+}  // namespace
+}  // namespace discdeck

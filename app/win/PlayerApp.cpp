@@ -1,0 +1,94 @@
+#include "app/win/PlayerApp.h"
+
+#include <objbase.h>
+#include <winsock2.h>
+
+#include <memory>
+
+#include "app/CommandLineSwitches.h"
+#include "app/win/PlayerDialog.h"
+#include "cdaudio/win/MediaControlFactory.h"
+#include "framework/Controls.h"
+#include "framework/Registry.h"
+#include "lookup/win/ProductTransport.h"
+#include "res/resource.h"
+
+namespace discdeck {
+
+bool RegisterAppId(HKEY root) {
+    fw::Key appId = fw::Key::Create(root, std::string("AppID\\") + kAppId);
+    fw::Key executable = fw::Key::Create(root, std::string("AppID\\") + kAppIdExecutable);
+    return appId.SetString("", kAppIdName) && executable.SetString("AppID", kAppId);
+}
+
+bool UnregisterAppId(HKEY root) {
+    bool removedId = fw::DeleteKeyTree(root, std::string("AppID\\") + kAppId);
+    bool removedExecutable = fw::DeleteKeyTree(root, std::string("AppID\\") + kAppIdExecutable);
+    return removedId && removedExecutable;
+}
+
+bool PlayerApp::InitInstance() {
+    comInitialised = true;
+    if (FAILED(::CoInitialize(nullptr))) {
+        comInitialised = false;
+        return false;
+    }
+
+    // Registration switches: write or remove the AppID entries and end. No COM classes and no
+    // type library are served, so there is nothing else to register. Failures are not reported.
+    std::string wholeLine = ::GetCommandLineA();
+    RegistrationSwitch registration = FindRegistrationSwitch(wholeLine);
+    if (registration != RegistrationSwitch::None) {
+        if (registration == RegistrationSwitch::RegServer) {
+            RegisterAppId(HKEY_CLASSES_ROOT);
+        } else {
+            UnregisterAppId(HKEY_CLASSES_ROOT);
+        }
+        comInitialised = false;
+        ::CoUninitialize();
+        return false;
+    }
+
+    // Started by COM: no window; the process waits in the message loop.
+    if (IsAutomationStart(wholeLine)) {
+        return true;
+    }
+
+    WSADATA data{};
+    if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        std::string text = fw::LoadText(GetInstance(), IDS_SOCKETS_INIT_FAILED);
+        ::MessageBoxA(nullptr, text.c_str(), GetAppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    socketsStarted = true;
+
+    fw::InitCommonControls();
+    PlayerDialog::Services services;
+    services.mediaControl = CreateMediaControl(wholeLine);
+    services.transport = CreateProductTransport(GetAppName());
+    services.profile = &GetProfile();
+    {
+        PlayerDialog dialog(std::move(services));
+        mainWindow = &dialog;
+        // The window's constructor only sets its defaults; the stored settings are read while it
+        // initialises, from the key given here.
+        SetRegistryKey(kRegistryKey);
+        dialog.DoModal();
+        mainWindow = nullptr;
+    }
+    return false;
+}
+
+int PlayerApp::ExitInstance() {
+    if (socketsStarted) {
+        ::WSACleanup();
+        socketsStarted = false;
+    }
+    if (comInitialised) {
+        ::CoUninitialize();
+        comInitialised = false;
+    }
+    return 0;
+}
+
+}  // namespace discdeck

@@ -1,0 +1,343 @@
+#include "app/win/PlayerDialog.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "controls/RegionBlock.h"
+#include "controls/TrayRecord.h"
+#include "framework/Application.h"
+#include "framework/DataExchange.h"
+#include "res/resource.h"
+
+namespace discdeck {
+
+namespace {
+constexpr const char* kCaption = "Tarvik CDDB Player";
+constexpr UINT kSeekReportMessage = WM_USER + 1;
+}  // namespace
+
+const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
+    using T = PlayerDialog;
+    static const fw::MessageEntry entries[] = {
+        fw::OnCommandRange<&T::OnCommandId>(kListControl, kSampleButton),
+        fw::OnControl<&T::OnListDoubleClick>(LBN_DBLCLK, kListControl),
+        fw::OnControl<&T::OnServerChanged>(EN_CHANGE, kServerEdit),
+        fw::OnControl<&T::OnPortChanged>(EN_CHANGE, kPortEdit),
+        fw::OnTimer<&T::OnTimer>(),
+        fw::OnMessage<&T::OnTrayCallback>(kTrayCallbackMessage),
+        fw::OnMessage<&T::OnSeekReport>(kSeekReportMessage),
+        fw::OnMouse<&T::OnRightButtonDown>(WM_RBUTTONDOWN),
+        fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
+        fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
+        fw::OnMouse<&T::OnLeftButtonUp>(WM_LBUTTONUP),
+        fw::OnSetCursor<&T::OnSetCursor>(),
+        fw::OnEraseBkgnd<&T::OnEraseBkgnd>(),
+        fw::OnCtlColor<&T::OnCtlColor>(),
+        fw::OnQueryDragIcon<&T::OnQueryDragIcon>(),
+        fw::OnMessage<&T::OnNcCalcSize>(WM_NCCALCSIZE),
+    };
+    static const fw::MessageMap map = fw::MakeMessageMap(&fw::Dialog::GetThisMessageMap, entries);
+    return &map;
+}
+
+PlayerDialog::PlayerDialog(Services services, HWND parent)
+    : fw::Dialog(IDD_PLAYER, parent),
+      services(std::move(services)),
+      bigIcon(fw::Icon::Load(GetResourceInstance(), IDI_PLAYER, 32)),
+      smallIcon(fw::Icon::Load(GetResourceInstance(), IDI_PLAYER, 16)),
+      device(*this->services.mediaControl),
+      database(files),
+      exports(files),
+      controller(*this, device, *this->services.profile, database, exports),
+      preview(database) {
+    device.SetTransport(this->services.transport.get());
+    preview.SetShellOpen(this->services.shellOpen);
+}
+
+PlayerDialog::~PlayerDialog() {
+    // The window goes before the members its messages reach.
+    if (hwnd != nullptr && ::IsWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+    }
+}
+
+void PlayerDialog::DoDataExchange(fw::DataExchange& dx) {
+    fw::DdxControl(dx, kListControl, list);
+}
+
+bool PlayerDialog::OnInitDialog() {
+    fw::Dialog::OnInitDialog();
+    HINSTANCE instance = GetResourceInstance();
+    busyCursor = fw::Cursor::Load(instance, IDC_CURSOR_BUSY);
+    normalCursor = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
+    dragCursor = fw::Cursor::Load(instance, IDC_CURSOR_DRAG);
+    ::SetCursor(normalCursor.Get());
+    ApplyWindowRegion();
+    AddAboutMenuEntry();
+    SetText(kCaption);
+    SetIcon(bigIcon.Get(), true);
+    SetIcon(smallIcon.Get(), false);
+    face = fw::Bitmap::Load(instance, IDB_FACE);
+    // Disc id and category texts, the stored settings, the first PLAY and the disc poll.
+    controller.OnInitDialog();
+    // Caption and system menu for the taskbar and the window menu; the frame is not recalculated,
+    // so the window keeps its frameless, shaped look.
+    ModifyStyle(0, WS_CAPTION | WS_SYSMENU);
+    SetIcon(bigIcon.Get(), true);
+    list.SetSelectionColour(kGrey);
+    list.SetBackgroundColour(kBlack);
+    return true;
+}
+
+void PlayerDialog::ApplyWindowRegion() {
+    HINSTANCE instance = GetResourceInstance();
+    HRSRC found = ::FindResourceA(instance, kRegionResourceName, kRegionResourceType);
+    HGLOBAL loaded = found != nullptr ? ::LoadResource(instance, found) : nullptr;
+    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr) {
+        return;  // the window stays rectangular
+    }
+    DWORD size = ::SizeofResource(instance, found);
+    std::optional<RegionBlock> block = ParseRegionBlock(static_cast<const uint8_t*>(data), size);
+    if (!block) {
+        return;
+    }
+    fw::Region region(::ExtCreateRegion(nullptr, static_cast<DWORD>(RegionBlockSize(block->rects.size())),
+                                        static_cast<const RGNDATA*>(data)));
+    if (region) {
+        // The system owns the region from here on.
+        ::SetWindowRgn(hwnd, region.Release(), TRUE);
+    }
+}
+
+void PlayerDialog::AddAboutMenuEntry() {
+    HMENU menu = ::GetSystemMenu(hwnd, FALSE);
+    std::string text = fw::LoadText(GetResourceInstance(), IDS_ABOUTBOX);
+    if (menu != nullptr && !text.empty()) {
+        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+    }
+}
+
+void PlayerDialog::OnCommandId(UINT id) {
+    if (!controller.OnCommand(static_cast<int>(id))) {
+        Default();
+    }
+}
+
+LRESULT PlayerDialog::OnTrayCallback(WPARAM iconId, LPARAM mouseMessage) {
+    return controller.OnTrayCallback(static_cast<unsigned>(iconId), static_cast<unsigned>(mouseMessage));
+}
+
+LRESULT PlayerDialog::OnSeekReport(WPARAM code, LPARAM) {
+    controller.OnSeekReport(static_cast<int>(code));
+    return 0;
+}
+
+void PlayerDialog::OnRightButtonDown(UINT, POINT) {
+    controller.OnRightButtonDown();
+    Default();
+}
+
+void PlayerDialog::OnLeftButtonDown(UINT, POINT point) {
+    ::SetCapture(hwnd);
+    drag.OnLeftButtonDown(point.x, point.y);
+    Default();
+}
+
+void PlayerDialog::OnMouseMove(UINT flags, POINT point) {
+    POINT screen = ClientToScreen(point);
+    WindowDrag::Move move = drag.OnMouseMove(screen.x, screen.y, (flags & MK_LBUTTON) != 0);
+    ::SetCursor(move.cursorId == kDragCursor ? dragCursor.Get() : normalCursor.Get());
+    if (move.moved) {
+        ::SetWindowPos(hwnd, nullptr, move.left, move.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    Default();
+}
+
+void PlayerDialog::OnLeftButtonUp(UINT, POINT) {
+    ::ReleaseCapture();
+    Default();
+}
+
+BOOL PlayerDialog::OnEraseBkgnd(HDC dc) {
+    fw::DC memory = fw::DC::CompatibleWith(dc);
+    SIZE size = face.GetSize();
+    if (memory && face) {
+        fw::SelectGuard select(memory.Get(), face.Get());
+        ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.Get(), 0, 0, SRCCOPY);
+    }
+    return TRUE;
+}
+
+HBRUSH PlayerDialog::OnCtlColor(HDC dc, HWND, UINT kind) {
+    // Lists and statics (read-only edits paint as statics) in orange, everything else in white,
+    // all on black.
+    ::SetTextColor(dc, kind == CTLCOLOR_LISTBOX || kind == CTLCOLOR_STATIC ? kOrange : kWhite);
+    ::SetBkColor(dc, kBlack);
+    return blackBrush.Get();
+}
+
+LRESULT PlayerDialog::OnNcCalcSize(WPARAM calculateRects, LPARAM) {
+    // The caption style is there for the taskbar and the window menu only: the client area stays
+    // the whole window, so the face and the outline keep their places whenever the frame is
+    // recalculated (a move, for instance).
+    return calculateRects ? 0 : Default();
+}
+
+// PlayerView ---------------------------------------------------------------------------------
+
+int PlayerDialog::GetLineCount() const {
+    return list.GetCount();
+}
+
+std::string PlayerDialog::GetLineText(int index) const {
+    return list.GetLineText(index);
+}
+
+void PlayerDialog::ShowMessage(const std::string& text, const std::string& caption) {
+    if (services.messages != nullptr) {
+        services.messages->ShowMessage(text, caption);
+        return;
+    }
+    std::string title = caption.empty() ? fw::ApplicationName() : caption;
+    ::MessageBoxA(hwnd, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void PlayerDialog::SetCursorResource(int resourceId) {
+    HCURSOR cursor = resourceId == IDC_CURSOR_BUSY   ? busyCursor.Get()
+                     : resourceId == IDC_CURSOR_DRAG ? dragCursor.Get()
+                                                     : normalCursor.Get();
+    ::SetCursor(cursor);
+}
+
+void PlayerDialog::ClearList() {
+    list.ResetContent();
+}
+
+int PlayerDialog::AddLine(const std::string& text, uint32_t colour) {
+    return list.AddLine(text, colour);
+}
+
+uint32_t PlayerDialog::GetLineColour(int index) const {
+    return list.GetLineColour(index);
+}
+
+int PlayerDialog::GetSelectedLine() const {
+    int selected = list.GetCurSel();
+    return selected < 0 ? -1 : selected;
+}
+
+void PlayerDialog::SelectLine(int index) {
+    list.SetCurSel(index);
+}
+
+void PlayerDialog::TitleLineSink::SetText(const std::string& text) {
+    owner.GetItem(kTitleLine).SetText(text);
+}
+
+std::string PlayerDialog::GetTitleLineText() const {
+    return GetItem(kTitleLine).GetText();
+}
+
+void PlayerDialog::SetCaption(const std::string& text) {
+    SetText(text);
+}
+
+std::string PlayerDialog::GetCaption() const {
+    return GetText();
+}
+
+void PlayerDialog::SetControlText(int id, const std::string& text) {
+    GetItem(id).SetText(text);
+}
+
+std::string PlayerDialog::GetControlText(int id) const {
+    return GetItem(id).GetText();
+}
+
+void PlayerDialog::EnableControl(int id, bool enable) {
+    GetItem(id).Enable(enable);
+}
+
+bool PlayerDialog::IsButtonDown(int) const {
+    return false;
+}
+
+void PlayerDialog::StartTimer(unsigned id, unsigned periodMs) {
+    SetTimer(id, periodMs);
+}
+
+void PlayerDialog::StopTimer(unsigned id) {
+    KillTimer(id);
+}
+
+void PlayerDialog::SetSliderRange(uint32_t minimum, uint32_t maximum) {
+    fw::Trackbar(::GetDlgItem(hwnd, kSlider)).SetRange(static_cast<LONG>(minimum), static_cast<LONG>(maximum), false);
+}
+
+void PlayerDialog::SetSliderPosition(uint32_t position) {
+    fw::Trackbar slider(::GetDlgItem(hwnd, kSlider));
+    slider.SetPos(static_cast<LONG>(position), true);
+    slider.Invalidate();
+}
+
+uint32_t PlayerDialog::GetSliderPosition() const {
+    return static_cast<uint32_t>(fw::Trackbar(::GetDlgItem(hwnd, kSlider)).GetPos());
+}
+
+bool PlayerDialog::IsMinimised() const {
+    return IsIconic();
+}
+
+void PlayerDialog::ShellOpen(const std::string& target) {
+    if (services.shellOpen) {
+        services.shellOpen(target);
+        return;
+    }
+    ::ShellExecuteA(hwnd, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void PlayerDialog::UpdateTrayIcon(TrayOperation operation) {
+    TrayRecord record = MakeTrayRecord(static_cast<int>(operation), GetCaption());
+    NOTIFYICONDATAA data{};
+    data.cbSize = record.size;
+    data.hWnd = hwnd;
+    data.uID = record.iconId;
+    data.uFlags = record.flags;
+    data.uCallbackMessage = record.callbackMessage;
+    data.hIcon = smallIcon.Get();
+    lstrcpynA(data.szTip, record.tip.c_str(), sizeof(data.szTip));
+    ::Shell_NotifyIconA(record.message, &data);
+}
+
+void PlayerDialog::HideWindow() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(hwnd, &placement);
+    placement.showCmd = SW_HIDE;
+    ::SetWindowPlacement(hwnd, &placement);
+}
+
+void PlayerDialog::ShowWindowNoActivate() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(hwnd, &placement);
+    placement.showCmd = SW_SHOWNA;
+    ::SetWindowPlacement(hwnd, &placement);
+}
+
+void PlayerDialog::ShowDatabasePreview() {
+    if (services.showPreview) {
+        services.showPreview();
+        return;
+    }
+    preview.DoModal(hwnd);
+}
+
+void PlayerDialog::PostQuit() {
+    ::PostQuitMessage(0);
+}
+
+}  // namespace discdeck

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "db/DiscDatabase.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+
+namespace discdeck {
+
+// The database browser (dialog 261): every stored disc as a tree item with its tracks below, a
+// line with the record counts, and a Report button that writes "Titles.htm" (with the tracks when
+// "+ Tracks " is checked) and opens it. It only reads the database.
+class DatabasePreviewDialog : public fw::Dialog {
+  public:
+    explicit DatabasePreviewDialog(DiscDatabase& database, HWND parent = nullptr);
+
+    // Opens the written report; empty: ShellExecuteA "open" with this dialog as owner.
+    void SetShellOpen(std::function<void(const std::string&)> open) { shellOpen = std::move(open); }
+
+    // Kept from one showing to the next, as the object lives as long as the player window.
+    const std::string& GetCountsText() const { return countsText; }
+    int GetIncludeTracks() const { return includeTracks; }
+    fw::TreeView GetTree() const { return tree; }
+
+    // The Report button.
+    void WriteTitlesReport();
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(fw::DataExchange& dx) override;
+    void OnOK() override;
+    void OnCancel() override;
+
+  private:
+    void FillTree();
+    // Empties the tree and lets the image list go, so that the next showing starts afresh.
+    void ReleaseTree();
+
+    DiscDatabase& database;
+    fw::ImageList images;
+    fw::TreeView tree;
+    std::string countsText;
+    int includeTracks = 0;
+    std::function<void(const std::string&)> shellOpen;
+
+    DISCDECK_DECLARE_MESSAGE_MAP()
+};
+
+}  // namespace discdeck
