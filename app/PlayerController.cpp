@@ -50,8 +50,6 @@ PlayerController::PlayerController(PlayerView& view,
       port(kDefaultCddbPort) {}
 
 void PlayerController::OnInitDialog() {
-    // The edits start with the built-in defaults, as the dialog's first data exchange leaves them.
-    PutSettingsIntoEdits();
     view.SetControlText(kCategoryEdit, kInitialCategory);
     view.SetControlText(kDiscIdEdit, kInitialDiscId);
     // The stored settings are read before the first PLAY so that its look-up already asks the
