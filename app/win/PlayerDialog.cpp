@@ -4,8 +4,6 @@
 
 #include <vector>
 
-#include "controls/RegionBlock.h"
-#include "controls/TrayRecord.h"
 #include "framework/Application.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -14,6 +12,7 @@ namespace discdeck {
 
 namespace {
 constexpr const char* kCaption = "Tarvik CDDB Player";
+constexpr UINT kTrayMessage = WM_USER;
 constexpr UINT kSeekReportMessage = WM_USER + 1;
 }  // namespace
 
@@ -25,7 +24,7 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnControl<&T::OnServerChanged>(EN_CHANGE, kServerEdit),
         fw::OnControl<&T::OnPortChanged>(EN_CHANGE, kPortEdit),
         fw::OnTimer<&T::OnTimer>(),
-        fw::OnMessage<&T::OnTrayCallback>(kTrayCallbackMessage),
+        fw::OnMessage<&T::OnTrayCallback>(kTrayMessage),
         fw::OnMessage<&T::OnSeekReport>(kSeekReportMessage),
         fw::OnMouse<&T::OnRightButtonDown>(WM_RBUTTONDOWN),
         fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
@@ -53,6 +52,22 @@ PlayerDialog::PlayerDialog(Services services, HWND parent)
       preview(database) {
     device.SetTransport(this->services.transport.get());
     preview.SetShellOpen(this->services.shellOpen);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i].SetSkin(kPlayerButtonSkins[i].skin);
+    }
+}
+
+BitmapButton* PlayerDialog::GetButton(int id) {
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        if (kPlayerButtonSkins[i].controlId == id) {
+            return &buttons[i];
+        }
+    }
+    return nullptr;
+}
+
+const BitmapButton* PlayerDialog::GetButton(int id) const {
+    return const_cast<PlayerDialog*>(this)->GetButton(id);
 }
 
 PlayerDialog::~PlayerDialog() {
@@ -63,6 +78,12 @@ PlayerDialog::~PlayerDialog() {
 }
 
 void PlayerDialog::DoDataExchange(fw::DataExchange& dx) {
+    // The skinned controls; the settings edits are exchanged by the controller, which decides
+    // when they are read.
+    fw::DdxControl(dx, kSlider, slider);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        fw::DdxControl(dx, kPlayerButtonSkins[i].controlId, buttons[i]);
+    }
     fw::DdxControl(dx, kListControl, list);
 }
 
@@ -73,12 +94,14 @@ bool PlayerDialog::OnInitDialog() {
     normalCursor = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
     dragCursor = fw::Cursor::Load(instance, IDC_CURSOR_DRAG);
     ::SetCursor(normalCursor.Get());
-    ApplyWindowRegion();
+    windowRegion = ApplyWindowRegion(hwnd, instance);
     AddAboutMenuEntry();
     SetText(kCaption);
     SetIcon(bigIcon.Get(), true);
     SetIcon(smallIcon.Get(), false);
-    face = fw::Bitmap::Load(instance, IDB_FACE);
+    skin.LoadFace(instance, kFaceBitmap);
+    slider.LoadSkin(kThumbBitmap, kTrackBitmap, instance);
+    slider.SetNotify(hwnd, kSeekReportMessage);
     // Disc id and category texts, the stored settings, the first PLAY and the disc poll.
     controller.OnInitDialog();
     // Caption and system menu for the taskbar and the window menu; the frame is not recalculated,
@@ -88,27 +111,6 @@ bool PlayerDialog::OnInitDialog() {
     list.SetSelectionColour(kGrey);
     list.SetBackgroundColour(kBlack);
     return true;
-}
-
-void PlayerDialog::ApplyWindowRegion() {
-    HINSTANCE instance = GetResourceInstance();
-    HRSRC found = ::FindResourceA(instance, kRegionResourceName, kRegionResourceType);
-    HGLOBAL loaded = found != nullptr ? ::LoadResource(instance, found) : nullptr;
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr) {
-        return;  // the window stays rectangular
-    }
-    DWORD size = ::SizeofResource(instance, found);
-    std::optional<RegionBlock> block = ParseRegionBlock(static_cast<const uint8_t*>(data), size);
-    if (!block) {
-        return;
-    }
-    fw::Region region(::ExtCreateRegion(nullptr, static_cast<DWORD>(RegionBlockSize(block->rects.size())),
-                                        static_cast<const RGNDATA*>(data)));
-    if (region) {
-        // The system owns the region from here on.
-        ::SetWindowRgn(hwnd, region.Release(), TRUE);
-    }
 }
 
 void PlayerDialog::AddAboutMenuEntry() {
@@ -141,42 +143,26 @@ void PlayerDialog::OnRightButtonDown(UINT, POINT) {
 }
 
 void PlayerDialog::OnLeftButtonDown(UINT, POINT point) {
-    ::SetCapture(hwnd);
-    drag.OnLeftButtonDown(point.x, point.y);
+    skin.OnLeftButtonDown(hwnd, point);
     Default();
 }
 
 void PlayerDialog::OnMouseMove(UINT flags, POINT point) {
-    POINT screen = ClientToScreen(point);
-    WindowDrag::Move move = drag.OnMouseMove(screen.x, screen.y, (flags & MK_LBUTTON) != 0);
-    ::SetCursor(move.cursorId == kDragCursor ? dragCursor.Get() : normalCursor.Get());
-    if (move.moved) {
-        ::SetWindowPos(hwnd, nullptr, move.left, move.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    }
+    skin.OnMouseMove(hwnd, flags, point, normalCursor.Get(), dragCursor.Get());
     Default();
 }
 
 void PlayerDialog::OnLeftButtonUp(UINT, POINT) {
-    ::ReleaseCapture();
+    skin.OnLeftButtonUp();
     Default();
 }
 
 BOOL PlayerDialog::OnEraseBkgnd(HDC dc) {
-    fw::DC memory = fw::DC::CompatibleWith(dc);
-    SIZE size = face.GetSize();
-    if (memory && face) {
-        fw::SelectGuard select(memory.Get(), face.Get());
-        ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.Get(), 0, 0, SRCCOPY);
-    }
-    return TRUE;
+    return skin.EraseBackground(dc);
 }
 
 HBRUSH PlayerDialog::OnCtlColor(HDC dc, HWND, UINT kind) {
-    // Lists and statics (read-only edits paint as statics) in orange, everything else in white,
-    // all on black.
-    ::SetTextColor(dc, kind == CTLCOLOR_LISTBOX || kind == CTLCOLOR_STATIC ? kOrange : kWhite);
-    ::SetBkColor(dc, kBlack);
-    return blackBrush.Get();
+    return skin.ControlColours(dc, kind);
 }
 
 LRESULT PlayerDialog::OnNcCalcSize(WPARAM calculateRects, LPARAM) {
@@ -261,8 +247,9 @@ void PlayerDialog::EnableControl(int id, bool enable) {
     GetItem(id).Enable(enable);
 }
 
-bool PlayerDialog::IsButtonDown(int) const {
-    return false;
+bool PlayerDialog::IsButtonDown(int id) const {
+    const BitmapButton* button = GetButton(id);
+    return button != nullptr && button->IsDown();
 }
 
 void PlayerDialog::StartTimer(unsigned id, unsigned periodMs) {
@@ -274,17 +261,16 @@ void PlayerDialog::StopTimer(unsigned id) {
 }
 
 void PlayerDialog::SetSliderRange(uint32_t minimum, uint32_t maximum) {
-    fw::Trackbar(::GetDlgItem(hwnd, kSlider)).SetRange(static_cast<LONG>(minimum), static_cast<LONG>(maximum), false);
+    slider.SetRange(static_cast<LONG>(minimum), static_cast<LONG>(maximum), false);
 }
 
 void PlayerDialog::SetSliderPosition(uint32_t position) {
-    fw::Trackbar slider(::GetDlgItem(hwnd, kSlider));
     slider.SetPos(static_cast<LONG>(position), true);
     slider.Invalidate();
 }
 
 uint32_t PlayerDialog::GetSliderPosition() const {
-    return static_cast<uint32_t>(fw::Trackbar(::GetDlgItem(hwnd, kSlider)).GetPos());
+    return static_cast<uint32_t>(slider.GetPos());
 }
 
 bool PlayerDialog::IsMinimised() const {
@@ -300,16 +286,8 @@ void PlayerDialog::ShellOpen(const std::string& target) {
 }
 
 void PlayerDialog::UpdateTrayIcon(TrayOperation operation) {
-    TrayRecord record = MakeTrayRecord(static_cast<int>(operation), GetCaption());
-    NOTIFYICONDATAA data{};
-    data.cbSize = record.size;
-    data.hWnd = hwnd;
-    data.uID = record.iconId;
-    data.uFlags = record.flags;
-    data.uCallbackMessage = record.callbackMessage;
-    data.hIcon = smallIcon.Get();
-    lstrcpynA(data.szTip, record.tip.c_str(), sizeof(data.szTip));
-    ::Shell_NotifyIconA(record.message, &data);
+    discdeck::UpdateTrayIcon(hwnd, smallIcon.Get(), static_cast<int>(operation),
+                             services.tray != nullptr ? *services.tray : SystemTray());
 }
 
 void PlayerDialog::HideWindow() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,9 +10,12 @@
 #include "app/PlayerController.h"
 #include "app/PlayerView.h"
 #include "app/win/ColourListBox.h"
+#include "app/win/TrayIcon.h"
+#include "app/win/WindowSkin.h"
 #include "cdaudio/CdAudioDevice.h"
 #include "controls/PlayerSkin.h"
-#include "controls/WindowDrag.h"
+#include "controls/win/BitmapButton.h"
+#include "controls/win/SkinSlider.h"
 #include "db/DiscDatabase.h"
 #include "db/win/DatabasePreviewDialog.h"
 #include "db/win/WinFilePort.h"
@@ -39,6 +43,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
         MessageSink* messages = nullptr;
         std::function<void(const std::string&)> shellOpen;
         std::function<void()> showPreview;
+        TrayNotifier* tray = nullptr;  // null: the shell's notification area
     };
 
     // Constructs the device, which opens the drive and reads the disc at once.
@@ -48,6 +53,10 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     CdAudioDevice& GetDevice() { return device; }
     PlayerController& GetController() { return controller; }
     ColourListBox& GetList() { return list; }
+    SkinSlider& GetSlider() { return slider; }
+    // The skinned button of a control id, or null.
+    BitmapButton* GetButton(int id);
+    const BitmapButton* GetButton(int id) const;
 
     // PlayerView
     int GetLineCount() const override;
@@ -117,16 +126,16 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     HICON OnQueryDragIcon() { return bigIcon.Get(); }
     LRESULT OnNcCalcSize(WPARAM calculateRects, LPARAM rects);
 
-    void ApplyWindowRegion();
     void AddAboutMenuEntry();
 
     Services services;
     fw::Cursor busyCursor;
     fw::Cursor normalCursor;
     fw::Cursor dragCursor;
-    fw::Bitmap face;
-    fw::Brush blackBrush = fw::Brush::Solid(RGB(0, 0, 0));
-    WindowDrag drag{kNormalCursor, kDragCursor};
+    HRGN windowRegion = nullptr;  // the system's once applied; kept for reference
+    WindowSkin skin;
+    std::array<BitmapButton, kPlayerButtonCount> buttons;
+    SkinSlider slider;
     ColourListBox list;
     fw::Icon bigIcon;
     fw::Icon smallIcon;
