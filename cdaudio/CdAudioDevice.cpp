@@ -93,7 +93,9 @@ uint32_t CdAudioDevice::BuildTrackTable() {
     };
 
     // The table holds kMaxTracks tracks and the lead-out; a drive claiming more is not a CD we can read.
+    // The count goes at once, so nothing reads the table by it even before Connect clears it.
     if (trackCount > kMaxTracks) {
+        trackCount = 0;
         return fail();
     }
     if (trackCount == 0) {

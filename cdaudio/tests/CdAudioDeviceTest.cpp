@@ -257,6 +257,12 @@ TEST_F(CdAudioDeviceTest, MoreTracksThanTheTableHoldsAreRefused) {
     }
     EXPECT_EQ(device->Play(), 0);
     EXPECT_EQ(device->UpdateTimes(), 0u);
+
+    // Reading the disc on its own (without Connect) leaves no count that reaches past the table.
+    ASSERT_EQ(device->OpenDevice(), 1);
+    EXPECT_EQ(device->ReadDisc(), 1);
+    EXPECT_EQ(device->trackCount, 0u);
+    EXPECT_EQ(device->action, ActionFailed);
 }
 
 // The checksum byte is the digit total modulo 255.

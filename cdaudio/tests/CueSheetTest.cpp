@@ -47,20 +47,38 @@ TEST(CueSheetTest, ReadsTheDemoSheet) {
     EXPECT_EQ(disc.leadOutFrame, MsfToFrames({41, 9, 40}));
 }
 
-TEST(CueSheetTest, DemoDiscHasItsDiscId) {
+struct DemoDisc {
+    const char* sheet;
+    uint32_t discId;
+    uint32_t tracks;
+    Msf leadOut;
+};
+
+class DemoDiscTest : public ::testing::TestWithParam<DemoDisc> {};
+
+TEST_P(DemoDiscTest, DeviceReadsItsDiscId) {
     CueSheet sheet;
     SimulatedDisc disc;
-    ASSERT_TRUE(LoadCueSheet(kDemoSheet, sheet, disc).Ok());
+    ASSERT_TRUE(LoadCueSheet(std::string(DISCDECK_SOURCE_DIR) + "/demo/" + GetParam().sheet, sheet, disc).Ok());
     ManualClock clock;
     SimulatedDrive drive(clock);
     ASSERT_TRUE(drive.InsertDisc(disc));
     CdAudioDevice device(drive);
-    EXPECT_EQ(device.trackCount, 10u);
-    EXPECT_EQ(device.discId, 0x8409a30au);
-    EXPECT_EQ(device.tracks[10].startMinute, 41u);
-    EXPECT_EQ(device.tracks[10].startSecond, 9u);
-    EXPECT_EQ(device.tracks[10].startFrame, 40u);
+    EXPECT_EQ(device.trackCount, GetParam().tracks);
+    EXPECT_EQ(device.discId, GetParam().discId);
+    const TrackEntry& leadOut = device.tracks[device.trackCount];
+    EXPECT_EQ(leadOut.startMinute, GetParam().leadOut.minute);
+    EXPECT_EQ(leadOut.startSecond, GetParam().leadOut.second);
+    EXPECT_EQ(leadOut.startFrame, GetParam().leadOut.frame);
 }
+
+INSTANTIATE_TEST_SUITE_P(Sheets,
+                         DemoDiscTest,
+                         ::testing::Values(DemoDisc{"demo.cue", 0x8409a30a, 10, {41, 9, 40}},
+                                           DemoDisc{"second.cue", 0x2c044c04, 4, {18, 22, 30}}),
+                         [](const ::testing::TestParamInfo<DemoDisc>& info) {
+                             return info.index == 0 ? "Demo" : "Second";
+                         });
 
 TEST(CueSheetTest, LeadOutFromTheDataFileSize) {
     TempFolder folder;
