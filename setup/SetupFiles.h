@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace discdeck {
+
+// Handle of an open file as the file port hands it out; kNoFile marks a failed open.
+using FileHandle = std::intptr_t;
+constexpr FileHandle kNoFile = -1;
+
+enum class SeekOrigin { Begin, Current, End };
+
+// Everything the setup program does with files: the package copy, the library's access to the
+// cabinet and to the files it unpacks, the file times and attributes, deletions. Implementations:
+// Win32 (setup/win/Win32SetupFiles) in the product; in memory and on a POSIX disk in the native
+// tests, the fuzz target and the benchmark.
+class SetupFiles {
+  public:
+    virtual ~SetupFiles() = default;
+
+    // Opens an existing file for reading, sharing it with everybody.
+    virtual FileHandle OpenRead(const std::string& path) = 0;
+    // Creates a file, or empties an existing one, for writing.
+    virtual FileHandle CreateWrite(const std::string& path) = 0;
+    // Number of bytes transferred (fewer at the end of a file), or -1 on failure.
+    virtual std::int64_t Read(FileHandle file, void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) = 0;
+    // New position from the start of the file, or -1 on failure.
+    virtual std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) = 0;
+    virtual bool Close(FileHandle file) = 0;
+
+    // Sets creation and last-write time from an MS-DOS date and time given in local time.
+    virtual bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) = 0;
+    // Sets the read-only, hidden, system and archive attributes (bits 0x01, 0x02, 0x04, 0x20).
+    virtual bool SetAttributes(const std::string& path, std::uint8_t attributes) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+    // Creates a directory; an existing one counts as success.
+    virtual bool MakeDirectory(const std::string& path) = 0;
+
+    // The system's description of the last failure, for messages to the user.
+    virtual std::string LastErrorText() = 0;
+};
+
+}  // namespace discdeck

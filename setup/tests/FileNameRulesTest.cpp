@@ -1,0 +1,96 @@
+#include "setup/FileNameRules.h"
+
+#include <gtest/gtest.h>
+
+namespace discdeck {
+namespace {
+
+class UnsafeFileName : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(UnsafeFileName, IsRefused) {
+    EXPECT_FALSE(IsPlainFileName(GetParam())) << PrintableName(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names,
+                         UnsafeFileName,
+                         ::testing::Values("",
+                                           ".",
+                                           "..",
+                                           "..\\boot.ini",
+                                           "sub/file.txt",
+                                           "sub\\file.txt",
+                                           "\\file.txt",
+                                           "C:file.txt",
+                                           "file.txt:stream",
+                                           "file.",
+                                           "file ",
+                                           "file. ",
+                                           std::string("a\x01"
+                                                       "b"),
+                                           std::string("tab\there"),
+                                           "a<b",
+                                           "a>b",
+                                           "a\"b",
+                                           "a|b",
+                                           "what?",
+                                           "*.*",
+                                           "CON",
+                                           "con",
+                                           "Con.txt",
+                                           "CON.tar.gz",
+                                           "CON .txt",
+                                           "PRN",
+                                           "aux.log",
+                                           "NUL.",
+                                           "COM1",
+                                           "com9.dat",
+                                           "LPT1",
+                                           "lpt9.txt",
+                                           "CONIN$",
+                                           "conout$.txt",
+                                           std::string("COM\xB9")));
+
+class PlainFileName : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PlainFileName, IsAccepted) {
+    EXPECT_TRUE(IsPlainFileName(GetParam())) << PrintableName(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names,
+                         PlainFileName,
+                         ::testing::Values("setup.exe",
+                                           "discdeck.exe",
+                                           "a",
+                                           "a..b",
+                                           ".hidden",
+                                           "name with spaces.txt",
+                                           " leading space",
+                                           "CONSOLE.txt",
+                                           "CON1",
+                                           "COM0",
+                                           "COM10",
+                                           "LPT",
+                                           "NULL",
+                                           "auxiliary",
+                                           "file$",
+                                           std::string("\xFC"
+                                                       "ber.txt"),
+                                           std::string(200, 'x')));
+
+TEST(FileNameRules, SameFileNameFoldsAsciiCaseOnly) {
+    EXPECT_TRUE(SameFileName("ReadMe.TXT", "readme.txt"));
+    EXPECT_FALSE(SameFileName("readme.txt", "readme.txt2"));
+    EXPECT_FALSE(SameFileName("readme", "readmf"));
+    // Bytes above 127 depend on the code page and are compared as they are.
+    EXPECT_FALSE(SameFileName("\xC4", "\xE4"));
+}
+
+TEST(FileNameRules, PrintableNameEscapesControlCharacters) {
+    EXPECT_EQ(PrintableName(std::string("a\x01"
+                                        "b\x7F")),
+              "a\\x01b\\x7F");
+    EXPECT_EQ(PrintableName("plain.txt"), "plain.txt");
+}
+
+}  // namespace
+}  // namespace discdeck

@@ -1,0 +1,133 @@
+#include "setup/PackageCopy.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "setup/tests/support/CabinetWriter.h"
+#include "setup/tests/support/MemorySetupFiles.h"
+#include "setup/tests/support/RecordingView.h"
+#include "setup/tests/support/SetupTestData.h"
+
+namespace discdeck {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+const std::string kSetup = "C:\\Downloads\\setup.exe";
+const std::string kCopy = "C:\\WINDOWS\\TEMP\\install.cab";
+
+class PackageCopyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        files.MakeDirectory("C:\\WINDOWS\\TEMP");
+        files.MakeDirectory("C:\\Downloads");
+        CabinetSpec spec;
+        spec.files = {{"discdeck.exe", RandomBytes(3000, 1)}};
+        cabinet = WriteCabinet(spec);
+    }
+    void TearDown() override { EXPECT_EQ(files.OpenCount(), 0) << "file handles left open"; }
+
+    PackageTrailer Copy() { return CopyPackage(files, kSetup, kCopy, view); }
+
+    // Expects a FileError whose text contains part; returns its text.
+    std::string CopyFails(const std::string& part) {
+        try {
+            Copy();
+        } catch (const FileError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(part));
+            return error.what();
+        }
+        ADD_FAILURE() << "no file error";
+        return std::string();
+    }
+
+    MemorySetupFiles files;
+    RecordingView view;
+    Bytes cabinet;
+};
+
+TEST_F(PackageCopyTest, CopiesThePackageAndShowsEachStep) {
+    const Bytes image = RandomBytes(1024, 2);
+    const Bytes setup = MakeSetupFile(image, cabinet, "discdeck.exe");
+    files.Put(kSetup, setup);
+
+    const PackageTrailer trailer = Copy();
+
+    EXPECT_EQ(trailer.name, "discdeck.exe");
+    EXPECT_EQ(trailer.offset, 1024u);
+    // The package runs to the end of the file, trailer included.
+    EXPECT_EQ(files.files[kCopy], Bytes(setup.begin() + 1024, setup.end()));
+    char allocate[100];
+    std::snprintf(allocate, sizeof allocate, "status Allocate buffer: %08zu B ( Package: %06zu / Header: 001024 )",
+                  cabinet.size() + 34, setup.size());
+    EXPECT_THAT(view.events,
+                ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
+                            "status Writing of package ...", "status Closing of package ...", "progress 2"));
+    EXPECT_EQ(files.files[kSetup], setup);
+}
+
+TEST_F(PackageCopyTest, TrailerNameRunsToItsFirstNulOrAllThirtyBytes) {
+    const std::string thirty = "abcdefghijklmnopqrstuvwxyz.exe";
+    ASSERT_EQ(thirty.size(), 30u);
+    files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, thirty));
+    EXPECT_EQ(Copy().name, thirty);
+
+    Bytes setup = MakeSetupFile(Bytes(10, 0), cabinet, "go.exe");
+    const std::size_t nameField = setup.size() - 34;
+    setup[nameField + 7] = 'x';  // after the NUL: not part of the name
+    files.Put(kSetup, setup);
+    EXPECT_EQ(Copy().name, "go.exe");
+}
+
+TEST_F(PackageCopyTest, OffsetIsLittleEndian) {
+    const Bytes image(0x012345, 0x90);
+    files.Put(kSetup, MakeSetupFile(image, cabinet, "a.exe"));
+    EXPECT_EQ(Copy().offset, 0x012345u);
+    EXPECT_EQ(files.files[kCopy].size(), cabinet.size() + 34);
+}
+
+TEST_F(PackageCopyTest, MissingSetupFileLeavesAnEmptyCopy) {
+    const std::string text = CopyFails("Cannot open " + kSetup);
+    EXPECT_THAT(text, HasSubstr("cannot find the file"));
+    ASSERT_TRUE(files.Has(kCopy));
+    EXPECT_TRUE(files.files[kCopy].empty());
+    EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(PackageCopyTest, CopyThatCannotBeCreatedIsAFileError) {
+    files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, "a.exe"));
+    files.failCreate.insert(kCopy);
+    CopyFails("Cannot create " + kCopy);
+}
+
+TEST_F(PackageCopyTest, DamagedTrailersAreRefusedBeforeAnythingIsAllocated) {
+    files.Put(kSetup, Bytes(33, 'x'));
+    CopyFails("cannot hold a package");
+
+    // An offset far beyond the file: no allocation of its size, no read past the end.
+    Bytes setup = MakeSetupFile(Bytes(100, 0), cabinet, "a.exe");
+    for (int i = 0; i < 4; ++i) {
+        setup[setup.size() - 4 + i] = 0xFF;
+    }
+    files.Put(kSetup, setup);
+    CopyFails("package offset 4294967295 lies beyond the end");
+
+    // Room for the trailer but not for a cabinet.
+    files.Put(kSetup, MakeSetupFile(Bytes(100, 0), Bytes(20, 'c'), "a.exe"));
+    CopyFails("holds no cabinet");
+    // An offset into the trailer itself.
+    files.Put(kSetup, MakeSetupFile(Bytes(100, 0), Bytes(), "a.exe"));
+    CopyFails("holds no cabinet");
+    EXPECT_THAT(view.events, ::testing::Not(::testing::Contains("progress 1")));
+}
+
+TEST_F(PackageCopyTest, TrailerMustNameAPlainFile) {
+    for (const std::string name : {"", "..\\..\\cmd.exe", "C:\\evil.exe", "CON", "x?.exe"}) {
+        files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, name));
+        CopyFails("names no valid program to start");
+    }
+}
+
+}  // namespace
+}  // namespace discdeck

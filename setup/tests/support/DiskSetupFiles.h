@@ -1,0 +1,28 @@
+#pragma once
+
+#include "setup/SetupFiles.h"
+
+namespace discdeck {
+
+// The file port on a POSIX disk, for native tests and the benchmark: paths are host paths, the DOS
+// time is taken as local time and becomes the modification time, and only the read-only attribute
+// has an effect (it removes the write permission).
+class DiskSetupFiles : public SetupFiles {
+  public:
+    FileHandle OpenRead(const std::string& path) override;
+    FileHandle CreateWrite(const std::string& path) override;
+    std::int64_t Read(FileHandle file, void* buffer, std::size_t count) override;
+    std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) override;
+    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
+    bool Close(FileHandle file) override;
+    bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) override;
+    bool SetAttributes(const std::string& path, std::uint8_t attributes) override;
+    bool Delete(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
+    std::string LastErrorText() override;
+
+  private:
+    int lastErrno_ = 0;
+};
+
+}  // namespace discdeck
