@@ -1,0 +1,106 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lookup/ReplyBuffer.h"
+
+namespace discdeck {
+
+class TextSink;
+
+struct HttpRequest {
+    std::string server;
+    uint16_t port = 0;
+    std::string path;
+};
+
+struct HttpResponse {
+    int status = 0;
+    std::string body;
+};
+
+// One HTTP GET. Implementations: WinInetHttpGet in the product, fakes in the tests. The steps run
+// in this order: open a session, connect, open the request, send it, ask for the status code and,
+// only when the status lies in 200-299, read the body until bodyLimit bytes or its end. Returns
+// false when any step fails (the caller then keeps no reply). May be called on any thread and
+// may outlive the request's caller, so it must not depend on the window's thread.
+class HttpGet {
+  public:
+    virtual ~HttpGet() = default;
+    virtual bool Get(const HttpRequest& request, size_t bodyLimit, HttpResponse& response) = 0;
+};
+
+enum class WaitOutcome {
+    Finished,    // the work has returned
+    TimedOut,    // the work was started and runs on after the time limit
+    WaitFailed,  // the work was started and runs on; the wait itself failed (message says why)
+    NotStarted,  // the work never runs (message says why)
+};
+
+struct WaitResult {
+    WaitOutcome outcome = WaitOutcome::Finished;
+    std::string message;
+};
+
+// Starts a piece of work on a thread of its own and waits for it at most timeoutMs. A worker is
+// never terminated: one that is still running when the wait ends keeps running to its own end.
+// Implementations: ThreadWorkerRunner (std::thread), Win32WorkerRunner (CreateThread and
+// WaitForSingleObject) in the product.
+class WorkerRunner {
+  public:
+    virtual ~WorkerRunner() = default;
+    virtual WaitResult StartAndWait(std::function<void()> work, unsigned timeoutMs) = 0;
+};
+
+// One request: what the worker needs and the reply bytes it produces. Shared by the caller and the
+// worker, so a worker that outlives its caller's wait writes into its own bytes only and the last
+// of the two to let go frees them.
+struct CddbRequest {
+    enum State : int { Running, Finished, Abandoned };
+
+    HttpRequest http;
+    std::array<char, kReplyBufferSize> reply{};
+    size_t length = 0;
+    std::atomic<int> state{Running};
+};
+
+// Sends CDDB commands to a server, each on its own worker, and hands back the reply.
+class CddbTransport {
+  public:
+    static constexpr unsigned kWaitMs = 5000;
+    // Workers that outlived their caller's wait and have not ended yet. When this many are still
+    // running, a new command is refused as a time-out: the server has left that many requests
+    // unanswered, and each would hold a thread and a connection.
+    static constexpr int kMaxAbandonedWorkers = 4;
+
+    CddbTransport(std::shared_ptr<HttpGet> http, std::unique_ptr<WorkerRunner> runner);
+    ~CddbTransport();
+    CddbTransport(const CddbTransport&) = delete;
+    CddbTransport& operator=(const CddbTransport&) = delete;
+
+    // Sends one command and waits at most kWaitMs for the answer. reply holds kReplyBufferSize + 1
+    // bytes; its first kReplyBufferSize bytes are zeroed first and then receive the body of a 2xx
+    // answer (the last byte is never written). Returns 0 when the worker finished in time, whatever
+    // the reply; -1 otherwise, with "Timeout ...." or the system's message in status.
+    int Send(const std::string& command, const std::string& server, uint16_t port, TextSink* status, char* reply);
+
+    int AbandonedWorkers() const { return abandoned->load(); }
+
+  private:
+    std::shared_ptr<HttpGet> http;
+    std::unique_ptr<WorkerRunner> runner;
+    // Shared with the workers: a late worker counts itself out after the transport may be gone.
+    std::shared_ptr<std::atomic<int>> abandoned;
+};
+
+// The worker's part of a request: one GET, and the body of a 2xx answer (at most
+// kReplyBufferSize bytes) into the request's own reply. Any failure leaves the reply empty.
+void RunCddbRequest(CddbRequest& request, HttpGet& http) noexcept;
+
+}  // namespace discdeck

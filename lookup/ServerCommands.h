@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace discdeck {
+
+class CdAudioDevice;
+class TextSink;
+
+// Shown in orange below the list when a server command gets no answer in time.
+constexpr const char* kUnableToConnect = "Unable to connect CDDB server ...";
+
+// The command text of a server-information button (1003 HELP, 1004 VER, 1005 SITES, 1006 STAT,
+// 1007 MOTD, 1013 CDDB LSCAT); nullptr for any other control id.
+const char* ServerCommandText(int controlId);
+
+// The read command for a line of a 211 list of inexact matches ("<category> <id> <title>"): its
+// first word and, after one space, its second word. Only the first 255 characters of the line
+// count. False when the line does not hold two such words, or when the category is not a plain
+// word (it goes into the request).
+bool BuildCandidateReadCommand(const std::string& line, std::string& command);
+
+// The read of a candidate the user picked from a 211 list: sends the read command and takes the
+// entry into the device's description. An error reply (4xx, 5xx) or no reply leaves the
+// description as it was, so a refused read cannot wipe titles the window may store afterwards.
+// False when the line holds no candidate (nothing is sent).
+bool ReadCandidate(CdAudioDevice& device,
+                   const std::string& line,
+                   const std::string& server,
+                   uint16_t port,
+                   TextSink* status);
+
+}  // namespace discdeck
