@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -102,34 +104,46 @@ class Databases {
     }
 
     // The files as a long series of stores leaves them: titles sorted by id, tracks in the order
-    // the discs were stored.
+    // the discs were stored. Written directly: appending a million records one by one to a
+    // RecordFile would reallocate its buffer every ten records.
     static void Fill(const std::string& dir, uint32_t discs) {
-        PosixFilePort files;
-        RecordFile titles(files);
-        RecordFile tracks(files);
-        std::string titlesPath = dir + "/titles.sdb";
-        std::string tracksPath = dir + "/tracks.sdb";
-        if (!titles.Create(titlesPath, kTitleRecordLength) || !titles.Open(titlesPath, kTitleRecordLength) ||
-            !tracks.Create(tracksPath, kTrackRecordLength) || !tracks.Open(tracksPath, kTrackRecordLength)) {
-            std::abort();
-        }
+        std::vector<uint32_t> order(discs);
         for (uint32_t i = 0; i < discs; ++i) {
-            uint32_t id = DiscIdOf(i);
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(), [](uint32_t a, uint32_t b) { return DiscIdOf(a) < DiscIdOf(b); });
+        FILE* titles = OpenWithHeader(dir + "/titles.sdb", discs, kTitleRecordLength);
+        for (uint32_t i : order) {
             uint8_t title[kTitleRecordLength];
-            EncodeTitleRecord(MakeTitleRecord(id, "Artist " + std::to_string(i) + " / Album", "rock",
+            EncodeTitleRecord(MakeTitleRecord(DiscIdOf(i), "Artist " + std::to_string(i) + " / Album", "rock",
                                               kTracksPerDisc * 240000, kTracksPerDisc),
                               title);
-            titles.AppendRecord(title);
+            std::fwrite(title, sizeof title, 1, titles);
+        }
+        FILE* tracks = OpenWithHeader(dir + "/tracks.sdb", discs * kTracksPerDisc, kTrackRecordLength);
+        for (uint32_t i = 0; i < discs; ++i) {
             for (uint32_t t = 0; t < kTracksPerDisc; ++t) {
                 uint8_t track[kTrackRecordLength];
-                EncodeTrackRecord(MakeTrackRecord(id, t + 1, "Track " + std::to_string(t + 1), 240000), track);
-                tracks.AppendRecord(track);
+                EncodeTrackRecord(MakeTrackRecord(DiscIdOf(i), t + 1, "Track " + std::to_string(t + 1), 240000), track);
+                std::fwrite(track, sizeof track, 1, tracks);
             }
         }
-        titles.Sort(CompareDiscId);
-        if (!titles.Save() || !tracks.Save()) {
+        if (std::fclose(titles) != 0 || std::fclose(tracks) != 0) {
             std::abort();
         }
+    }
+
+    static FILE* OpenWithHeader(const std::string& path, uint32_t count, uint32_t length) {
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) {
+            std::abort();
+        }
+        uint8_t header[kRecordFileHeaderLength] = {'T', 'a', 'r', 'v', 'i', 'k', 'o', 'n', '1', '.', '0', '0'};
+        StoreLe32(header + 12, count);
+        StoreLe32(header + 16, length);
+        StoreLe32(header + 20, kRecordFileHeaderLength);
+        std::fwrite(header, sizeof header, 1, file);
+        return file;
     }
 
   private:
