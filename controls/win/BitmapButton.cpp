@@ -1,0 +1,90 @@
+#include "controls/win/BitmapButton.h"
+
+#include "framework/Application.h"
+#include "framework/Gdi.h"
+
+namespace discdeck {
+
+const fw::MessageMap* BitmapButton::GetThisMessageMap() {
+    using T = BitmapButton;
+    static const fw::MessageEntry entries[] = {
+        fw::OnPaint<&T::OnPaint>(),
+        fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
+        fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
+        fw::OnMouse<&T::OnLeftButtonUp>(WM_LBUTTONUP),
+        fw::OnEraseBkgnd<&T::OnEraseBkgnd>(),
+        fw::OnCaptureChanged<&T::OnCaptureChanged>(),
+    };
+    static const fw::MessageMap map = fw::MakeMessageMap(&fw::ControlHost::GetThisMessageMap, entries);
+    return &map;
+}
+
+int BitmapButton::SetSkin(int bitmapId, int group, unsigned frameCount, int frameWidth, int frameHeight, int kind) {
+    logic.SetSkin(ButtonSkin{bitmapId, group, frameCount, frameWidth, frameHeight, kind});
+    return 1;
+}
+
+void BitmapButton::DrawItem(const DRAWITEMSTRUCT&) {}
+
+void BitmapButton::PreSubclassWindow() {
+    ModifyStyle(0, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW);
+    fw::ButtonT<fw::ControlHost>::PreSubclassWindow();
+}
+
+void BitmapButton::OnPaint() {
+    fw::PaintDC paint(hwnd);
+    const int frame = logic.OnPaint(IsEnabled());
+    const ButtonSkin& skin = logic.Skin();
+    // The strip is loaded at every paint rather than kept: 23 buttons would otherwise hold 23
+    // bitmaps for the window's whole life. A strip that does not load leaves the previous image.
+    fw::Bitmap strip = fw::Bitmap::Load(resources != nullptr ? resources : fw::ResourceInstance(),
+                                        static_cast<UINT>(skin.bitmapId & 0xFFFF));
+    fw::DC memory = fw::DC::CompatibleWith(paint.Get());
+    if (strip && memory && frame != kNoFrame) {
+        fw::SelectGuard select(memory.Get(), strip.Get());
+        ::BitBlt(paint.Get(), 0, 0, skin.frameWidth, skin.frameHeight, memory.Get(), FrameSourceX(skin, frame), 0,
+                 SRCCOPY);
+    }
+    Default();
+}
+
+void BitmapButton::Apply(const ButtonLogic::Actions& actions) {
+    if (actions.setCapture) {
+        ::SetCapture(hwnd);
+    }
+    if (actions.releaseCapture) {
+        ::ReleaseCapture();
+    }
+    if (actions.invalidate) {
+        Invalidate(true);
+    }
+}
+
+void BitmapButton::OnMouseMove(UINT flags, POINT point) {
+    Default();
+    RECT client = GetClientRect();
+    Apply(logic.OnMouseMove((flags & MK_LBUTTON) != 0, ::GetCapture() == hwnd, ::PtInRect(&client, point) != FALSE));
+}
+
+void BitmapButton::OnLeftButtonDown(UINT, POINT) {
+    // Ends a hover capture first; its WM_CAPTURECHANGED arrives before the press is counted.
+    ::ReleaseCapture();
+    Apply(logic.OnLeftButtonDown());
+    Default();
+}
+
+void BitmapButton::OnLeftButtonUp(UINT, POINT) {
+    Apply(logic.OnLeftButtonUp());
+    Default();
+}
+
+BOOL BitmapButton::OnEraseBkgnd(HDC dc) {
+    return SkipBackgroundErase(dc);
+}
+
+void BitmapButton::OnCaptureChanged(HWND) {
+    Apply(logic.OnCaptureChanged());
+    Default();
+}
+
+}  // namespace discdeck

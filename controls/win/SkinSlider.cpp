@@ -1,0 +1,146 @@
+#include "controls/win/SkinSlider.h"
+
+#include <climits>
+
+#include "controls/SliderGeometry.h"
+#include "controls/win/BitmapButton.h"
+#include "framework/Application.h"
+
+namespace discdeck {
+
+const fw::MessageMap* SkinSlider::GetThisMessageMap() {
+    using T = SkinSlider;
+    static const fw::MessageEntry entries[] = {
+        fw::OnPaint<&T::OnPaint>(),
+        fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
+        fw::OnMouse<&T::OnLeftButtonUp>(WM_LBUTTONUP),
+        fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
+        fw::OnEraseBkgnd<&T::OnEraseBkgnd>(),
+        fw::OnCaptureChanged<&T::OnCaptureChanged>(),
+    };
+    static const fw::MessageMap map = fw::MakeMessageMap(&fw::ControlHost::GetThisMessageMap, entries);
+    return &map;
+}
+
+SkinSlider::~SkinSlider() {
+    ReleaseBuffer();
+}
+
+void SkinSlider::ReleaseBuffer() {
+    if (oldBitmap != nullptr && memDC) {
+        ::SelectObject(memDC.Get(), oldBitmap);
+    }
+    oldBitmap = nullptr;
+    backBuffer.Reset();
+    memDC.Reset();
+}
+
+void SkinSlider::PreSubclassWindow() {
+    ModifyStyle(0, WS_CHILD | WS_VISIBLE);
+    fw::TrackbarT<fw::ControlHost>::PreSubclassWindow();
+}
+
+BOOL SkinSlider::LoadSkin(int thumbId, int trackId, HINSTANCE instance) {
+    if (instance == nullptr) {
+        instance = fw::ResourceInstance();
+    }
+    // A window DC rather than BeginPaint as the reference: painting outside WM_PAINT would validate
+    // the control and swallow its first paint.
+    fw::WindowDC reference(hwnd);
+    ReleaseBuffer();
+    clientRect = GetClientRect();
+    memDC = fw::DC::CompatibleWith(reference.Get());
+    backBuffer = fw::Bitmap(::CreateCompatibleBitmap(reference.Get(), clientRect.right, clientRect.bottom));
+    if (memDC && backBuffer) {
+        oldBitmap = ::SelectObject(memDC.Get(), backBuffer.Get());
+    }
+    if (!thumb.Load(instance, thumbId)) {
+        return FALSE;
+    }
+    return track.Load(instance, trackId) ? TRUE : FALSE;
+}
+
+int SkinSlider::ThumbLeftForPaint() const {
+    std::optional<int> left = ThumbLeft(GetPos(), GetRangeMin(), GetRangeMax(), clientRect.right);
+    return left ? *left : INT_MIN;
+}
+
+void SkinSlider::OnPaint() {
+    if (!memDC || !backBuffer) {
+        // No skin loaded: the trackbar paints itself.
+        Default();
+        return;
+    }
+    fw::PaintDC paint(hwnd);
+    const int width = clientRect.right;
+    const int height = clientRect.bottom;
+    track.Draw(memDC.Get(), 0, 0);
+    const int left = ThumbLeftForPaint();
+    if (left != INT_MIN) {
+        thumb.DrawTransparent(memDC.Get(), left, 0);
+    }
+    // The picture stands 3 pixels below the control's top edge; the rows above it show the face.
+    ::BitBlt(paint.Get(), 0, 3, width, height, memDC.Get(), 0, 0, SRCCOPY);
+}
+
+void SkinSlider::PositionFromPoint(POINT point) {
+    RECT client = GetClientRect();
+    std::optional<int> pos = discdeck::PositionFromPoint(point.x, GetRangeMin(), GetRangeMax(), client.right);
+    if (pos) {
+        SetPos(*pos, true);
+    }
+}
+
+void SkinSlider::Notify(WPARAM code) {
+    if (notifyWindow != nullptr) {
+        ::SendMessageA(notifyWindow, notifyMessage, code, reinterpret_cast<LPARAM>(hwnd));
+    }
+}
+
+void SkinSlider::EndTracking() {
+    if (tracking) {
+        tracking = false;
+        Notify(kCodeReleased);
+    }
+}
+
+void SkinSlider::OnLeftButtonDown(UINT, POINT point) {
+    PositionFromPoint(point);
+    Invalidate(true);
+    // The report goes out before the trackbar's own handling, which may page the position away
+    // from the point; the seek is where the user clicked.
+    tracking = true;
+    Notify(kCodeMoving);
+    Default();
+}
+
+void SkinSlider::OnMouseMove(UINT flags, POINT point) {
+    const bool held = (flags & MK_LBUTTON) != 0;
+    if (held) {
+        PositionFromPoint(point);
+        Invalidate(true);
+    }
+    Default();
+    // After the trackbar's own drag handling, so that the position reported is the one shown.
+    if (held && tracking) {
+        Notify(kCodeMoving);
+    }
+}
+
+void SkinSlider::OnLeftButtonUp(UINT, POINT) {
+    Default();
+    EndTracking();
+}
+
+BOOL SkinSlider::OnEraseBkgnd(HDC dc) {
+    return SkipBackgroundErase(dc);
+}
+
+void SkinSlider::OnCaptureChanged(HWND) {
+    // A press that ends without a release (another window took the mouse) still ends the seek, or
+    // the player would stay paused with its display timer stopped.
+    EndTracking();
+    Default();
+}
+
+}  // namespace discdeck

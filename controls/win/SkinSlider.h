@@ -1,0 +1,69 @@
+#pragma once
+
+#include <windows.h>
+
+#include "controls/win/SkinBitmap.h"
+#include "framework/ControlHost.h"
+#include "framework/Controls.h"
+#include "framework/Gdi.h"
+
+namespace discdeck {
+
+// The position slider: a standard trackbar that keeps its range and position but paints itself
+// from a track and a thumb bitmap through an off-screen buffer, and jumps straight to the point
+// where the user clicks or drags.
+//
+// While the user moves the position with the mouse it sends its notify message with code 5 (the
+// trackbar's TB_THUMBTRACK) at the press and after each move, and code 4 (TB_THUMBPOSITION) when the mouse is
+// released or the capture is lost; the second parameter is the slider's window.
+class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
+  public:
+    static constexpr WPARAM kCodeMoving = 5;
+    static constexpr WPARAM kCodeReleased = 4;
+
+    SkinSlider() = default;
+    ~SkinSlider() override;
+
+    // After binding: the buffer for the client area and the two bitmaps. False when the thumb does
+    // not load, else whether the track did.
+    BOOL LoadSkin(int thumbId, int trackId, HINSTANCE instance = nullptr);
+    void SetNotify(HWND window, UINT message) {
+        notifyWindow = window;
+        notifyMessage = message;
+    }
+
+    // Left edge of the thumb as the next paint draws it, or INT_MIN when no thumb is drawn.
+    int ThumbLeftForPaint() const;
+    // Client width taken at LoadSkin (the track's drawing width).
+    int SkinWidth() const { return clientRect.right; }
+
+  protected:
+    void PreSubclassWindow() override;
+
+  private:
+    void OnPaint();
+    void OnLeftButtonDown(UINT flags, POINT point);
+    void OnLeftButtonUp(UINT flags, POINT point);
+    void OnMouseMove(UINT flags, POINT point);
+    BOOL OnEraseBkgnd(HDC dc);
+    void OnCaptureChanged(HWND newCapture);
+
+    void PositionFromPoint(POINT point);
+    void Notify(WPARAM code);
+    void EndTracking();
+    void ReleaseBuffer();
+
+    SkinBitmap thumb;
+    SkinBitmap track;
+    fw::DC memDC;
+    fw::Bitmap backBuffer;
+    HGDIOBJ oldBitmap = nullptr;
+    RECT clientRect{};
+    HWND notifyWindow = nullptr;
+    UINT notifyMessage = 0;
+    bool tracking = false;  // a press began on the slider and has not ended yet
+
+    DISCDECK_DECLARE_MESSAGE_MAP()
+};
+
+}  // namespace discdeck

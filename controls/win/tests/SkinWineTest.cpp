@@ -1,0 +1,478 @@
+// The skin on the player's own dialog template and artwork, in-process under Wine: outline,
+// button frames, toggles, dragging, the slider's thumb and the tray records.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/win/TrayIcon.h"
+#include "app/win/WindowSkin.h"
+#include "controls/PlayerSkin.h"
+#include "controls/RegionBlock.h"
+#include "controls/win/BitmapButton.h"
+#include "controls/win/SkinSlider.h"
+#include "framework/Application.h"
+#include "framework/DataExchange.h"
+#include "framework/Dialog.h"
+#include "framework/Screenshot.h"
+
+namespace discdeck {
+namespace {
+
+constexpr int kPlayerDialog = 102;
+constexpr UINT kSeekReport = WM_USER + 1;
+
+// The skin pieces on dialog 102 as the player window sets them up: buttons skinned at
+// construction and bound by data exchange, region, face, slider skin and notify target at
+// initialisation, face on erase, control colours, dragging.
+class SkinDialog : public fw::Dialog {
+  public:
+    SkinDialog() : fw::Dialog(kPlayerDialog, nullptr) {
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            buttons[i].SetSkin(kPlayerButtonSkins[i].skin);
+        }
+    }
+    ~SkinDialog() override {
+        if (hwnd != nullptr && ::IsWindow(hwnd)) {
+            ::DestroyWindow(hwnd);
+        }
+    }
+
+    BitmapButton& ButtonFor(int id) {
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            if (kPlayerButtonSkins[i].controlId == id) {
+                return buttons[i];
+            }
+        }
+        std::abort();
+    }
+    SkinSlider& Slider() { return slider; }
+    HRGN AppliedRegion() const { return region; }
+    std::vector<WPARAM> seekCodes;
+    std::vector<int> clicks;
+
+  protected:
+    void DoDataExchange(fw::DataExchange& dx) override {
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            fw::DdxControl(dx, kPlayerButtonSkins[i].controlId, buttons[i]);
+        }
+        fw::DdxControl(dx, 1045, slider);
+    }
+    bool OnInitDialog() override {
+        fw::Dialog::OnInitDialog();
+        HINSTANCE instance = fw::ResourceInstance();
+        normal = fw::Cursor::Load(instance, kNormalCursor);
+        drag = fw::Cursor::Load(instance, kDragCursor);
+        region = ApplyWindowRegion(hwnd, instance);
+        skin.LoadFace(instance, kFaceBitmap);
+        slider.LoadSkin(kThumbBitmap, kTrackBitmap);
+        slider.SetNotify(hwnd, kSeekReport);
+        return true;
+    }
+    void OnOK() override {}
+    void OnCancel() override {}
+
+  private:
+    BOOL OnEraseBkgnd(HDC dc) { return skin.EraseBackground(dc); }
+    HBRUSH OnCtlColor(HDC dc, HWND, UINT kind) { return skin.ControlColours(dc, kind); }
+    void OnLeftButtonDown(UINT, POINT point) {
+        skin.OnLeftButtonDown(hwnd, point);
+        Default();
+    }
+    void OnMouseMove(UINT flags, POINT point) {
+        skin.OnMouseMove(hwnd, flags, point, normal.Get(), drag.Get());
+        Default();
+    }
+    void OnLeftButtonUp(UINT, POINT) {
+        skin.OnLeftButtonUp();
+        Default();
+    }
+    BOOL OnSetCursor(HWND, UINT, UINT) { return TRUE; }
+    LRESULT OnSeek(WPARAM code, LPARAM) {
+        seekCodes.push_back(code);
+        return 0;
+    }
+    void OnClick(UINT id) { clicks.push_back(static_cast<int>(id)); }
+
+    std::array<BitmapButton, kPlayerButtonCount> buttons;
+    SkinSlider slider;
+    WindowSkin skin;
+    fw::Cursor normal;
+    fw::Cursor drag;
+    HRGN region = nullptr;
+
+    DISCDECK_DECLARE_MESSAGE_MAP()
+};
+
+const fw::MessageMap* SkinDialog::GetThisMessageMap() {
+    using T = SkinDialog;
+    static const fw::MessageEntry entries[] = {
+        fw::OnEraseBkgnd<&T::OnEraseBkgnd>(),
+        fw::OnCtlColor<&T::OnCtlColor>(),
+        fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
+        fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
+        fw::OnMouse<&T::OnLeftButtonUp>(WM_LBUTTONUP),
+        fw::OnSetCursor<&T::OnSetCursor>(),
+        fw::OnMessage<&T::OnSeek>(kSeekReport),
+        fw::OnCommandRange<&T::OnClick>(1000, 1060),
+    };
+    static const fw::MessageMap map = fw::MakeMessageMap(&fw::Dialog::GetThisMessageMap, entries);
+    return &map;
+}
+
+void Pump() {
+    MSG msg;
+    for (int round = 0; round < 3; ++round) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(20);
+    }
+}
+
+LPARAM Point(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+std::string Artifacts() {
+    const char* dir = std::getenv("DISCDECK_ARTIFACTS");
+    std::string path = dir != nullptr ? dir : ".";
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+}
+
+// What the screen shows of a control's client area.
+fw::Image CaptureClient(HWND control) {
+    RECT client{};
+    ::GetClientRect(control, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(control, &origin);
+    HDC screen = ::GetDC(nullptr);
+    fw::Image image;
+    image.width = client.right;
+    image.height = client.bottom;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            image.pixels.push_back(::GetPixel(screen, origin.x + x, origin.y + y));
+        }
+    }
+    ::ReleaseDC(nullptr, screen);
+    return image;
+}
+
+fw::Image LoadStrip(int id) {
+    HBITMAP bitmap = ::LoadBitmapA(fw::ResourceInstance(), MAKEINTRESOURCEA(id));
+    fw::Image image = fw::ReadBitmap(bitmap);
+    ::DeleteObject(bitmap);
+    return image;
+}
+
+// Pixels of the control that show a frame of its strip, compared with that frame.
+int MismatchesWithFrame(HWND control, const ButtonSkin& skin, int frame) {
+    const fw::Image shown = CaptureClient(control);
+    const fw::Image strip = LoadStrip(skin.bitmapId);
+    const int width = std::min(skin.frameWidth, shown.width);
+    const int height = std::min(strip.height, shown.height);
+    int mismatches = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            mismatches += shown.At(x, y) != strip.At(FrameSourceX(skin, frame) + x, y);
+        }
+    }
+    return mismatches;
+}
+
+class SkinWineTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        dialog = std::make_unique<SkinDialog>();
+        ASSERT_TRUE(dialog->Create());
+        ::SetWindowPos(dialog->GetHandle(), HWND_TOP, 40, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::UpdateWindow(dialog->GetHandle());
+        Pump();
+    }
+    void TearDown() override {
+        ::ReleaseCapture();
+        dialog.reset();
+        Pump();
+    }
+    HWND Window() const { return dialog->GetHandle(); }
+    HWND Control(int id) const { return ::GetDlgItem(dialog->GetHandle(), id); }
+    void Repaint(HWND control) {
+        ::UpdateWindow(control);
+        Pump();
+    }
+
+    std::unique_ptr<SkinDialog> dialog;
+};
+
+TEST_F(SkinWineTest, WindowOutlineIsTheUnionOfTheRegionBands) {
+    ASSERT_NE(dialog->AppliedRegion(), nullptr);
+    HRGN actual = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(::GetWindowRgn(Window(), actual), COMPLEXREGION);
+
+    HRSRC found = ::FindResourceA(fw::ResourceInstance(), kRegionResourceName, kRegionResourceType);
+    ASSERT_NE(found, nullptr);
+    const auto* data = static_cast<const uint8_t*>(::LockResource(::LoadResource(fw::ResourceInstance(), found)));
+    const auto block = ParseRegionBlock(data, ::SizeofResource(fw::ResourceInstance(), found));
+    ASSERT_TRUE(block.has_value());
+    ASSERT_EQ(block->rects.size(), 175u);
+    HRGN expected = ::CreateRectRgn(0, 0, 0, 0);
+    for (const BandRect& r : block->rects) {
+        HRGN band = ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
+        ::CombineRgn(expected, expected, band, RGN_OR);
+        ::DeleteObject(band);
+    }
+    EXPECT_TRUE(::EqualRgn(actual, expected));
+
+    // The system keeps the same bands.
+    std::vector<uint8_t> bytes(::GetRegionData(actual, 0, nullptr));
+    ASSERT_GT(::GetRegionData(actual, static_cast<DWORD>(bytes.size()), reinterpret_cast<RGNDATA*>(bytes.data())), 0u);
+    const auto readBack = ParseRegionBlock(bytes.data(), bytes.size());
+    ASSERT_TRUE(readBack.has_value());
+    EXPECT_EQ(readBack->rects, block->rects);
+
+    // Points just outside the outline belong to the windows beneath.
+    RECT window{};
+    ::GetWindowRect(Window(), &window);
+    EXPECT_EQ(::WindowFromPoint(POINT{window.left + 58, window.top}), ::GetDesktopWindow());
+    EXPECT_EQ(::WindowFromPoint(POINT{window.left + 60, window.top}), Window());
+    ::DeleteObject(actual);
+    ::DeleteObject(expected);
+}
+
+TEST_F(SkinWineTest, PushButtonShowsNormalHoverAndDownFrames) {
+    const int id = 1032;  // PLAY
+    HWND button = Control(id);
+    const ButtonSkin& skin = dialog->ButtonFor(id).Logic().Skin();
+    EXPECT_EQ(::GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameNormal), 0);
+
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, Point(5, 5));
+    EXPECT_EQ(::GetCapture(), button);
+    Repaint(button);
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameHover), 0);
+
+    // The hover image is drawn once: a later repaint shows the normal frame.
+    ::InvalidateRect(button, nullptr, TRUE);
+    Repaint(button);
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameNormal), 0);
+
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
+    Repaint(button);
+    EXPECT_TRUE(dialog->ButtonFor(id).IsDown());
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameDown), 0);
+
+    ::SendMessageA(button, WM_LBUTTONUP, 0, Point(5, 5));
+    Repaint(button);
+    EXPECT_FALSE(dialog->ButtonFor(id).IsDown());
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameNormal), 0);
+    EXPECT_THAT(dialog->clicks, testing::ElementsAre(id));
+}
+
+TEST_F(SkinWineTest, LeavingAHoveredButtonRestoresItsNormalFrame) {
+    HWND button = Control(1015);
+    const ButtonSkin& skin = dialog->ButtonFor(1015).Logic().Skin();
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, Point(3, 3));
+    Repaint(button);
+    ASSERT_EQ(MismatchesWithFrame(button, skin, kFrameHover), 0);
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, Point(-4, 3));
+    EXPECT_NE(::GetCapture(), button);
+    Repaint(button);
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameNormal), 0);
+}
+
+TEST_F(SkinWineTest, ToggleFlipsAtThePressAndClicksAtTheRelease) {
+    const int id = 1051;  // repeat track
+    HWND button = Control(id);
+    BitmapButton& toggle = dialog->ButtonFor(id);
+    const ButtonSkin& skin = toggle.Logic().Skin();
+
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, Point(5, 5));
+    EXPECT_NE(::GetCapture(), button);  // no hover frame, no hover capture
+
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
+    EXPECT_TRUE(toggle.IsDown());
+    EXPECT_TRUE(dialog->clicks.empty());
+    ::SendMessageA(button, WM_LBUTTONUP, 0, Point(5, 5));
+    Repaint(button);
+    EXPECT_TRUE(toggle.IsDown());
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameDown), 0);
+    EXPECT_THAT(dialog->clicks, testing::ElementsAre(id));
+
+    ::SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, Point(5, 5));
+    EXPECT_FALSE(toggle.IsDown());
+    ::SendMessageA(button, WM_LBUTTONUP, 0, Point(5, 5));
+    Repaint(button);
+    EXPECT_EQ(MismatchesWithFrame(button, skin, kFrameNormal), 0);
+    EXPECT_THAT(dialog->clicks, testing::ElementsAre(id, id));
+}
+
+TEST_F(SkinWineTest, DisabledButtonKeepsItsNormalFrame) {
+    HWND pause = Control(1034);  // starts disabled
+    ASSERT_FALSE(::IsWindowEnabled(pause));
+    ::InvalidateRect(pause, nullptr, TRUE);
+    Repaint(pause);
+    EXPECT_EQ(MismatchesWithFrame(pause, dialog->ButtonFor(1034).Logic().Skin(), kFrameNormal), 0);
+}
+
+TEST_F(SkinWineTest, DraggingTheFaceMovesTheWindow) {
+    RECT before{};
+    ::GetWindowRect(Window(), &before);
+    // (300, 30) is on the face, away from every control.
+    ASSERT_EQ(::ChildWindowFromPoint(Window(), POINT{300, 30}), Window());
+    ::SendMessageA(Window(), WM_LBUTTONDOWN, MK_LBUTTON, Point(300, 30));
+    EXPECT_EQ(::GetCapture(), Window());
+    ::SendMessageA(Window(), WM_MOUSEMOVE, MK_LBUTTON, Point(310, 35));
+    ::SendMessageA(Window(), WM_LBUTTONUP, 0, Point(310, 35));
+    EXPECT_NE(::GetCapture(), Window());
+    RECT after{};
+    ::GetWindowRect(Window(), &after);
+    EXPECT_EQ(after.left - before.left, 10);
+    EXPECT_EQ(after.top - before.top, 5);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+
+    // Without the button held the window stays.
+    ::SendMessageA(Window(), WM_MOUSEMOVE, 0, Point(330, 60));
+    RECT still{};
+    ::GetWindowRect(Window(), &still);
+    EXPECT_EQ(still.left, after.left);
+    EXPECT_EQ(still.top, after.top);
+}
+
+class SliderThumbTest : public SkinWineTest {
+  protected:
+    // Screen pixels of the slider's picture row through the thumb's middle.
+    std::vector<COLORREF> PictureRow(int row) {
+        Repaint(Control(1045));
+        const fw::Image shown = CaptureClient(Control(1045));
+        std::vector<COLORREF> out;
+        for (int x = 0; x < shown.width; ++x) {
+            out.push_back(shown.At(x, 3 + row));
+        }
+        return out;
+    }
+    void SetPosition(LONG pos) {
+        ::SendMessageA(Control(1045), TBM_SETPOS, TRUE, pos);
+        ::InvalidateRect(Control(1045), nullptr, TRUE);
+    }
+    // Where the thumb's opaque pixels sit in a picture row, compared with the thumb bitmap.
+    int ThumbMismatches(const std::vector<COLORREF>& row, int left, int thumbRow) {
+        const fw::Image thumb = LoadStrip(kThumbBitmap);
+        const COLORREF key = thumb.At(0, 0);
+        int mismatches = 0;
+        for (int x = 0; x < thumb.width && left + x < static_cast<int>(row.size()); ++x) {
+            const COLORREF want = thumb.At(x, thumbRow);
+            if (want != key) {
+                mismatches += row[left + x] != want;
+            }
+        }
+        return mismatches;
+    }
+};
+
+TEST_F(SliderThumbTest, ThumbStandsAtTheScaledPosition) {
+    SkinSlider& slider = dialog->Slider();
+    ASSERT_EQ(slider.SkinWidth(), 297);
+    slider.SetRange(1000, 5000, false);
+    const fw::Image track = LoadStrip(kTrackBitmap);
+    const int row = 8;
+
+    SetPosition(1000);
+    EXPECT_EQ(slider.ThumbLeftForPaint(), 0);
+    EXPECT_EQ(ThumbMismatches(PictureRow(row), 0, row), 0);
+
+    SetPosition(3000);
+    EXPECT_EQ(slider.ThumbLeftForPaint(), 148);
+    std::vector<COLORREF> middle = PictureRow(row);
+    EXPECT_EQ(ThumbMismatches(middle, 148, row), 0);
+    EXPECT_EQ(middle[20], track.At(20, row));  // the track shows where the thumb no longer is
+
+    // At max the thumb stands past the track: only the track is seen.
+    SetPosition(5000);
+    EXPECT_EQ(slider.ThumbLeftForPaint(), 297);
+    std::vector<COLORREF> end = PictureRow(row);
+    for (int x = 0; x < 297; ++x) {
+        ASSERT_EQ(end[x], track.At(x, row)) << x;
+    }
+}
+
+TEST_F(SliderThumbTest, ClickAndDragSetThePositionAndReportTheSeek) {
+    HWND control = Control(1045);
+    SkinSlider& slider = dialog->Slider();
+    slider.SetRange(1000, 5000, false);
+    ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, Point(100, 8));
+    ASSERT_FALSE(dialog->seekCodes.empty());
+    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeMoving);
+    // The press puts the position at the point: q = 4000 / 297 = 13 per pixel.
+    const LONG pressed = slider.GetPos();
+    EXPECT_NEAR(pressed, 1000 + 13 * 100, 400);
+    // The trackbar's own drag handling runs after the slider's and has the last word, within a
+    // thumb's width of the point.
+    ::SendMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, Point(200, 8));
+    const LONG dragged = slider.GetPos();
+    EXPECT_NEAR(dragged, 1000 + 13 * 200, 400);
+    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeMoving);
+    ::SendMessageA(control, WM_LBUTTONUP, 0, Point(200, 8));
+    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeReleased);
+    EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), SkinSlider::kCodeReleased), 1);
+
+    // Moving without the button changes nothing and reports nothing.
+    const size_t reports = dialog->seekCodes.size();
+    ::SendMessageA(control, WM_MOUSEMOVE, 0, Point(20, 8));
+    EXPECT_EQ(slider.GetPos(), dragged);
+    EXPECT_EQ(dialog->seekCodes.size(), reports);
+}
+
+class TrayRecorder : public TrayNotifier {
+  public:
+    BOOL Notify(DWORD message, NOTIFYICONDATAA& data) override {
+        calls.push_back({message, data});
+        return TRUE;
+    }
+    std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
+};
+
+TEST_F(SkinWineTest, TrayRecordsCarryTheIconTheCallbackAndTheTips) {
+    TrayRecorder tray;
+    HICON icon = ::LoadIconA(fw::ResourceInstance(), MAKEINTRESOURCEA(kPlayerIcon));
+    ASSERT_NE(icon, nullptr);
+    ::SetWindowTextA(Window(), "03:12 [04] and a caption longer than the tip");
+    UpdateTrayIcon(Window(), icon, 0, tray);
+    UpdateTrayIcon(Window(), icon, 1, tray);
+    UpdateTrayIcon(Window(), icon, 2, tray);
+    ASSERT_EQ(tray.calls.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const NOTIFYICONDATAA& d = tray.calls[i].second;
+        EXPECT_EQ(tray.calls[i].first, i);
+        EXPECT_EQ(d.cbSize, 88u);
+        EXPECT_EQ(d.hWnd, Window());
+        EXPECT_EQ(d.uID, 215u);
+        EXPECT_EQ(d.uCallbackMessage, static_cast<UINT>(WM_USER));
+        EXPECT_EQ(d.hIcon, icon);
+    }
+    EXPECT_EQ(tray.calls[0].second.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_STREQ(tray.calls[0].second.szTip, "Tarvik CDDB Player");
+    EXPECT_EQ(tray.calls[1].second.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_STREQ(tray.calls[1].second.szTip, "03:12 [04] and a caption long");
+    EXPECT_EQ(tray.calls[2].second.uFlags, 0u);
+    EXPECT_STREQ(tray.calls[2].second.szTip, "");
+}
+
+TEST_F(SkinWineTest, Screenshot) {
+    ::InvalidateRect(Window(), nullptr, TRUE);
+    ::UpdateWindow(Window());
+    Pump();
+    EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/skin_dialog.bmp"));
+}
+
+}  // namespace
+}  // namespace discdeck
