@@ -11,7 +11,9 @@
 namespace discdeck {
 
 // Colours are Windows colour values: red in the low byte, then green, then blue.
-constexpr uint32_t MakeColour(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
+constexpr uint32_t MakeColour(uint32_t r, uint32_t g, uint32_t b) {
+    return r | g << 8 | b << 16;
+}
 constexpr uint32_t kLightRed = MakeColour(255, 128, 128);
 constexpr uint32_t kWhite = MakeColour(255, 255, 255);
 constexpr uint32_t kOlive = MakeColour(128, 128, 0);
@@ -26,7 +28,7 @@ enum TrayOperation { TrayAdd = 0, TrayModify = 1, TrayDelete = 2 };
 // PlayerDialog implements it over its controls; tests implement it with a recording fake.
 // Control ids are those of dialog 102; the list is control 1000, the title line static 1047.
 class PlayerView : public ListLines, public MessageSink, public CursorSink {
-public:
+  public:
     // Report list (control 1000), each line with its own colour.
     virtual void ClearList() = 0;
     virtual int AddLine(const std::string& text, uint32_t colour) = 0;

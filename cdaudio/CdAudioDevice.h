@@ -47,7 +47,7 @@ enum DeviceAction : uint32_t {
 // counters and the disc description (DiscInfo: discId, discTitle, trackTitles, category). The CDDB
 // members (SendCommand, QueryServer, ParseEntry) are implemented in lookup/.
 class CdAudioDevice {
-public:
+  public:
     // Connects at once, as the player window expects a disc in the drive to be read at construction.
     explicit CdAudioDevice(MediaControl& control);
     virtual ~CdAudioDevice();
@@ -111,7 +111,7 @@ public:
     TextSink* statusWindow = nullptr;
     uint32_t deviceId = 0;
 
-private:
+  private:
     MediaControl& control;
     CddbTransport* transport = nullptr;
 };

@@ -35,20 +35,28 @@ constexpr uint32_t MCI_MODE_OPEN = 530;
 
 // Packed positions: MSF has minutes in the low byte, then seconds, then frames; TMSF puts the
 // track in the low byte, then minutes, seconds, frames.
-constexpr uint32_t MakeMsf(uint32_t m, uint32_t s, uint32_t f) { return (m & 0xFF) | (s & 0xFF) << 8 | (f & 0xFF) << 16; }
+constexpr uint32_t MakeMsf(uint32_t m, uint32_t s, uint32_t f) {
+    return (m & 0xFF) | (s & 0xFF) << 8 | (f & 0xFF) << 16;
+}
 constexpr uint32_t MakeTmsf(uint32_t t, uint32_t m, uint32_t s, uint32_t f) {
     return (t & 0xFF) | (m & 0xFF) << 8 | (s & 0xFF) << 16 | (f & 0xFF) << 24;
 }
-constexpr uint32_t MsfMinute(uint32_t msf) { return msf & 0xFF; }
-constexpr uint32_t MsfSecond(uint32_t msf) { return (msf >> 8) & 0xFF; }
-constexpr uint32_t MsfFrame(uint32_t msf) { return (msf >> 16) & 0xFF; }
+constexpr uint32_t MsfMinute(uint32_t msf) {
+    return msf & 0xFF;
+}
+constexpr uint32_t MsfSecond(uint32_t msf) {
+    return (msf >> 8) & 0xFF;
+}
+constexpr uint32_t MsfFrame(uint32_t msf) {
+    return (msf >> 16) & 0xFF;
+}
 }  // namespace mci
 
 // The operations the CD logic needs from the "cdaudio" device. Each returns 0 on success or a
 // non-zero error code, like mciSendCommandA. Implementations: MciMediaControl (the real device, in
 // cdaudio/win), SimulatedDrive (a virtual disc driven by a clock, for tests and the demo).
 class MediaControl {
-public:
+  public:
     virtual ~MediaControl() = default;
     // MCI_OPEN of device type "cdaudio", shareable, waiting; stores the new device id.
     virtual uint32_t Open(uint32_t& deviceId) = 0;

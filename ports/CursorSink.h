@@ -4,7 +4,7 @@ namespace discdeck {
 
 // Sets the mouse cursor to one of the program's cursor resources (207 busy, 209 normal, 212 drag).
 class CursorSink {
-public:
+  public:
     virtual ~CursorSink() = default;
     virtual void SetCursorResource(int resourceId) = 0;
 };

@@ -6,7 +6,7 @@ namespace discdeck {
 
 // Modal message boxes with an OK button. An empty caption means the application's own caption.
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(const std::string& text, const std::string& caption = std::string()) = 0;
 };
