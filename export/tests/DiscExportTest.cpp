@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/SimulatedDrive.h"
 #include "db/tests/PageText.h"
 #include "db/tests/TestSupport.h"
 #include "export/TextFormat.h"
@@ -113,6 +114,31 @@ TEST_F(PlayListTest, FailedWriteIsReported) {
     files.Disarm();
     files.failClose = true;
     EXPECT_FALSE(exporter.ExportPlayList(device));
+}
+
+// The whole path from a drive: the device reconnects after the door moved and reads the table the
+// page shows (the drive reports the last track one frame short of the lead-out).
+TEST(PlayListDriveTest, PageShowsTheTableReadFromTheDrive) {
+    TempDir dir;
+    PosixFilePort files;
+    ManualClock clock;
+    SimulatedDrive drive(clock);
+    ASSERT_TRUE(drive.InsertDisc(MakeAudioDisc({{0, 2, 0}, {3, 0, 0}}, {5, 30, 0})));
+    CdAudioDevice device(drive);
+    device.discTitle = "Drive Disc";
+    device.trackTitles[0] = "One";
+    device.trackTitles[1] = "Two";
+    device.ToggleDoor();
+    device.ToggleDoor();
+    ASSERT_EQ(static_cast<uint32_t>(ActionDoorMoved), device.action);
+
+    DiscExport exporter(files, dir.Path());
+    ASSERT_TRUE(exporter.ExportPlayList(device));
+    std::string expected = ExpectedPageHead() + "<H4>Drive Disc</H4><BR>" + "Total tracks: 02&nbsp;&nbsp;" +
+                           "Total time:   05:30 (330 sec)&nbsp;&nbsp;" + ExpectedPageMiddle() + "<B>01 - (02:58) " +
+                           Padded("One", 90) + "</B><BR>" + "<B>02 - (02:29) " + Padded("Two", 90) + "</B><BR>" +
+                           ExpectedPageTail();
+    EXPECT_EQ(expected, ReadText(dir.File("PlayList.htm")));
 }
 
 class TitleListTest : public ::testing::Test {
