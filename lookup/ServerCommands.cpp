@@ -1,5 +1,7 @@
 #include "lookup/ServerCommands.h"
 
+#include <string_view>
+
 #include "cdaudio/CdAudioDevice.h"
 #include "lookup/CddbReply.h"
 #include "lookup/ReplyBuffer.h"
@@ -53,8 +55,11 @@ bool ReadCandidate(CdAudioDevice& device,
     if (!BuildCandidateReadCommand(line, command)) {
         return false;
     }
-    if (device.SendCommand(command, server, port, status) == 0 &&
-        DecideReply(ReplyText(), false) != ReplyDecision::Fail) {
+    if (device.SendCommand(command, server, port, status) != 0) {
+        return true;
+    }
+    const std::string_view reply = ReplyText();
+    if (!reply.empty() && DecideReply(reply, false) == ReplyDecision::Parse) {
         device.ParseEntry();
     }
     return true;

@@ -22,8 +22,9 @@ const char* ServerCommandText(int controlId);
 bool BuildCandidateReadCommand(const std::string& line, std::string& command);
 
 // The read of a candidate the user picked from a 211 list: sends the read command and takes the
-// entry into the device's description. An error reply (4xx, 5xx) or no reply leaves the
-// description as it was, so a refused read cannot wipe titles the window may store afterwards.
+// entry into the device's description. Only an entry is taken apart: no reply, an error reply or
+// a no-match reply leaves the description as it was, so a refused read cannot wipe titles the
+// window may store afterwards.
 // False when the line holds no candidate (nothing is sent).
 bool ReadCandidate(CdAudioDevice& device,
                    const std::string& line,

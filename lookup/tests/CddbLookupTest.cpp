@@ -256,11 +256,13 @@ TEST_F(LookupDevice, CandidateRead) {
 }
 
 TEST_F(LookupDevice, RefusedCandidateReadKeepsTheDescription) {
-    http->Push(Answer("401 rock b014802 No such CD entry in database.\r\n"));
-    EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
-    EXPECT_TRUE(Unchanged());
+    for (const char* reply : {"401 rock b014802 No such CD entry in database.\r\n", "211 list\r\n.\r\n", ""}) {
+        http->Push(Answer(reply));
+        EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
+        EXPECT_TRUE(Unchanged()) << reply;
+    }
     EXPECT_FALSE(ReadCandidate(*device, "211 Found inexact matches, list follows", "cddb.test", 80, &status));
-    EXPECT_EQ(1u, http->Requests().size());
+    EXPECT_EQ(3u, http->Requests().size());
     UseRunner(std::make_unique<ScriptedRunner>(WaitResult{WaitOutcome::TimedOut, {}}));
     EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
     EXPECT_TRUE(Unchanged());
