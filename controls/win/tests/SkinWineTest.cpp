@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/win/PlayerDialog.h"
 #include "app/win/TrayIcon.h"
 #include "app/win/WindowSkin.h"
+#include "cdaudio/Clock.h"
+#include "cdaudio/CueSheet.h"
+#include "cdaudio/SimulatedDrive.h"
 #include "controls/PlayerSkin.h"
 #include "controls/RegionBlock.h"
 #include "controls/win/BitmapButton.h"
@@ -20,6 +24,7 @@
 #include "framework/Application.h"
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
+#include "framework/Registry.h"
 #include "framework/Screenshot.h"
 
 namespace discdeck {
@@ -472,6 +477,151 @@ TEST_F(SkinWineTest, Screenshot) {
     ::UpdateWindow(Window());
     Pump();
     EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/skin_dialog.bmp"));
+}
+
+// The real player window on the demo disc: the skin as the player sets it up, hiding to the tray
+// and coming back, and pictures of the window while it plays.
+class PlayerSkinTest : public testing::Test {
+  protected:
+    static constexpr const char* kRegistryKey = "DiscdeckSkinWineTest";
+
+    void SetUp() override {
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "discdeck-skin-test";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        char previous[MAX_PATH] = "";
+        ::GetCurrentDirectoryA(MAX_PATH, previous);
+        previousFolder = previous;
+        // The player keeps its database in the current directory.
+        ::SetCurrentDirectoryA(folder.c_str());
+        fw::DeleteKeyTree(HKEY_CURRENT_USER, std::string("Software\\") + kRegistryKey);
+
+        auto drive = std::make_unique<SimulatedDrive>(clock);
+        CueSheet sheet;
+        SimulatedDisc disc;
+        std::string cue = std::string("Z:") + DISCDECK_SOURCE_DIR + "/demo/demo.cue";
+        ASSERT_TRUE(LoadCueSheet(cue, sheet, disc).Ok());
+        ASSERT_TRUE(drive->InsertDisc(disc));
+        PlayerDialog::Services services;
+        services.mediaControl = std::move(drive);
+        services.profile = &profile;
+        services.shellOpen = [this](const std::string& target) { opened.push_back(target); };
+        services.showPreview = [] {};
+        services.tray = &tray;
+        dialog = std::make_unique<PlayerDialog>(std::move(services));
+        ASSERT_TRUE(dialog->Create());
+        ::SetWindowPos(Window(), HWND_TOP, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ::UpdateWindow(Window());
+        Pump();
+    }
+    void TearDown() override {
+        dialog.reset();
+        Pump();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        fw::DeleteKeyTree(HKEY_CURRENT_USER, std::string("Software\\") + kRegistryKey);
+        ::SetCurrentDirectoryA(previousFolder.c_str());
+        ::DeleteFileA((folder + "\\titles.sdb").c_str());
+        ::DeleteFileA((folder + "\\tracks.sdb").c_str());
+        ::RemoveDirectoryA(folder.c_str());
+    }
+    HWND Window() const { return dialog->GetHandle(); }
+    HWND Item(int id) const { return ::GetDlgItem(Window(), id); }
+    void Command(int id) { ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id)); }
+    void Tick(uint64_t ms) {
+        clock.Advance(ms);
+        ::SendMessageA(Window(), WM_TIMER, 1, 0);
+        ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+    }
+    void Save(const std::string& name) {
+        ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+        EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/" + name));
+    }
+
+    std::string folder;
+    std::string previousFolder;
+    ManualClock clock{5000};
+    fw::RegistryProfile profile{kRegistryKey, "discdeck"};
+    TrayRecorder tray;
+    std::vector<std::string> opened;
+    std::unique_ptr<PlayerDialog> dialog;
+};
+
+TEST_F(PlayerSkinTest, PlayerWindowHasTheOutlineAndItsSkinnedControls) {
+    HRGN actual = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(::GetWindowRgn(Window(), actual), COMPLEXREGION);
+    std::vector<uint8_t> bytes(::GetRegionData(actual, 0, nullptr));
+    ::GetRegionData(actual, static_cast<DWORD>(bytes.size()), reinterpret_cast<RGNDATA*>(bytes.data()));
+    const auto block = ParseRegionBlock(bytes.data(), bytes.size());
+    ASSERT_TRUE(block.has_value());
+    EXPECT_EQ(block->rects.size(), 175u);
+    EXPECT_EQ(block->rects.front(), (BandRect{59, 0, 69, 1}));
+    EXPECT_EQ(block->rects.back(), (BandRect{238, 565, 369, 566}));
+    ::DeleteObject(actual);
+
+    // Playing: PLAY is disabled and PAUSE enabled, both still show their normal frames.
+    for (int id : {1032, 1034, 1036, 1003}) {
+        const BitmapButton* button = dialog->GetButton(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_EQ(MismatchesWithFrame(Item(id), button->Logic().Skin(), kFrameNormal), 0) << id;
+    }
+    EXPECT_EQ(dialog->GetSlider().SkinWidth(), 297);
+}
+
+TEST_F(PlayerSkinTest, HideGoesToTheTrayAndALeftClickComesBack) {
+    Command(1038);
+    EXPECT_FALSE(::IsWindowVisible(Window()));
+    ASSERT_EQ(tray.calls.size(), 1u);
+    EXPECT_EQ(tray.calls[0].first, static_cast<DWORD>(NIM_ADD));
+    EXPECT_STREQ(tray.calls[0].second.szTip, "Tarvik CDDB Player");
+
+    // While hidden the tip follows the caption (the display timer may tick on its own as well).
+    Tick(1000);
+    ASSERT_GE(tray.calls.size(), 2u);
+    for (size_t i = 1; i < tray.calls.size(); ++i) {
+        EXPECT_EQ(tray.calls[i].first, static_cast<DWORD>(NIM_MODIFY));
+    }
+    char caption[64] = "";
+    ::GetWindowTextA(Window(), caption, sizeof(caption));
+    EXPECT_STREQ(tray.calls.back().second.szTip, caption);
+    EXPECT_THAT(std::string(caption), testing::EndsWith("[01]"));
+
+    // Another icon's messages and other mouse messages are not ours.
+    EXPECT_EQ(::SendMessageA(Window(), WM_USER, 216, WM_LBUTTONUP), 0);
+    EXPECT_EQ(::SendMessageA(Window(), WM_USER, 215, WM_MOUSEMOVE), 0);
+    // A right click opens the maker's site and leaves the window hidden.
+    EXPECT_EQ(::SendMessageA(Window(), WM_USER, 215, WM_RBUTTONUP), 1);
+    EXPECT_THAT(opened, testing::ElementsAre("http://www.discdeck.example/"));
+    EXPECT_FALSE(::IsWindowVisible(Window()));
+
+    EXPECT_EQ(::SendMessageA(Window(), WM_USER, 215, WM_LBUTTONUP), 1);
+    EXPECT_TRUE(::IsWindowVisible(Window()));
+    EXPECT_EQ(tray.calls.back().first, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(tray.calls.back().second.uID, 215u);
+}
+
+TEST_F(PlayerSkinTest, ScreenshotsWhilePlayingTheDemoDisc) {
+    Tick(1000);
+    Tick(64000);
+    Save("player_playing.bmp");
+
+    // Modes down, a hovered button and the slider moved by the timer.
+    for (int id : {1052, 1053}) {
+        ::SendMessageA(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, Point(4, 4));
+        ::SendMessageA(Item(id), WM_LBUTTONUP, 0, Point(4, 4));
+    }
+    EXPECT_TRUE(dialog->GetButton(1052)->IsDown());
+    Tick(30000);
+    ::SendMessageA(Item(1036), WM_MOUSEMOVE, 0, Point(4, 4));
+    ::UpdateWindow(Item(1036));
+    Pump();
+    EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/player_modes.bmp"));
+    EXPECT_EQ(MismatchesWithFrame(Item(1036), dialog->GetButton(1036)->Logic().Skin(), kFrameHover), 0);
+    ::ReleaseCapture();
 }
 
 }  // namespace
