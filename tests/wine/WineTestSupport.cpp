@@ -9,6 +9,8 @@ namespace {
 // Set when a pump met WM_QUIT: the queue holds it no longer, the test still wants to know.
 bool quitSeen = false;
 
+}  // namespace
+
 std::string WindowsPath(std::string path) {
     if (!path.empty() && path[0] == '/') {
         path = "Z:" + path;
@@ -21,6 +23,7 @@ std::string WindowsPath(std::string path) {
     return path;
 }
 
+namespace {
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found{};
     HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);

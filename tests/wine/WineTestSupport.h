@@ -23,7 +23,9 @@ class ScratchFolder {
     std::string previous;
 };
 
-// A file of the source tree, as a Windows path (the tree is on Wine's Z: drive).
+// A Unix path as Wine's Z: drive shows it; Windows paths are left as they are.
+std::string WindowsPath(std::string path);
+// A file of the source tree, as a Windows path.
 std::string SourcePath(const std::string& relative);
 // Handles the thread's messages for a while (painting, timers). A WM_QUIT met meanwhile is
 // remembered for QuitPosted.
