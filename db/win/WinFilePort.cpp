@@ -111,7 +111,17 @@ std::unique_ptr<FileHandle> WinFilePort::Open(const std::string& path, Access ac
 // there is no old file it has nothing to replace, and a move that may replace does the job.
 // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-replacefilea
 // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-movefileexa
-bool WinFilePort::Replace(const std::string& source, const std::string& target) {
+// ReplaceFileA derives the folder for its backup from the replaced file's path; a bare name has
+// none, and Wine then fails with ERROR_DIRECTORY. Full paths work everywhere.
+static std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
+}
+
+bool WinFilePort::Replace(const std::string& sourcePath, const std::string& targetPath) {
+    const std::string source = FullPath(sourcePath);
+    const std::string target = FullPath(targetPath);
     if (ReplaceFileA(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         return true;
     }

@@ -215,6 +215,20 @@ TEST_F(WinFilePortTest, ReplaceWorksWithAndWithoutAnOldFile) {
     EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
 }
 
+// The player opens its database by bare name in the current folder; replacing must work there too.
+TEST_F(WinFilePortTest, ReplaceWorksWithBareNamesInTheCurrentFolder) {
+    char previous[MAX_PATH];
+    ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, previous));
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+    ASSERT_TRUE(WriteWholeFile(files, "bare.bin", "old"));
+    ASSERT_TRUE(WriteWholeFile(files, "bare.tmp", "new"));
+    bool replaced = files.Replace("bare.tmp", "bare.bin");
+    SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(Bytes({'n', 'e', 'w'}), Read(File("bare.bin")));
+    EXPECT_FALSE(Exists(File("bare.tmp")));
+}
+
 class NoDrive : public MediaControl {
   public:
     uint32_t Open(uint32_t&) override { return 1; }
