@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string_view>
 
 #include "app/PlayerTexts.h"
 #include "lookup/CddbCommands.h"
-#include "lookup/CddbReply.h"
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"
+#include "lookup/ServerCommands.h"
 
 namespace discdeck {
 
@@ -17,16 +16,11 @@ namespace {
 constexpr const char* kNoDiscCaption = "No Audio CD ...";
 constexpr const char* kNoDiscTitleLine = "Please, insert CD ...";
 constexpr const char* kNoDiscLine = "Audio CD is not available ...";
-constexpr const char* kUnableToConnect = "Unable to connect CDDB server ...";
 constexpr const char* kNotAnInteger = "Please enter an integer.";
 
 // The category and disc id fields show these until a server look-up succeeds.
 constexpr const char* kInitialCategory = "rock";
 constexpr const char* kInitialDiscId = "470a6507";
-
-bool IsDiscIdText(const std::string& word) {
-    return !word.empty() && word.size() <= 8 && word.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
-}
 
 std::string Format(const char* format, int a) {
     char text[64];
@@ -61,25 +55,11 @@ void PlayerController::OnInitDialog() {
 }
 
 bool PlayerController::OnCommand(int id) {
+    if (const char* command = ServerCommandText(id)) {
+        ServerInformation(command);
+        return true;
+    }
     switch (id) {
-        case kHelpButton:
-            ServerInformation("HELP");
-            break;
-        case kVersionButton:
-            ServerInformation("VER");
-            break;
-        case kSitesButton:
-            ServerInformation("SITES");
-            break;
-        case kStatButton:
-            ServerInformation("STAT");
-            break;
-        case kMotdButton:
-            ServerInformation("MOTD");
-            break;
-        case kCategoriesButton:
-            ServerInformation("CDDB LSCAT");
-            break;
         case kDatabaseButton:
             DatabaseButton();
             break;
@@ -408,19 +388,9 @@ void PlayerController::LookUpOnServer() {
 }
 
 void PlayerController::CandidateRead(const std::string& line) {
-    // The words come from the server's list and go into the next request's target: only a plain
-    // category and a hexadecimal disc id may.
-    const auto [category, discId] = FirstTwoWords(line);
-    if (IsPlainCategory(category) && IsDiscIdText(discId)) {
-        const int sent = device.SendCommand("CDDB READ " + category + " " + discId, server, static_cast<uint16_t>(port),
-                                            &view.TitleLine());
-        // Only an entry is taken apart: a timed-out, empty or refused read would otherwise empty
-        // the disc's titles and category.
-        const std::string_view reply = ReplyText();
-        if (sent == 0 && !reply.empty() && DecideReply(reply, false) == ReplyDecision::Parse) {
-            device.ParseEntry();
-        }
-    }
+    // Only a plain category and a hexadecimal disc id from the server's list go into the request,
+    // and only an entry is taken apart: a failed read must not empty the disc's titles.
+    ReadCandidate(device, line, server, static_cast<uint16_t>(port), &view.TitleLine());
     ShowInfoReport("CDDB");
 }
 

@@ -144,15 +144,4 @@ std::optional<uint32_t> TrackNumberOfLine(const std::string& text) {
     return static_cast<uint32_t>(tens * 10 + units);
 }
 
-std::pair<std::string, std::string> FirstTwoWords(const std::string& text) {
-    const std::string line = text.substr(0, kMaxLineLength);
-    const size_t firstEnd = line.find(' ');
-    if (firstEnd == std::string::npos) {
-        return {line, std::string()};
-    }
-    const size_t secondEnd = line.find(' ', firstEnd + 1);
-    return {line.substr(0, firstEnd),
-            line.substr(firstEnd + 1, secondEnd == std::string::npos ? std::string::npos : secondEnd - firstEnd - 1)};
-}
-
 }  // namespace discdeck

@@ -49,8 +49,4 @@ std::optional<int16_t> ParsePortText(const std::string& text);
 // seventh and eighth characters), or 0 - which plays nothing - when those are not digits.
 std::optional<uint32_t> TrackNumberOfLine(const std::string& line);
 
-// The first two words of a line of a CDDB list of inexact matches: category and disc id, each
-// ending at a space or at the end of the line.
-std::pair<std::string, std::string> FirstTwoWords(const std::string& line);
-
 }  // namespace discdeck

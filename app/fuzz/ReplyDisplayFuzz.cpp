@@ -48,8 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const unsigned char byte = static_cast<unsigned char>(c);
             Require(byte >= 32 && byte <= 127);
         }
-        const auto words = FirstTwoWords(line.text);
-        Require(words.first.find(' ') == std::string::npos && words.second.find(' ') == std::string::npos);
         const auto track = TrackNumberOfLine(line.text);
         Require(!track || *track <= 99);
     }

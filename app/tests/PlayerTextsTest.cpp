@@ -84,13 +84,6 @@ TEST(TrackNumberOfLineTest, ReadsTheTwoDigitsAfterTrack) {
     EXPECT_EQ(TrackNumberOfLine(std::string(255, ' ') + "Track 01"), std::nullopt);
 }
 
-TEST(FirstTwoWordsTest, WordsEndAtASpaceOrTheLineEnd) {
-    EXPECT_EQ(FirstTwoWords("rock 8409a30a Artist / Title"),
-              std::make_pair(std::string("rock"), std::string("8409a30a")));
-    EXPECT_EQ(FirstTwoWords("rock 8409a30a"), std::make_pair(std::string("rock"), std::string("8409a30a")));
-    EXPECT_EQ(FirstTwoWords("rock"), std::make_pair(std::string("rock"), std::string()));
-}
-
 TEST(RuntimeRandomTest, ProducesTheUnseededRuntimeSequence) {
     RuntimeRandom random;
     std::vector<uint32_t> values;
