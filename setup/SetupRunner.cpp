@@ -6,7 +6,7 @@
 namespace discdeck {
 
 SetupOutcome SetupRunner::RunSetup() {
-    std::string windows = platform_.GetWindowsDirectory();
+    std::string windows = platform_.WindowsDirectory();
     if (!windows.empty() && windows.back() == '\\') {
         windows.pop_back();  // a root such as "C:\"
     }
@@ -26,7 +26,7 @@ SetupOutcome SetupRunner::RunSetup() {
     PackageTrailer trailer;
     try {
         // The program's own file by its full path: the current directory may be anywhere.
-        const std::string setupPath = platform_.GetModulePath();
+        const std::string setupPath = platform_.ModulePath();
         trailer = CopyPackage(files_, setupPath, packageCopy, view_);
     } catch (const FileError& error) {
         std::string text = error.what();

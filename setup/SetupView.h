@@ -21,9 +21,9 @@ class SetupPlatform {
   public:
     virtual ~SetupPlatform() = default;
     // The Windows directory, without a trailing backslash unless it is a root; empty on failure.
-    virtual std::string GetWindowsDirectory() = 0;
+    virtual std::string WindowsDirectory() = 0;
     // Full path of the running setup program's own file; empty on failure.
-    virtual std::string GetModulePath() = 0;
+    virtual std::string ModulePath() = 0;
     // Opens the file with the shell ("open", maximised) without waiting for it; false if the shell
     // could not start it.
     virtual bool StartProgram(const std::string& path) = 0;

@@ -19,8 +19,8 @@ class QuietView : public discdeck::SetupView {
 
 class QuietPlatform : public discdeck::SetupPlatform {
   public:
-    std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string GetModulePath() override { return "C:\\setup.exe"; }
+    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+    std::string ModulePath() override { return "C:\\setup.exe"; }
     bool StartProgram(const std::string&) override { return true; }
     void Sleep(unsigned) override {}
 };

@@ -20,8 +20,8 @@ const std::string kTemp = "C:\\WINDOWS\\TEMP\\";
 
 class FakePlatform : public SetupPlatform {
   public:
-    std::string GetWindowsDirectory() override { return windows; }
-    std::string GetModulePath() override { return modulePath; }
+    std::string WindowsDirectory() override { return windows; }
+    std::string ModulePath() override { return modulePath; }
     bool StartProgram(const std::string& path) override {
         view->events.push_back("start " + path);
         return startSucceeds;

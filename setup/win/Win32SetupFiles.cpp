@@ -1,0 +1,151 @@
+#include "setup/win/Win32SetupFiles.h"
+
+#include <cstdio>
+
+namespace discdeck {
+namespace {
+
+HANDLE ToHandle(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+FileHandle FromHandle(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(handle);
+}
+
+}  // namespace
+
+std::string SystemErrorText(DWORD error) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, sizeof text, nullptr);
+    std::string result(text, length);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    if (result.empty()) {
+        char number[40];
+        std::snprintf(number, sizeof number, "Error %lu.", static_cast<unsigned long>(error));
+        result = number;
+    }
+    return result;
+}
+
+FileHandle Win32SetupFiles::OpenRead(const std::string& path) {
+    // Shared with everybody: the setup program reads its own running image.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+    }
+    return FromHandle(handle);
+}
+
+FileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
+    // OPEN_ALWAYS and then truncating, as the runtime's _open(_O_CREAT) with _O_TRUNC would:
+    // CREATE_ALWAYS refuses existing hidden or system files.
+    // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilea
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Failed();
+        return kNoFile;
+    }
+    if (!SetEndOfFile(handle)) {
+        Failed();
+        CloseHandle(handle);
+        return kNoFile;
+    }
+    return FromHandle(handle);
+}
+
+std::int64_t Win32SetupFiles::Read(FileHandle file, void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+        DWORD got = 0;
+        if (!ReadFile(ToHandle(file), static_cast<char*>(buffer) + done, chunk, &got, nullptr)) {
+            Failed();
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t Win32SetupFiles::Write(FileHandle file, const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+        DWORD put = 0;
+        if (!WriteFile(ToHandle(file), static_cast<const char*>(buffer) + done, chunk, &put, nullptr) || put == 0) {
+            Failed();
+            return -1;
+        }
+        done += put;
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t Win32SetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) {
+    const DWORD method = origin == SeekOrigin::Begin     ? FILE_BEGIN
+                         : origin == SeekOrigin::Current ? FILE_CURRENT
+                                                         : FILE_END;
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    LARGE_INTEGER position;
+    if (!SetFilePointerEx(ToHandle(file), distance, &position, method)) {
+        Failed();
+        return -1;
+    }
+    return position.QuadPart;
+}
+
+bool Win32SetupFiles::Close(FileHandle file) {
+    return CloseHandle(ToHandle(file)) ? true : Failed();
+}
+
+bool Win32SetupFiles::SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) {
+    // Cabinets keep local time; the file system keeps UTC.
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return Failed();
+    }
+    FILETIME local;
+    FILETIME utc;
+    bool ok = DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc) &&
+              SetFileTime(handle, &utc, nullptr, &utc);
+    if (!ok) {
+        Failed();
+    }
+    CloseHandle(handle);
+    return ok;
+}
+
+bool Win32SetupFiles::SetAttributes(const std::string& path, std::uint8_t attributes) {
+    // FILE_ATTRIBUTE_NORMAL stands for "none" and is valid only alone.
+    const DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    return SetFileAttributesA(path.c_str(), value) ? true : Failed();
+}
+
+bool Win32SetupFiles::Delete(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? true : Failed();
+}
+
+bool Win32SetupFiles::MakeDirectory(const std::string& path) {
+    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+        return true;
+    }
+    return Failed();
+}
+
+std::string Win32SetupFiles::LastErrorText() {
+    return SystemErrorText(lastError_);
+}
+
+}  // namespace discdeck

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+
+#include "setup/SetupFiles.h"
+
+namespace discdeck {
+
+// The file port on Win32: handles are file HANDLEs.
+class Win32SetupFiles : public SetupFiles {
+  public:
+    FileHandle OpenRead(const std::string& path) override;
+    FileHandle CreateWrite(const std::string& path) override;
+    std::int64_t Read(FileHandle file, void* buffer, std::size_t count) override;
+    std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) override;
+    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
+    bool Close(FileHandle file) override;
+    bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) override;
+    bool SetAttributes(const std::string& path, std::uint8_t attributes) override;
+    bool Delete(const std::string& path) override;
+    bool MakeDirectory(const std::string& path) override;
+    std::string LastErrorText() override;
+
+  private:
+    bool Failed() {
+        lastError_ = GetLastError();
+        return false;
+    }
+
+    DWORD lastError_ = ERROR_SUCCESS;
+};
+
+// The system's text for an error code, without the trailing line break.
+std::string SystemErrorText(DWORD error);
+
+}  // namespace discdeck

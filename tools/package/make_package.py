@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Builds a self-extracting setup program: the setup image, a Microsoft Cabinet and the 34-byte
+trailer (the name of the program to start after unpacking, NUL-padded to 30 bytes, and the
+little-endian offset at which the cabinet starts).
+
+    make_package.py --image setup.exe --output out.exe --start discdeck.exe
+                    (--cabinet files.cab | --files FILE...) [--attributes NAME=BITS ...]
+
+--files makes an MSZIP cabinet of the files with Debian's gcab (names without directories, times
+from the files). --attributes sets a file's attribute byte in the cabinet (gcab writes 0x20 for
+every file), e.g. readme.txt=0x21 for a read-only file. The program to start must be in the cabinet
+unless --allow-missing-start is given (for tests of a package whose program cannot be started).
+"""
+
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+
+TRAILER_NAME_SIZE = 30
+RESERVED_DEVICES = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"} | {
+    f"{port}{n}" for port in ("COM", "LPT") for n in range(1, 10)}
+
+
+def plain_file_name(name):
+    if name in ("", ".", "..") or name[-1] in ". ":
+        return False
+    if any(ord(c) < 32 or c in '<>:"/\\|?*' for c in name):
+        return False
+    return name.split(".")[0].rstrip(" ").upper() not in RESERVED_DEVICES
+
+
+def cabinet_entries(cabinet):
+    """(offset of the entry, name) of each file entry."""
+    if cabinet[:4] != b"MSCF" or len(cabinet) < 36:
+        raise SystemExit("make_package: the cabinet does not start with MSCF")
+    first = struct.unpack_from("<I", cabinet, 16)[0]
+    count = struct.unpack_from("<H", cabinet, 28)[0]
+    entries = []
+    at = first
+    for _ in range(count):
+        end = cabinet.index(b"\0", at + 16)
+        entries.append((at, cabinet[at + 16:end].decode("latin-1")))
+        at = end + 1
+    return entries
+
+
+def make_cabinet(files):
+    with tempfile.TemporaryDirectory() as work:
+        out = os.path.join(work, "package.cab")
+        subprocess.run(["gcab", "-c", "-n", "-z", out] + files, check=True)
+        with open(out, "rb") as f:
+            return f.read()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--image", required=True, help="setup.exe as built")
+    parser.add_argument("--output", required=True)
+    parser.add_argument("--start", required=True, help="program to start after unpacking")
+    source = parser.add_mutually_exclusive_group(required=True)
+    source.add_argument("--cabinet")
+    source.add_argument("--files", nargs="+")
+    parser.add_argument("--attributes", action="append", default=[], metavar="NAME=BITS")
+    parser.add_argument("--allow-missing-start", action="store_true")
+    args = parser.parse_args()
+
+    start = args.start.encode("latin-1")
+    if len(start) > TRAILER_NAME_SIZE or not plain_file_name(args.start):
+        raise SystemExit(f"make_package: '{args.start}' is not a plain file name of at most 30 bytes")
+
+    if args.cabinet:
+        with open(args.cabinet, "rb") as f:
+            cabinet = bytearray(f.read())
+    else:
+        cabinet = bytearray(make_cabinet(args.files))
+    entries = cabinet_entries(cabinet)
+    names = {name.upper(): offset for offset, name in entries}
+
+    for item in args.attributes:
+        name, _, bits = item.partition("=")
+        if name.upper() not in names:
+            raise SystemExit(f"make_package: {name} is not in the cabinet")
+        struct.pack_into("<H", cabinet, names[name.upper()] + 14, int(bits, 0))
+    if args.start.upper() not in names and not args.allow_missing_start:
+        raise SystemExit(f"make_package: the program to start, {args.start}, is not in the cabinet")
+
+    with open(args.image, "rb") as f:
+        image = f.read()
+    if len(image) >= 1 << 32:
+        raise SystemExit("make_package: the image is too large for the trailer's offset")
+    trailer = start.ljust(TRAILER_NAME_SIZE, b"\0") + struct.pack("<I", len(image))
+    temporary = args.output + ".part"
+    with open(temporary, "wb") as f:
+        f.write(image)
+        f.write(cabinet)
+        f.write(trailer)
+    os.replace(temporary, args.output)
+    print(f"{args.output}: image {len(image)} + cabinet {len(cabinet)} + trailer {len(trailer)} bytes, "
+          f"starts {args.start}", file=sys.stderr)
+
+
+if __name__ == "__main__":
+    main()
