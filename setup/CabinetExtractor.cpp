@@ -294,16 +294,6 @@ bool IsKnownCompression(unsigned compression) {
     }
 }
 
-std::string FoldedName(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return folded;
-}
-
 }  // namespace
 
 CabinetExtractor::CabinetExtractor(SetupFiles& files, std::string cabinetPath, std::string destination)
@@ -411,7 +401,7 @@ bool CabinetExtractor::CheckContents() {
         int problem = kCabinetNoError;
         if (!IsPlainFileName(name)) {
             problem = kCabinetUnsafeFileName;
-        } else if (!seen.insert(FoldedName(name)).second) {
+        } else if (!seen.insert(FoldedFileName(name)).second) {
             problem = kCabinetDuplicateFileName;
         } else if (destination_.size() + name.size() >= kPathBufferSize) {
             problem = kCabinetTargetPathTooLong;

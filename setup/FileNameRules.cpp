@@ -62,8 +62,12 @@ bool IsPlainFileName(const std::string& name) {
     return !IsReservedDeviceName(name);
 }
 
-bool SameFileName(const std::string& a, const std::string& b) {
-    return EqualsIgnoringCase(a, b);
+std::string FoldedFileName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        c = FoldCase(c);
+    }
+    return folded;
 }
 
 std::string PrintableName(const std::string& name) {

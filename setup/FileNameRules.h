@@ -18,8 +18,9 @@ bool IsPlainFileName(const std::string& name);
 // extension: opening such a name reaches the device, not a file.
 bool IsReservedDeviceName(const std::string& name);
 
-// ASCII case folding, as the file system compares names.
-bool SameFileName(const std::string& a, const std::string& b);
+// The name with ASCII letters in upper case: two names the file system takes for the same file fold
+// to the same text. Bytes above 127 depend on the code page and stay as they are.
+std::string FoldedFileName(const std::string& name);
 
 // The name with control characters shown as \xNN, for error texts.
 std::string PrintableName(const std::string& name);
