@@ -11,6 +11,8 @@ namespace discdeck {
 
 namespace {
 constexpr const char* kTimeoutText = "Timeout ....";
+// For a failed exchange whose cause the system does not put into words.
+constexpr const char* kNoConnectionText = "No connection ....";
 
 void ShowStatus(TextSink* status, const std::string& text) {
     if (status != nullptr) {
@@ -21,9 +23,12 @@ void ShowStatus(TextSink* status, const std::string& text) {
 
 void RunCddbRequest(CddbRequest& request, HttpGet& http) noexcept {
     request.length = 0;
+    request.failed = false;
     try {
         HttpResponse response;
         if (!http.Get(request.http, kReplyBufferSize, response)) {
+            request.failed = true;
+            request.failure = std::move(response.error);
             return;
         }
         if (response.status < 200 || response.status > 299) {
@@ -35,6 +40,7 @@ void RunCddbRequest(CddbRequest& request, HttpGet& http) noexcept {
     } catch (...) {
         // An exception must not leave a worker thread: it would end the process.
         request.length = 0;
+        request.failed = true;
     }
 }
 
@@ -72,6 +78,10 @@ int CddbTransport::Send(const std::string& command,
     const WaitResult result = runner->StartAndWait(std::move(work), kWaitMs);
 
     if (result.outcome == WaitOutcome::Finished && request->state.load() == CddbRequest::Finished) {
+        if (request->failed) {
+            ShowStatus(status, request->failure.empty() ? std::string(kNoConnectionText) : request->failure);
+            return -1;
+        }
         std::memcpy(reply, request->reply.data(), request->length);
         return 0;
     }

@@ -23,13 +23,16 @@ struct HttpRequest {
 struct HttpResponse {
     int status = 0;
     std::string body;
+    // Why the exchange failed, in the system's words, when Get returns false (may stay empty).
+    std::string error;
 };
 
 // One HTTP GET. Implementations: WinInetHttpGet in the product, fakes in the tests. The steps run
 // in this order: open a session, connect, open the request, send it, ask for the status code and,
 // only when the status lies in 200-299, read the body until bodyLimit bytes or its end. Returns
-// false when any step fails (the caller then keeps no reply). May be called on any thread and
-// may outlive the request's caller, so it must not depend on the window's thread.
+// false when any step fails (the caller then keeps no reply), with the reason in response.error
+// where the system gives one. May be called on any thread and may outlive the request's caller, so
+// it must not depend on the window's thread.
 class HttpGet {
   public:
     virtual ~HttpGet() = default;
@@ -67,6 +70,10 @@ struct CddbRequest {
     HttpRequest http;
     std::array<char, kReplyBufferSize> reply{};
     size_t length = 0;
+    // The exchange with the server failed (no connection, the request not sent, the answer broken
+    // off), as opposed to an answer without a reply; failure says why when the system does.
+    bool failed = false;
+    std::string failure;
     std::atomic<int> state{Running};
 };
 
@@ -86,8 +93,11 @@ class CddbTransport {
 
     // Sends one command and waits at most kWaitMs for the answer. reply holds kReplyBufferSize + 1
     // bytes; its first kReplyBufferSize bytes are zeroed first and then receive the body of a 2xx
-    // answer (the last byte is never written). Returns 0 when the worker finished in time, whatever
-    // the reply; -1 otherwise, with "Timeout ...." or the system's message in status.
+    // answer (the last byte is never written). Returns 0 when the server answered in time, whatever
+    // the reply (an answer outside 200-299 leaves it empty); -1 otherwise, with "Timeout ...." or the
+    // system's message in status. A server that cannot be reached is a failure like one that does
+    // not answer in time, not an empty answer: the callers then say so instead of carrying on as
+    // if the server had found nothing.
     int Send(const std::string& command, const std::string& server, uint16_t port, TextSink* status, char* reply);
 
     int AbandonedWorkers() const { return abandoned->load(); }

@@ -43,7 +43,8 @@ class Gate {
 };
 
 struct FakeAnswer {
-    bool ok = true;  // false: the exchange fails after producing status and body
+    bool ok = true;     // false: the exchange fails after producing status and body
+    std::string error;  // the failure's text, when ok is false
     int status = 200;
     std::string body;
     std::shared_ptr<Gate> gate;
@@ -86,6 +87,9 @@ class FakeHttpGet : public HttpGet {
         }
         response.status = answer.status;
         response.body = answer.body;
+        if (!answer.ok) {
+            response.error = answer.error;
+        }
         return answer.ok;
     }
     std::vector<HttpRequest> Requests() {

@@ -48,6 +48,26 @@ void SetTimeouts(HINTERNET handle) {
     InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
 }
 
+// The text of the thread's last error. WinINet's own codes (12000 and up) have their texts in
+// wininet.dll, not in the system's table
+// (https://learn.microsoft.com/windows/win32/wininet/wininet-errors).
+std::string LastErrorText() {
+    const DWORD code = GetLastError();
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                                      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  GetModuleHandleA("wininet.dll"), code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result(text != nullptr ? text : "", length);
+    if (text != nullptr) {
+        LocalFree(text);
+    }
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
+        result.pop_back();
+    }
+    return result;
+}
+
 }  // namespace
 
 WinInetHttpGet::WinInetHttpGet(std::string userAgent) : userAgent(std::move(userAgent)) {}
@@ -55,6 +75,7 @@ WinInetHttpGet::WinInetHttpGet(std::string userAgent) : userAgent(std::move(user
 bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpResponse& response) {
     InternetHandle root(InternetOpenA(userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) {
+        response.error = LastErrorText();
         return false;
     }
     // Set on the session so the connection and request inherit them, and again on the request.
@@ -62,6 +83,7 @@ bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpRespo
     InternetHandle connection(InternetConnectA(root.Get(), request.server.c_str(), request.port, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection) {
+        response.error = LastErrorText();
         return false;
     }
     // RELOAD, NO_CACHE_WRITE and PRAGMA_NOCACHE: a stale answer must never come from the cache.
@@ -71,21 +93,24 @@ bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpRespo
     InternetHandle file(
         HttpOpenRequestA(connection.Get(), "GET", request.path.c_str(), "HTTP/1.0", nullptr, nullptr, flags, 1));
     if (!file) {
+        response.error = LastErrorText();
         return false;
     }
     SetTimeouts(file.Get());
     if (!HttpSendRequestA(file.Get(), nullptr, 0, nullptr, 0)) {
+        response.error = LastErrorText();
         return false;
     }
     char statusText[32] = {};
     DWORD statusLength = sizeof statusText - 1;
     if (!HttpQueryInfoA(file.Get(), HTTP_QUERY_STATUS_CODE, statusText, &statusLength, nullptr)) {
+        response.error = LastErrorText();
         return false;
     }
     char* end = nullptr;
     const long status = std::strtol(statusText, &end, 10);
     if (end == statusText) {
-        return false;
+        return false;  // no system error behind it: the transport names the failure itself
     }
     response.status = static_cast<int>(status);
     response.body.clear();
@@ -98,6 +123,7 @@ bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpRespo
             if (!InternetReadFile(file.Get(), &response.body[received], static_cast<DWORD>(bodyLimit - received),
                                   &count)) {
                 response.body.clear();
+                response.error = LastErrorText();
                 return false;
             }
             if (count == 0) {

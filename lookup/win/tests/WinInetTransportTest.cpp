@@ -159,9 +159,13 @@ TEST_F(LookupWinInet, LongBodyIsReadUpTo4096Bytes) {
 }
 
 TEST_F(LookupWinInet, NoServerListening) {
-    // Port 1 has no listener: the connection fails and the worker ends with no reply.
-    EXPECT_EQ(0, device->SendCommand("HELP", "127.0.0.1", 1, &status));
+    // Port 1 has no listener: the connection fails, the command fails with the system's words for
+    // it, and there is no reply.
+    EXPECT_EQ(-1, device->SendCommand("HELP", "127.0.0.1", 1, &status));
     EXPECT_STREQ("", ReplyText());
+    EXPECT_FALSE(status.text.empty());
+    EXPECT_NE("Timeout ....", status.text);
+    EXPECT_FALSE(device->QueryServer("127.0.0.1", 1, &status));
 }
 
 }  // namespace
