@@ -18,13 +18,12 @@ work=$5
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 artifacts=${DISCDECK_ARTIFACTS:-$work/artifacts}
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
+. "$root/scripts/wine-env.sh"
 # DOS times in cabinets are local times: a zone away from UTC (with summer time) makes the
 # conversion visible.
 export TZ=Europe/Berlin
 
 if [ -z "${DISPLAY:-}" ]; then
-    . "$root/scripts/wine-env.sh"
     xvfb_start
 fi
 
@@ -50,11 +49,8 @@ wait_for() {  # seconds, command...
 }
 
 fresh_prefix() {
-    if [ ! -f "$template/system.reg" ]; then
-        rm -rf "$template"
-        WINEPREFIX=$template wineboot -i >/dev/null 2>&1
-        WINEPREFIX=$template wineserver -w
-    fi
+    # A template made once (as every test prefix is, with the dialog font), copied for each run.
+    (wine_prefix_init "$template")
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
     rm -rf "$prefix"
@@ -181,7 +177,7 @@ attributes() {
 [ "$(attributes installer.exe)" = "20" ] || fail "installer.exe attributes $(attributes installer.exe)"
 [ $((0$(stat -c %a "$temp/readme.txt") & 0222)) -eq 0 ] || fail "readme.txt is not read-only on disk"
 # Hidden and system live in an extended attribute: only where the file system keeps those.
-if setfattr -n user.discdeck -v 1 "$work/payload/readme.txt" 2>/dev/null; then
+if python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.discdeck", b"1")' "$payload/readme.txt" 2>/dev/null; then
     [ "$(attributes hidden.txt)" = "26" ] || fail "hidden.txt attributes $(attributes hidden.txt), expected 26"
 else
     echo "note: no extended attributes here, hidden/system not checked" >&2
