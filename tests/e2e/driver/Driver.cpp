@@ -1,0 +1,342 @@
+// The end-to-end driver: acts on the running player from outside, as a user would, and prints what
+// the player's window shows. One command a run; JSON on standard output; exit code 0 when the
+// command could be carried out, 1 when not (no player window, a message that timed out), 2 for a
+// bad command line.
+//
+//   driver state                   the player window: caption, title line, fields, list, buttons,
+//                                  the process's other top-level windows
+//   driver click ID [--post]       a click on the player's button ID (sent: returns when the
+//                                  command has run; posted: at once, for a command that opens a
+//                                  modal dialog)
+//   driver settext ID TEXT         types TEXT into the player's edit ID (the edit tells the player)
+//   driver dblclick INDEX          selects list line INDEX and double-clicks it
+//   driver rbutton                 presses and releases the right button on the face
+//   driver preview [SECONDS]       waits for the Database Preview dialog; its tree, counts, check box
+//   driver preview-click ID        a click on button ID of the preview (1056 Report, 1057 the
+//                                  "+ Tracks" check box, 1 OK)
+//   driver shell-open LOG ARGS...  the prefix's "open" handler: appends ARGS to the file LOG
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver/PlayerWindows.h"
+
+namespace discdeck::e2e {
+namespace {
+
+constexpr int kListId = 1000;
+constexpr int kTitleLineId = 1047;
+constexpr int kFieldIds[] = {1011, 1012, 1017, 1018};
+constexpr int kWatchedButtons[] = {1032, 1034};
+constexpr int kPreviewTree = 1055;
+constexpr int kPreviewTracks = 1057;
+constexpr int kPreviewCounts = 1060;
+constexpr const char* kPreviewCaption = "Database Preview";
+
+std::string Quote(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+int Fail(const std::string& why) {
+    std::printf("{\"error\": %s}\n", Quote(why).c_str());
+    return 1;
+}
+
+HWND Player(DWORD& processId) {
+    // The player may still be starting: its window appears once its first PLAY has run.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (HWND hwnd = FindPlayerWindow(processId)) {
+            return hwnd;
+        }
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM context) {
+    char name[32] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    std::string text = WindowText(child);
+    if (lstrcmpiA(name, "Static") == 0 && !text.empty()) {
+        auto* texts = reinterpret_cast<std::string*>(context);
+        *texts += (texts->empty() ? "" : "\n") + text;
+    }
+    return TRUE;
+}
+
+// The static texts of a window, one a line: what a message box says.
+std::string StaticTexts(HWND hwnd) {
+    std::string texts;
+    ::EnumChildWindows(hwnd, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+std::string WindowsJson(DWORD processId, HWND except) {
+    std::string json = "[";
+    bool first = true;
+    for (const TopWindow& window : TopWindowsOf(processId)) {
+        if (window.hwnd == except || !window.visible) {
+            continue;
+        }
+        json += first ? "" : ", ";
+        first = false;
+        json += "{\"class\": " + Quote(window.className) + ", \"caption\": " + Quote(window.caption) +
+                ", \"text\": " + Quote(StaticTexts(window.hwnd)) + "}";
+    }
+    return json + "]";
+}
+
+int State() {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    HWND list = ::GetDlgItem(player, kListId);
+    std::vector<std::string> lines = ListLines(list);
+    std::string json = "{\"pid\": " + std::to_string(processId);
+    json += ", \"caption\": " + Quote(WindowText(player));
+    json += ", \"title\": " + Quote(ItemText(player, kTitleLineId));
+    json += ", \"fields\": {";
+    for (size_t i = 0; i < std::size(kFieldIds); ++i) {
+        json += (i ? ", " : "") + Quote(std::to_string(kFieldIds[i])) + ": " + Quote(ItemText(player, kFieldIds[i]));
+    }
+    json += "}, \"lines\": [";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        json += (i ? ", " : "") + Quote(lines[i]);
+    }
+    // Each line's colour is its item data (a COLORREF: red in the low byte).
+    json += "], \"colours\": [";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        LRESULT colour = 0;
+        Send(list, LB_GETITEMDATA, i, 0, &colour);
+        char text[16];
+        std::snprintf(text, sizeof text, "\"%06lx\"", static_cast<unsigned long>(colour) & 0xFFFFFFul);
+        json += (i ? ", " : "") + std::string(text);
+    }
+    LRESULT selected = -1;
+    Send(list, LB_GETCURSEL, 0, 0, &selected);
+    json += "], \"selected\": " + std::to_string(static_cast<long>(selected));
+    json += ", \"enabled\": {";
+    for (size_t i = 0; i < std::size(kWatchedButtons); ++i) {
+        bool enabled = ::IsWindowEnabled(::GetDlgItem(player, kWatchedButtons[i])) != FALSE;
+        json += (i ? ", " : "") + Quote(std::to_string(kWatchedButtons[i])) + ": " + (enabled ? "true" : "false");
+    }
+    RECT rect{};
+    ::GetWindowRect(player, &rect);
+    json += "}, \"visible\": " + std::string(::IsWindowVisible(player) ? "true" : "false");
+    json += ", \"rect\": [" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+            std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + "]";
+    json += ", \"windows\": " + WindowsJson(processId, player) + "}";
+    std::printf("%s\n", json.c_str());
+    return 0;
+}
+
+int Click(int id, bool post) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    if (!ClickCommand(player, id, post)) {
+        return Fail("the click was not handled in time");
+    }
+    std::printf("{\"clicked\": %d}\n", id);
+    return 0;
+}
+
+int SetText(int id, const std::string& text) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    std::wstring wide(text.begin(), text.end());
+    LRESULT ok = 0;
+    if (!Send(::GetDlgItem(player, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), &ok) || !ok) {
+        return Fail("the text was not taken");
+    }
+    std::printf("{\"text\": %s}\n", Quote(ItemText(player, id)).c_str());
+    return 0;
+}
+
+int DoubleClick(int index) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    HWND list = ::GetDlgItem(player, kListId);
+    LRESULT selected = 0;
+    if (!Send(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, &selected) || selected != index) {
+        return Fail("no such line");
+    }
+    // A double-click in a list with LBS_NOTIFY ends in this notification to its parent.
+    if (!Send(player, WM_COMMAND, MAKEWPARAM(kListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list))) {
+        return Fail("the double-click was not handled in time");
+    }
+    std::printf("{\"doubleClicked\": %d}\n", index);
+    return 0;
+}
+
+int RightButton() {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    POINT point{};
+    if (!FindFacePoint(player, point)) {
+        return Fail("no free point on the face");
+    }
+    LPARAM where = MAKELPARAM(point.x, point.y);
+    if (!Send(player, WM_RBUTTONDOWN, MK_RBUTTON, where) || !Send(player, WM_RBUTTONUP, 0, where)) {
+        return Fail("the right button was not handled in time");
+    }
+    std::printf("{\"point\": [%ld, %ld]}\n", point.x, point.y);
+    return 0;
+}
+
+void TreeJson(const std::vector<TreeItem>& items, std::string& json) {
+    json += "[";
+    for (size_t i = 0; i < items.size(); ++i) {
+        json += (i ? ", " : "") + std::string("{\"text\": ") + Quote(items[i].text) + ", \"children\": ";
+        TreeJson(items[i].children, json);
+        json += "}";
+    }
+    json += "]";
+}
+
+int Preview(int seconds) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    HWND preview = nullptr;
+    for (int waited = 0; preview == nullptr && waited <= seconds * 10; ++waited) {
+        preview = FindDialog(processId, kPreviewCaption);
+        if (preview == nullptr) {
+            ::Sleep(100);
+        }
+    }
+    if (preview == nullptr) {
+        return Fail("no Database Preview dialog");
+    }
+    std::vector<TreeItem> tree;
+    if (!ReadTree(::GetDlgItem(preview, kPreviewTree), processId, tree)) {
+        return Fail("the tree could not be read");
+    }
+    LRESULT checked = 0;
+    Send(::GetDlgItem(preview, kPreviewTracks), BM_GETCHECK, 0, 0, &checked);
+    std::string json = "{\"caption\": " + Quote(WindowText(preview));
+    json += ", \"counts\": " + Quote(ItemText(preview, kPreviewCounts));
+    json += ", \"tracksChecked\": " + std::string(checked == BST_CHECKED ? "true" : "false");
+    json += ", \"visible\": " + std::string(::IsWindowVisible(preview) ? "true" : "false");
+    json += ", \"tree\": ";
+    TreeJson(tree, json);
+    std::printf("%s}\n", json.c_str());
+    return 0;
+}
+
+int PreviewClick(int id) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    HWND preview = player != nullptr ? FindDialog(processId, kPreviewCaption) : nullptr;
+    if (preview == nullptr) {
+        return Fail("no Database Preview dialog");
+    }
+    // The preview's controls are plain ones: BM_CLICK presses and releases them as the mouse does,
+    // so a check box also changes its state.
+    if (!Send(::GetDlgItem(preview, id), BM_CLICK, 0, 0)) {
+        return Fail("the click was not handled in time");
+    }
+    std::printf("{\"clicked\": %d}\n", id);
+    return 0;
+}
+
+int ShellOpen(const std::string& log, const std::vector<std::string>& arguments) {
+    FILE* file = std::fopen(log.c_str(), "ab");
+    if (file == nullptr) {
+        return 1;
+    }
+    std::string line;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        line += (i ? " " : "") + arguments[i];
+    }
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
+                 "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS...\n");
+    return 2;
+}
+
+}  // namespace
+}  // namespace discdeck::e2e
+
+int main(int argc, char** argv) {
+    using namespace discdeck::e2e;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        return Usage();
+    }
+    const std::string& command = args[0];
+    int status = 2;
+    if (command == "state" && args.size() == 1) {
+        status = State();
+    } else if (command == "click" && (args.size() == 2 || (args.size() == 3 && args[2] == "--post"))) {
+        status = Click(std::atoi(args[1].c_str()), args.size() == 3);
+    } else if (command == "settext" && args.size() == 3) {
+        status = SetText(std::atoi(args[1].c_str()), args[2]);
+    } else if (command == "dblclick" && args.size() == 2) {
+        status = DoubleClick(std::atoi(args[1].c_str()));
+    } else if (command == "rbutton" && args.size() == 1) {
+        status = RightButton();
+    } else if (command == "preview" && args.size() <= 2) {
+        status = Preview(args.size() == 2 ? std::atoi(args[1].c_str()) : 10);
+    } else if (command == "preview-click" && args.size() == 2) {
+        status = PreviewClick(std::atoi(args[1].c_str()));
+    } else if (command == "shell-open" && args.size() >= 2) {
+        status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+    } else {
+        return Usage();
+    }
+    std::fflush(stdout);
+    return status;
+}
