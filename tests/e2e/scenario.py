@@ -13,8 +13,10 @@ import time
 import traceback
 import urllib.parse
 
-import expected as x
-from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, windows_path
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+
+import expected as x  # noqa: E402 - after the line above
+from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, windows_path  # noqa: E402
 
 # Player window controls.
 LIST, HELP, VER, MOTD, DATABASE, SERVER, PORT, LSCAT, DISC_ID, CATEGORY, LYRICS = (
@@ -319,6 +321,11 @@ class Scenario:
                 "the title line asks for a disc and the list says none is there")
         c.equal(state.get("enabled"), {str(PLAY): True, str(PAUSE): False}, "stopped: PLAY enabled, PAUSE disabled")
         self.shots.take("07-disc-removed")
+        play_list, opened = self.file_bytes("PlayList.htm"), len(self.shell_opens(0, 0))
+        self.driver("rbutton")
+        time.sleep(1)  # an "open" handler would be a process of its own
+        c.check(self.file_bytes("PlayList.htm") == play_list and len(self.shell_opens(0, 0)) == opened,
+                "without a disc the right button writes and opens nothing")
 
         titles_before, tracks_before = self.file_bytes("titles.sdb"), self.file_bytes("tracks.sdb")
         asked = len(self.server.requests())
