@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/DiscRecords.h"
 #include "db/PosixFilePort.h"
@@ -33,22 +34,6 @@ constexpr uint32_t kTracksPerDisc = 10;
 uint32_t DiscIdOf(uint32_t index) {
     return (index + 1) * 2654435761u;
 }
-
-class NoDrive : public MediaControl {
-  public:
-    uint32_t Open(uint32_t&) override { return 1; }
-    uint32_t Close(uint32_t) override { return 0; }
-    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 0; }
-    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t& result) override {
-        result = 0;
-        return 0;
-    }
-    uint32_t Play(uint32_t, bool, uint32_t) override { return 0; }
-    uint32_t Stop(uint32_t) override { return 0; }
-    uint32_t Pause(uint32_t) override { return 0; }
-    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 0; }
-    uint32_t SetDoor(uint32_t, bool) override { return 0; }
-};
 
 class Silent : public MessageSink {
   public:
@@ -174,7 +159,7 @@ void LookUpDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    NoDrive drive;
+    InertDrive drive;
     CdAudioDevice device(drive);
     uint32_t next = 0;
     for (auto _ : state) {
@@ -206,7 +191,7 @@ void StoreNewDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    NoDrive drive;
+    InertDrive drive;
     CdAudioDevice device(drive);
     Silent messages;
     uint32_t next = discs;
@@ -224,7 +209,7 @@ void StoreKnownDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    NoDrive drive;
+    InertDrive drive;
     CdAudioDevice device(drive);
     Silent messages;
     LoadNewDisc(device, DiscIdOf(discs / 2));

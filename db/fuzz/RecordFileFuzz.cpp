@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/DiscRecords.h"
 #include "db/RecordFile.h"
@@ -69,22 +70,6 @@ class MemoryFilePort : public FilePort {
     bool Remove(const std::string& path) override { return files.erase(path) != 0; }
 };
 
-class NoDrive : public MediaControl {
-  public:
-    uint32_t Open(uint32_t&) override { return 1; }
-    uint32_t Close(uint32_t) override { return 1; }
-    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 1; }
-    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t& result) override {
-        result = 0;
-        return 1;
-    }
-    uint32_t Play(uint32_t, bool, uint32_t) override { return 1; }
-    uint32_t Stop(uint32_t) override { return 1; }
-    uint32_t Pause(uint32_t) override { return 1; }
-    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 1; }
-    uint32_t SetDoor(uint32_t, bool) override { return 1; }
-};
-
 void Exercise(MemoryFilePort& port, const std::string& path, uint32_t length, RecordCompare compare) {
     RecordFile file(port);
     if (!file.Open(path, length)) {
@@ -131,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MemoryFilePort port;
         port.files["titles.sdb"].assign(body, body + split);
         port.files["tracks.sdb"].assign(body + split, body + bodySize);
-        NoDrive drive;
+        InertDrive drive;
         CdAudioDevice device(drive);
         if (split >= 28) {
             device.discId = LoadLe32(body + 24);

@@ -14,7 +14,6 @@ using testing_support::DiscSpec;
 using testing_support::ExpectedPageHead;
 using testing_support::ExpectedPageMiddle;
 using testing_support::ExpectedPageTail;
-using testing_support::FakeMediaControl;
 using testing_support::FileExists;
 using testing_support::LoadDisc;
 using testing_support::ReadText;
@@ -52,7 +51,7 @@ class DatabasePreviewTest : public ::testing::Test {
     TempDir dir;
     PosixFilePort files;
     DiscDatabase database{files, dir.Path()};
-    FakeMediaControl control;
+    InertDrive control;
     CdAudioDevice device{control};
     RecordingMessages messages;
 };

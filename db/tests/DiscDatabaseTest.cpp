@@ -13,7 +13,6 @@ namespace {
 
 using testing_support::Bytes;
 using testing_support::DiscSpec;
-using testing_support::FakeMediaControl;
 using testing_support::FaultyFilePort;
 using testing_support::FileExists;
 using testing_support::Le32;
@@ -86,7 +85,7 @@ class DiscDatabaseTest : public ::testing::Test {
     TempDir dir;
     FaultyFilePort files;
     DiscDatabase database{files, dir.Path()};
-    FakeMediaControl control;
+    InertDrive control;
     CdAudioDevice device{control};
     RecordingMessages messages;
 };

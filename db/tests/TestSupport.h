@@ -6,6 +6,7 @@
 
 #include "cdaudio/CdAudioDevice.h"
 #include "cdaudio/MediaControl.h"
+#include "cdaudio/tests/InertDrive.h"
 #include "db/PosixFilePort.h"
 #include "ports/CursorSink.h"
 #include "ports/ListLines.h"
@@ -92,25 +93,6 @@ class FixedLines : public ListLines {
     int GetLineCount() const override { return static_cast<int>(lines.size()); }
     std::string GetLineText(int index) const override { return lines.at(static_cast<size_t>(index)); }
     std::vector<std::string> lines;
-};
-
-// A drive that holds a disc (or not) and otherwise refuses to open, so a device built over it keeps
-// exactly the table a test gives it.
-class FakeMediaControl : public MediaControl {
-  public:
-    uint32_t Open(uint32_t&) override { return 1; }
-    uint32_t Close(uint32_t) override { return 0; }
-    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 0; }
-    uint32_t Status(uint32_t, uint32_t item, bool, uint32_t, uint32_t& result) override {
-        result = item == mci::MCI_STATUS_MEDIA_PRESENT && mediaPresent ? 1 : 0;
-        return 0;
-    }
-    uint32_t Play(uint32_t, bool, uint32_t) override { return 0; }
-    uint32_t Stop(uint32_t) override { return 0; }
-    uint32_t Pause(uint32_t) override { return 0; }
-    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 0; }
-    uint32_t SetDoor(uint32_t, bool) override { return 0; }
-    bool mediaPresent = true;
 };
 
 // A disc description as the device holds it after a look-up.

@@ -16,7 +16,6 @@ using testing_support::Bytes;
 using testing_support::ExpectedPageHead;
 using testing_support::ExpectedPageMiddle;
 using testing_support::ExpectedPageTail;
-using testing_support::FakeMediaControl;
 using testing_support::FaultyFilePort;
 using testing_support::FileExists;
 using testing_support::FixedLines;
@@ -55,7 +54,7 @@ class PlayListTest : public ::testing::Test {
     TempDir dir;
     FaultyFilePort files;
     DiscExport exporter{files, dir.Path()};
-    FakeMediaControl control;
+    InertDrive control;
     CdAudioDevice device{control};
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/RecordFile.h"
 #include "db/win/WinFilePort.h"
@@ -229,22 +230,6 @@ TEST_F(WinFilePortTest, ReplaceWorksWithBareNamesInTheCurrentFolder) {
     EXPECT_FALSE(Exists(File("bare.tmp")));
 }
 
-class NoDrive : public MediaControl {
-  public:
-    uint32_t Open(uint32_t&) override { return 1; }
-    uint32_t Close(uint32_t) override { return 0; }
-    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return 0; }
-    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t& result) override {
-        result = 0;
-        return 0;
-    }
-    uint32_t Play(uint32_t, bool, uint32_t) override { return 0; }
-    uint32_t Stop(uint32_t) override { return 0; }
-    uint32_t Pause(uint32_t) override { return 0; }
-    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return 0; }
-    uint32_t SetDoor(uint32_t, bool) override { return 0; }
-};
-
 class Messages : public MessageSink {
   public:
     void ShowMessage(const std::string& text, const std::string&) override { texts.push_back(text); }
@@ -252,7 +237,7 @@ class Messages : public MessageSink {
 };
 
 TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
-    NoDrive drive;
+    InertDrive drive;
     CdAudioDevice device(drive);
     device.discId = 0x8409a30a;
     device.discTitle = "Orvo Lindqvist / Northern Lights";
