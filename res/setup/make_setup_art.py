@@ -14,42 +14,30 @@ import os
 import struct
 import sys
 
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+from PIL import Image, ImageDraw, ImageFilter
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-BODY = (0x23, 0x27, 0x2E)
-BODY_TOP = (0x2C, 0x31, 0x39)
-BODY_BOTTOM = (0x1D, 0x21, 0x27)
-BEVEL_DARK = (0x14, 0x17, 0x1C)
-HIGHLIGHT = (0x3A, 0x40, 0x4A)
-ORANGE = (255, 128, 0)
-AMBER = (0xFF, 0xB4, 0x3C)
-AMBER_DIM = (0x9A, 0x6C, 0x2A)
-STEEL = (0x3C, 0x78, 0xB4)
-STEEL_PALE = (0x9C, 0xC4, 0xEA)
-BLACK = (0, 0, 0)
-
-FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+# One palette and one set of drawing helpers for the player's and the setup program's art.
+sys.path.insert(0, os.path.join(HERE, "..", "art"))
+from palette import (  # noqa: E402
+    AMBER,
+    AMBER_DIM,
+    BEVEL_DARK,
+    BLACK,
+    BODY,
+    BODY_BOTTOM,
+    BODY_TOP,
+    HIGHLIGHT,
+    ORANGE,
+    STEEL,
+    STEEL_PALE,
+    font,
+    mix,
+    noise,
+)
 
 BANNER_SIZE = (428, 121)
-
-
-def font(size):
-    if not os.path.exists(FONT_BOLD):
-        sys.exit(f"{FONT_BOLD} is missing: install fonts-dejavu-core (scripts/bootstrap)")
-    return ImageFont.truetype(FONT_BOLD, size)
-
-
-def mix(a, b, t):
-    return tuple(int(round(a[i] + (b[i] - a[i]) * t)) for i in range(3))
-
-
-def noise(x, y, seed=0):
-    """Value in [0, 1) from a position: the brushed texture must not change from run to run."""
-    h = (x * 374761393 + y * 668265263 + seed * 2246822519) & 0xFFFFFFFF
-    h = ((h ^ (h >> 13)) * 1274126177) & 0xFFFFFFFF
-    return ((h ^ (h >> 16)) & 0xFFFF) / 65536.0
 
 
 def brushed_body(width, height):
