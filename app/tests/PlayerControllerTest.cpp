@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/tests/PlayerTestSupport.h"
+#include "cdaudio/tests/DemoDisc.h"
 
 namespace discdeck {
 namespace {
@@ -14,21 +15,6 @@ namespace {
 using namespace testing_support;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-// The demo disc: ten tracks, disc id 8409a30a.
-SimulatedDisc DemoDisc() {
-    return MakeAudioDisc({{0, 2, 0},
-                          {3, 43, 15},
-                          {8, 0, 2},
-                          {12, 22, 60},
-                          {16, 7, 33},
-                          {20, 49, 8},
-                          {24, 14, 71},
-                          {28, 41, 45},
-                          {32, 57, 20},
-                          {37, 32, 0}},
-                         {41, 9, 40});
-}
 
 constexpr const char* kQuery =
     "CDDB QUERY 8409a30a 10 150 16740 36002 55710 72558 93683 109121 129120 148295 168900 2469";

@@ -15,6 +15,7 @@
 
 #include "cdaudio/CdAudioDevice.h"
 #include "cdaudio/SimulatedDrive.h"
+#include "cdaudio/tests/DemoDisc.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/win/ProductTransport.h"
@@ -65,21 +66,6 @@ bool WaitForAbandonedWorkers(const CddbTransport& transport) {
         Sleep(100);
     }
     return transport.AbandonedWorkers() == 0;
-}
-
-// The demo disc: track starts of demo/demo.cue plus the two-second pregap.
-SimulatedDisc DemoDisc() {
-    return MakeAudioDisc({{0, 2, 0},
-                          {3, 43, 15},
-                          {8, 0, 2},
-                          {12, 22, 60},
-                          {16, 7, 33},
-                          {20, 49, 8},
-                          {24, 14, 71},
-                          {28, 41, 45},
-                          {32, 57, 20},
-                          {37, 32, 0}},
-                         {41, 9, 40});
 }
 
 class LookupWinInet : public ::testing::Test {
