@@ -40,7 +40,8 @@ def report_of(state):
 
 
 def has_action(action):
-    return lambda state: ("Action: %s" % action) in state["lines"]
+    """The report with this action is complete (its last two lines are the action and the status)."""
+    return lambda state: state["lines"][-2:-1] == ["Action: %s" % action] and state["lines"][-1].startswith("Status:")
 
 
 def signed16(port):
@@ -314,11 +315,12 @@ class Scenario:
         print("7. Change discs: a disc the server matches only inexactly", flush=True)
         c = self.checks
         os.remove(self.sheet)
-        state, took = self.driver.wait_for(lambda s: s["caption"] == "No Audio CD ...", 10)
-        c.check(took is not None, "taking the disc out: \"No Audio CD ...\" in the caption", state.get("caption"))
-        c.equal((state.get("title"), report_of(state)),
-                ("Please, insert CD ...", [("Audio CD is not available ...", x.ORANGE)]),
-                "the title line asks for a disc and the list says none is there")
+        # The window's texts change one after the other: wait for the last of them, the list.
+        no_disc = ("No Audio CD ...", "Please, insert CD ...", [("Audio CD is not available ...", x.ORANGE)])
+        state, took = self.driver.wait_for(lambda s: (s["caption"], s["title"], report_of(s)) == no_disc, 10)
+        c.equal((state.get("caption"), state.get("title"), report_of(state)), no_disc,
+                "taking the disc out: \"No Audio CD ...\" in the caption, the title line asks for a disc and the "
+                "list says none is there")
         c.equal(state.get("enabled"), {str(PLAY): True, str(PAUSE): False}, "stopped: PLAY enabled, PAUSE disabled")
         self.shots.take("07-disc-removed")
         play_list, opened = self.file_bytes("PlayList.htm"), len(self.shell_opens(0, 0))
@@ -363,6 +365,10 @@ class Scenario:
                 "double-click on a reply that is no 211 list: the INFO report")
         c.equal(self.server.requests()[asked:], [], "and no read is sent")
         self.shots.take("07-reply-double-clicked")
+        ticking, _ = self.driver.wait_for(lambda s: re.fullmatch(r"\d\d:\d\d \[01\]", s["caption"]) is not None, 5)
+        c.check(ticking.get("title", "").startswith("Track: 01  Elapsed: "),
+                "the second disc plays on: the title line shows its times", ticking.get("title", ""))
+        self.shots.take("07-second-disc-playing")
 
     def finish(self):
         if self.player is not None and self.player.running():
