@@ -4,8 +4,10 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -277,6 +279,86 @@ TEST_F(PlayerWindowTest, ControlColoursAreOrangeOrWhiteOnBlack) {
         EXPECT_EQ(::GetTextColor(dc.Get()), c.text) << c.message;
         EXPECT_EQ(::GetBkColor(dc.Get()), RGB(0, 0, 0));
     }
+}
+
+// How often each colour shows inside a control's client area, read from the screen.
+std::map<COLORREF, int> ScreenColours(HWND control) {
+    std::map<COLORREF, int> counts;
+    fw::Image shot = fw::CaptureWindow(control, fw::CaptureSource::Screen);
+    RECT window{};
+    RECT client{};
+    POINT origin{0, 0};
+    if (shot.width == 0 || !::GetWindowRect(control, &window) || !::GetClientRect(control, &client) ||
+        !::ClientToScreen(control, &origin)) {
+        return counts;
+    }
+    const int left = origin.x - window.left;
+    const int top = origin.y - window.top;
+    for (int y = top; y < top + client.bottom && y < shot.height; ++y) {
+        for (int x = left; x < left + client.right && x < shot.width; ++x) {
+            ++counts[shot.At(x, y)];
+        }
+    }
+    return counts;
+}
+
+COLORREF Commonest(const std::map<COLORREF, int>& counts) {
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most != counts.end() ? most->first : CLR_INVALID;
+}
+
+// What the screen shows, not what the colour messages answer: each control on black in its text
+// colour, and the settings edits again once focused and typed into (caret, repaint after the key).
+TEST_F(PlayerWindowTest, ControlsShowTheirColoursOnTheScreen) {
+    Start();
+    HWND window = dialog->GetHandle();
+    ::SetWindowPos(window, HWND_TOP, 40, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(window);
+    test::PumpMessages(300);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    test::PumpMessages(200);
+
+    constexpr COLORREF kBlack = RGB(0, 0, 0);
+    constexpr COLORREF kOrangeText = RGB(255, 128, 0);
+    constexpr COLORREF kWhiteText = RGB(255, 255, 255);
+    auto expectOnBlack = [=](HWND control, COLORREF text) {
+        std::map<COLORREF, int> counts = ScreenColours(control);
+        ASSERT_FALSE(counts.empty());
+        EXPECT_EQ(Commonest(counts), kBlack);
+        EXPECT_GE(counts[text], 5) << "too few pixels in the text colour";
+    };
+    struct Case {
+        int control;
+        COLORREF text;
+    };
+    for (const Case& c :
+         {Case{kServerEdit, kWhiteText}, Case{kPortEdit, kWhiteText}, Case{kDiscIdEdit, kOrangeText},
+          Case{kCategoryEdit, kOrangeText}, Case{kTitleLine, kOrangeText}, Case{kListControl, kWhiteText}}) {
+        SCOPED_TRACE(c.control);
+        // Nothing answers the look-up here, so the category stays empty: its background only.
+        const bool showsText = c.control == kListControl || !Text(c.control).empty();
+        expectOnBlack(Item(c.control), showsText ? c.text : kBlack);
+    }
+
+    struct Typing {
+        int control;
+        char key;
+    };
+    for (const Typing& t : {Typing{kServerEdit, 'x'}, Typing{kPortEdit, '9'}}) {
+        SCOPED_TRACE(t.control);
+        HWND edit = Item(t.control);
+        ::SetFocus(edit);
+        ASSERT_EQ(::GetFocus(), edit);
+        ::SendMessageA(edit, WM_KEYDOWN, VK_END, 0);
+        ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(t.key), 1);
+        test::PumpMessages(200);
+        ::UpdateWindow(edit);
+        EXPECT_THAT(Text(t.control), testing::EndsWith(std::string(1, t.key)));
+        expectOnBlack(edit, kWhiteText);
+    }
+    EXPECT_TRUE(messages.texts.empty());
+    test::SaveArtifact(fw::CaptureWindow(window), "player-window-typed.bmp");
 }
 
 TEST_F(PlayerWindowTest, HideGoesToTheTrayAndALeftClickBringsItBack) {
