@@ -124,22 +124,22 @@ TEST_P(LzxCabinetTest, UnpacksFilesOfAnLzxFolder) {
     big.insert(big.end(), filler.begin(), filler.end());
     big.insert(big.end(), first.begin(), first.end());
 
-    CabinetSpec spec;
-    spec.folders[0].kind = CabinetFolderSpec::Kind::Lzx;
-    spec.folders[0].windowBits = param.windowBits;
-    spec.folders[0].blocks = param.blocks;
-    spec.files = {Entry("text.txt", TextBytes(100001, 9)), Entry("big.bin", big), Entry("empty.txt", Bytes()),
-                  Entry("tail.txt", TextBytes(777, 10))};
-    const Bytes cabinet = WriteCabinet(spec);
+    CabinetLayout layout;
+    layout.folders[0].kind = CabinetFolderLayout::Kind::Lzx;
+    layout.folders[0].windowBits = param.windowBits;
+    layout.folders[0].blocks = param.blocks;
+    layout.files = {Entry("text.txt", TextBytes(100001, 9)), Entry("big.bin", big), Entry("empty.txt", Bytes()),
+                    Entry("tail.txt", TextBytes(777, 10))};
+    const Bytes cabinet = WriteCabinet(layout);
 
     ASSERT_TRUE(Extract(cabinet)) << extractor->GetErrorText();
-    for (const CabinetEntry& entry : spec.files) {
+    for (const CabinetEntry& entry : layout.files) {
         ASSERT_TRUE(files.Has(kTemp + entry.name)) << entry.name;
         EXPECT_TRUE(files.files[kTemp + entry.name] == entry.data) << entry.name;
     }
     if (param.blocks == LzxBlockKind::Verbatim && param.windowBits == 21) {
         // The far copy was coded as matches, so the 2 MB window really carried it.
-        EXPECT_LT(cabinet.size(), big.size() + spec.files[0].data.size() - first.size() / 2);
+        EXPECT_LT(cabinet.size(), big.size() + layout.files[0].data.size() - first.size() / 2);
     }
 }
 
@@ -154,13 +154,13 @@ INSTANTIATE_TEST_SUITE_P(Blocks,
                              LzxCase{LzxBlockKind::Verbatim, 32000 + 300000, 15}));
 
 TEST_F(CabinetExtractorTest, UnpacksFoldersOfDifferentKindsAndMasksAttributes) {
-    CabinetSpec spec;
-    spec.folders.resize(2);
-    spec.folders[1].kind = CabinetFolderSpec::Kind::Lzx;
-    spec.files = {Entry("stored.txt", TextBytes(40000, 1)), Entry("packed.txt", TextBytes(50000, 2))};
-    spec.files[1].folder = 1;
-    spec.files[0].attributes = 0xFF;  // every bit, including executable and UTF-8 name
-    spec.files[1].attributes = 0x07;
+    CabinetLayout layout;
+    layout.folders.resize(2);
+    layout.folders[1].kind = CabinetFolderLayout::Kind::Lzx;
+    layout.files = {Entry("stored.txt", TextBytes(40000, 1)), Entry("packed.txt", TextBytes(50000, 2))};
+    layout.files[1].folder = 1;
+    layout.files[0].attributes = 0xFF;  // every bit, including executable and UTF-8 name
+    layout.files[1].attributes = 0x07;
     DosDateTime stamp;
     stamp.year = 2107;
     stamp.month = 12;
@@ -168,14 +168,14 @@ TEST_F(CabinetExtractorTest, UnpacksFoldersOfDifferentKindsAndMasksAttributes) {
     stamp.hour = 23;
     stamp.minute = 59;
     stamp.second = 58;
-    spec.files[1].date = stamp.PackDate();
-    spec.files[1].time = stamp.PackTime();
-    spec.setId = 0xBEEF;
-    spec.setIndex = 0;
+    layout.files[1].date = stamp.PackDate();
+    layout.files[1].time = stamp.PackTime();
+    layout.setId = 0xBEEF;
+    layout.setIndex = 0;
 
-    ASSERT_TRUE(Extract(WriteCabinet(spec))) << extractor->GetErrorText();
-    EXPECT_EQ(files.files[kTemp + "stored.txt"], spec.files[0].data);
-    EXPECT_EQ(files.files[kTemp + "packed.txt"], spec.files[1].data);
+    ASSERT_TRUE(Extract(WriteCabinet(layout))) << extractor->GetErrorText();
+    EXPECT_EQ(files.files[kTemp + "stored.txt"], layout.files[0].data);
+    EXPECT_EQ(files.files[kTemp + "packed.txt"], layout.files[1].data);
     EXPECT_EQ(files.attributes[kTemp + "stored.txt"], 0x27);
     EXPECT_EQ(files.attributes[kTemp + "packed.txt"], 0x07);
     EXPECT_EQ(files.times[kTemp + "packed.txt"].date, stamp.PackDate());
@@ -188,23 +188,23 @@ TEST_F(CabinetExtractorTest, UnpacksFoldersOfDifferentKindsAndMasksAttributes) {
 }
 
 TEST_F(CabinetExtractorTest, IgnoresTheTrailerBytesAfterTheCabinet) {
-    CabinetSpec spec;
-    spec.files = {Entry("setup.exe", RandomBytes(1000, 1))};
-    Bytes package = WriteCabinet(spec);
+    CabinetLayout layout;
+    layout.files = {Entry("setup.exe", RandomBytes(1000, 1))};
+    Bytes package = WriteCabinet(layout);
     const Bytes trailer = MakeTrailer("setup.exe", 204800);
     package.insert(package.end(), trailer.begin(), trailer.end());
 
     ASSERT_TRUE(Extract(package)) << extractor->GetErrorText();
-    EXPECT_EQ(files.files[kTemp + "setup.exe"], spec.files[0].data);
+    EXPECT_EQ(files.files[kTemp + "setup.exe"], layout.files[0].data);
 }
 
 TEST_F(CabinetExtractorTest, EmptiesALongerFileOfTheSameName) {
     files.Put(kTemp + "readme.txt", Bytes(10000, 'x'));
-    CabinetSpec spec;
-    spec.files = {Entry("readme.txt", TextBytes(100, 1))};
+    CabinetLayout layout;
+    layout.files = {Entry("readme.txt", TextBytes(100, 1))};
 
-    ASSERT_TRUE(Extract(WriteCabinet(spec)));
-    EXPECT_EQ(files.files[kTemp + "readme.txt"], spec.files[0].data);
+    ASSERT_TRUE(Extract(WriteCabinet(layout)));
+    EXPECT_EQ(files.files[kTemp + "readme.txt"], layout.files[0].data);
 }
 
 TEST_F(CabinetExtractorTest, MissingCabinetIsNotFound) {
@@ -227,11 +227,11 @@ TEST_F(CabinetExtractorTest, FileThatIsNoCabinetIsReportedAsSuch) {
 class CabinetVersionTest : public CabinetExtractorTest, public ::testing::WithParamInterface<std::pair<int, int>> {};
 
 TEST_P(CabinetVersionTest, OnlyVersionOnePointThreeIsUnpacked) {
-    CabinetSpec spec;
-    spec.versionMajor = static_cast<std::uint8_t>(GetParam().first);
-    spec.versionMinor = static_cast<std::uint8_t>(GetParam().second);
-    spec.files = {Entry("a.txt", TextBytes(10, 1))};
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    CabinetLayout layout;
+    layout.versionMajor = static_cast<std::uint8_t>(GetParam().first);
+    layout.versionMinor = static_cast<std::uint8_t>(GetParam().second);
+    layout.files = {Entry("a.txt", TextBytes(10, 1))};
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUnknownVersion);
     EXPECT_EQ(extractor->GetErrorText(), "Unknown cabinet version");
     EXPECT_FALSE(CreatedAnything());
@@ -243,9 +243,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::make_pair(1, 2), std::make_pair(2, 3), std::make_pair(0, 0), std::make_pair(3, 1)));
 
 TEST_F(CabinetExtractorTest, DamagedCabinetsAreCorrupt) {
-    CabinetSpec spec;
-    spec.files = {Entry("a.txt", TextBytes(50000, 1)), Entry("b.txt", TextBytes(50000, 2))};
-    const Bytes good = WriteCabinet(spec);
+    CabinetLayout layout;
+    layout.files = {Entry("a.txt", TextBytes(50000, 1)), Entry("b.txt", TextBytes(50000, 2))};
+    const Bytes good = WriteCabinet(layout);
 
     Bytes badChecksum = good;
     badChecksum[good.size() - 100] ^= 0x55;
@@ -262,7 +262,7 @@ TEST_F(CabinetExtractorTest, DamagedCabinetsAreCorrupt) {
     EXPECT_EQ(extractor->error().code, kCabinetCorrupt);
 
     // An empty file name is malformed for the library: nothing is created.
-    CabinetSpec unnamed;
+    CabinetLayout unnamed;
     unnamed.files = {Entry("", TextBytes(10, 1))};
     files.log.clear();
     EXPECT_FALSE(Extract(WriteCabinet(unnamed)));
@@ -280,17 +280,17 @@ TEST_F(CabinetExtractorTest, MszipDamageIsNotRepaired) {
 }
 
 TEST_F(CabinetExtractorTest, LibraryMemoryIsCapped) {
-    CabinetSpec spec;
-    spec.folders[0].kind = CabinetFolderSpec::Kind::Lzx;
-    spec.files = {Entry("a.txt", TextBytes(1000, 1))};
+    CabinetLayout layout;
+    layout.folders[0].kind = CabinetFolderLayout::Kind::Lzx;
+    layout.files = {Entry("a.txt", TextBytes(1000, 1))};
     CabinetExtractor::Options options;
     options.memoryLimit = 1 << 20;  // below the 2 MB window
-    EXPECT_FALSE(Extract(WriteCabinet(spec), options));
+    EXPECT_FALSE(Extract(WriteCabinet(layout), options));
     EXPECT_EQ(extractor->error().code, kCabinetNoMemory);
     EXPECT_EQ(extractor->GetErrorText(), "Memory allocation failed");
 
     options.memoryLimit = 1000;  // not even the context
-    EXPECT_FALSE(Extract(WriteCabinet(spec), options));
+    EXPECT_FALSE(Extract(WriteCabinet(layout), options));
     EXPECT_EQ(extractor->error().code, kCabinetNoMemory);
 }
 
@@ -298,10 +298,10 @@ TEST_F(CabinetExtractorTest, UnknownCompressionIsRefusedBeforeWriting) {
     // A method without a decoder, and LZX windows outside 32 KB to 2 MB.
     for (std::uint16_t type : {std::uint16_t{0x0004}, std::uint16_t{0x000F}, std::uint16_t{0x1603},
                                std::uint16_t{0x0E03}, std::uint16_t{0x0902}}) {
-        CabinetSpec spec;
-        spec.folders[0].typeOverride = type;
-        spec.files = {Entry("a.txt", TextBytes(100, 1))};
-        EXPECT_FALSE(Extract(WriteCabinet(spec))) << type;
+        CabinetLayout layout;
+        layout.folders[0].typeOverride = type;
+        layout.files = {Entry("a.txt", TextBytes(100, 1))};
+        EXPECT_FALSE(Extract(WriteCabinet(layout))) << type;
         EXPECT_EQ(extractor->error().code, kCabinetUnknownCompression) << type;
         EXPECT_EQ(extractor->GetErrorText(), "Unknown compression type");
     }
@@ -309,11 +309,11 @@ TEST_F(CabinetExtractorTest, UnknownCompressionIsRefusedBeforeWriting) {
 }
 
 TEST_F(CabinetExtractorTest, BrokenLzxDataFailsDecompressing) {
-    CabinetSpec spec;
-    spec.checksums = false;
-    spec.folders[0].kind = CabinetFolderSpec::Kind::Lzx;
-    spec.files = {Entry("a.txt", TextBytes(1000, 1))};
-    Bytes cabinet = WriteCabinet(spec);
+    CabinetLayout layout;
+    layout.checksums = false;
+    layout.folders[0].kind = CabinetFolderLayout::Kind::Lzx;
+    layout.files = {Entry("a.txt", TextBytes(1000, 1))};
+    Bytes cabinet = WriteCabinet(layout);
     // Header, folder, file entry and data block header come first. The first 16-bit word of the LZX
     // stream holds the E8 bit and the block type in its top bits: type 7 does not exist.
     const std::size_t data = 36 + 8 + 16 + sizeof("a.txt") + 8;
@@ -324,40 +324,40 @@ TEST_F(CabinetExtractorTest, BrokenLzxDataFailsDecompressing) {
 }
 
 TEST_F(CabinetExtractorTest, WriteFailureIsReported) {
-    CabinetSpec spec;
-    spec.files = {Entry("a.txt", TextBytes(100000, 1))};
+    CabinetLayout layout;
+    layout.files = {Entry("a.txt", TextBytes(100000, 1))};
     files.writeBudget = 50000;
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetTargetWriteFailure);
     EXPECT_EQ(extractor->GetErrorText(), "Failure writing to target file");
 }
 
 TEST_F(CabinetExtractorTest, TargetThatCannotBeCreatedAbortsAndKeepsEarlierFiles) {
-    CabinetSpec spec;
-    spec.files = {Entry("first.txt", TextBytes(100, 1)), Entry("second.txt", TextBytes(100, 2)),
-                  Entry("third.txt", TextBytes(100, 3))};
-    spec.files[0].attributes = 0x01;
+    CabinetLayout layout;
+    layout.files = {Entry("first.txt", TextBytes(100, 1)), Entry("second.txt", TextBytes(100, 2)),
+                    Entry("third.txt", TextBytes(100, 3))};
+    layout.files[0].attributes = 0x01;
     files.failCreate.insert(kTemp + "second.txt");
 
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUserAborted);
     EXPECT_EQ(extractor->GetErrorText(), "User aborted");
-    EXPECT_EQ(files.files[kTemp + "first.txt"], spec.files[0].data);
+    EXPECT_EQ(files.files[kTemp + "first.txt"], layout.files[0].data);
     EXPECT_EQ(files.attributes[kTemp + "first.txt"], 0x01);
     EXPECT_FALSE(files.Has(kTemp + "third.txt"));
 
     // A second run cannot overwrite the read-only file the first one left.
     files.failCreate.clear();
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUserAborted);
 }
 
 TEST_F(CabinetExtractorTest, CabinetsOfASetAreRefused) {
     for (std::uint16_t flags : {std::uint16_t{0x01}, std::uint16_t{0x02}, std::uint16_t{0x03}}) {
-        CabinetSpec spec;
-        spec.flags = flags;
-        spec.files = {Entry("a.txt", TextBytes(100, 1))};
-        EXPECT_FALSE(Extract(WriteCabinet(spec)));
+        CabinetLayout layout;
+        layout.flags = flags;
+        layout.files = {Entry("a.txt", TextBytes(100, 1))};
+        EXPECT_FALSE(Extract(WriteCabinet(layout)));
         EXPECT_EQ(extractor->error().code, kCabinetSpansCabinets);
         EXPECT_EQ(extractor->GetErrorText(), "Cabinet continues into or from another cabinet");
     }
@@ -367,10 +367,10 @@ TEST_F(CabinetExtractorTest, CabinetsOfASetAreRefused) {
 class HostileNameTest : public CabinetExtractorTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(HostileNameTest, RefusesThePackageBeforeWritingAnything) {
-    CabinetSpec spec;
+    CabinetLayout layout;
     // The hostile name comes last: the harmless files before it must not be written either.
-    spec.files = {Entry("readme.txt", TextBytes(100, 1)), Entry(GetParam(), TextBytes(100, 2))};
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    layout.files = {Entry("readme.txt", TextBytes(100, 1)), Entry(GetParam(), TextBytes(100, 2))};
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUnsafeFileName);
     EXPECT_EQ(extractor->GetErrorText(), "Unsafe file name in cabinet: \"" + PrintableName(GetParam()) + "\"");
     EXPECT_FALSE(CreatedAnything());
@@ -401,10 +401,10 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                            "AUX.tar.gz"));
 
 TEST_F(CabinetExtractorTest, NamesThatDifferOnlyInCaseAreRefused) {
-    CabinetSpec spec;
-    spec.files = {Entry("Setup.EXE", TextBytes(100, 1)), Entry("readme.txt", TextBytes(100, 2)),
-                  Entry("setup.exe", TextBytes(100, 3))};
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    CabinetLayout layout;
+    layout.files = {Entry("Setup.EXE", TextBytes(100, 1)), Entry("readme.txt", TextBytes(100, 2)),
+                    Entry("setup.exe", TextBytes(100, 3))};
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetDuplicateFileName);
     EXPECT_EQ(extractor->GetErrorText(), "File name appears twice in cabinet: \"setup.exe\"");
     EXPECT_FALSE(CreatedAnything());
@@ -413,14 +413,14 @@ TEST_F(CabinetExtractorTest, NamesThatDifferOnlyInCaseAreRefused) {
 TEST_F(CabinetExtractorTest, TargetPathsMustFitTheirBuffer) {
     // 255 characters and the terminator fill the 256-character buffer exactly.
     const std::string longest(255 - kTemp.size(), 'n');
-    CabinetSpec spec;
-    spec.files = {Entry(longest, TextBytes(10, 1))};
-    ASSERT_TRUE(Extract(WriteCabinet(spec))) << extractor->GetErrorText();
+    CabinetLayout layout;
+    layout.files = {Entry(longest, TextBytes(10, 1))};
+    ASSERT_TRUE(Extract(WriteCabinet(layout))) << extractor->GetErrorText();
     EXPECT_TRUE(files.Has(kTemp + longest));
 
-    spec.files = {Entry("short.txt", TextBytes(10, 1)), Entry(longest + "n", TextBytes(10, 2))};
+    layout.files = {Entry("short.txt", TextBytes(10, 1)), Entry(longest + "n", TextBytes(10, 2))};
     files.log.clear();
-    EXPECT_FALSE(Extract(WriteCabinet(spec)));
+    EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetTargetPathTooLong);
     EXPECT_THAT(extractor->GetErrorText(), HasSubstr("Target path too long: \"nnn"));
     EXPECT_FALSE(CreatedAnything());
@@ -458,7 +458,7 @@ TEST(CabinetExtractorDisk, RestoresContentsTimesAndReadOnlyFiles) {
     TempDirectory directory;
     const std::vector<GcabInput> inputs = {{"one.txt", TextBytes(3000, 1), 1234567890},
                                            {"two.bin", RandomBytes(100000, 2), 1500000000}};
-    CabinetSpec readOnly;
+    CabinetLayout readOnly;
     readOnly.files = {Entry("locked.txt", TextBytes(100, 3))};
     readOnly.files[0].attributes = 0x21;
     ASSERT_TRUE(WriteWholeFile(directory.path() + "gcab.cab", MakeGcabCabinet(inputs, true)));

@@ -22,9 +22,9 @@ class PackageCopyTest : public ::testing::Test {
     void SetUp() override {
         files.MakeDirectory("C:\\WINDOWS\\TEMP");
         files.MakeDirectory("C:\\Downloads");
-        CabinetSpec spec;
-        spec.files = {{"discdeck.exe", RandomBytes(3000, 1)}};
-        cabinet = WriteCabinet(spec);
+        CabinetLayout layout;
+        layout.files = {{"discdeck.exe", RandomBytes(3000, 1)}};
+        cabinet = WriteCabinet(layout);
     }
     void TearDown() override { EXPECT_EQ(files.OpenCount(), 0) << "file handles left open"; }
 

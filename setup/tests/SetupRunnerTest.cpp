@@ -40,11 +40,11 @@ class SetupRunnerTest : public ::testing::Test {
         platform.view = &view;
         files.MakeDirectory("D:\\Install");
         files.log.clear();
-        CabinetSpec spec;
-        spec.folders[0].kind = CabinetFolderSpec::Kind::Lzx;
-        spec.files = {{"discdeck.exe", RandomBytes(5000, 1)}, {"readme.txt", TextBytes(3000, 2)}};
-        contents = spec.files;
-        cabinet = WriteCabinet(spec);
+        CabinetLayout layout;
+        layout.folders[0].kind = CabinetFolderLayout::Kind::Lzx;
+        layout.files = {{"discdeck.exe", RandomBytes(5000, 1)}, {"readme.txt", TextBytes(3000, 2)}};
+        contents = layout.files;
+        cabinet = WriteCabinet(layout);
     }
     void TearDown() override { EXPECT_EQ(files.OpenCount(), 0) << "file handles left open"; }
 

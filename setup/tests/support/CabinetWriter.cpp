@@ -50,9 +50,9 @@ struct Block {
     std::uint16_t uncompressedSize;
 };
 
-std::vector<Block> FolderBlocks(const CabinetFolderSpec& folder, const std::vector<std::uint8_t>& data) {
+std::vector<Block> FolderBlocks(const CabinetFolderLayout& folder, const std::vector<std::uint8_t>& data) {
     std::vector<Block> blocks;
-    if (folder.kind == CabinetFolderSpec::Kind::Lzx) {
+    if (folder.kind == CabinetFolderLayout::Kind::Lzx) {
         for (LzxChunk& chunk : EncodeLzx(data, folder.windowBits, folder.blocks)) {
             blocks.push_back({std::move(chunk.bytes), chunk.uncompressedSize});
         }
@@ -78,18 +78,18 @@ std::uint32_t CabinetBlockChecksum(const std::uint8_t* data,
     return Checksum(sizes, 4, Checksum(data, size, 0));
 }
 
-std::vector<std::uint8_t> WriteCabinet(const CabinetSpec& spec) {
+std::vector<std::uint8_t> WriteCabinet(const CabinetLayout& layout) {
     // Folder contents: the files of each folder one after the other.
-    std::vector<std::vector<std::uint8_t>> folderData(spec.folders.size());
+    std::vector<std::vector<std::uint8_t>> folderData(layout.folders.size());
     std::vector<std::uint32_t> fileOffsets;
-    for (const CabinetEntry& file : spec.files) {
+    for (const CabinetEntry& file : layout.files) {
         std::vector<std::uint8_t>& data = folderData.at(static_cast<std::size_t>(file.folder));
         fileOffsets.push_back(static_cast<std::uint32_t>(data.size()));
         data.insert(data.end(), file.data.begin(), file.data.end());
     }
     std::vector<std::vector<Block>> blocks;
-    for (std::size_t i = 0; i < spec.folders.size(); ++i) {
-        blocks.push_back(FolderBlocks(spec.folders[i], folderData[i]));
+    for (std::size_t i = 0; i < layout.folders.size(); ++i) {
+        blocks.push_back(FolderBlocks(layout.folders[i], folderData[i]));
     }
 
     std::vector<std::uint8_t> out;
@@ -99,41 +99,41 @@ std::vector<std::uint8_t> WriteCabinet(const CabinetSpec& spec) {
     Put32(out, 0);
     Put32(out, 0);  // offset of the first file entry, set below
     Put32(out, 0);
-    out.push_back(spec.versionMinor);
-    out.push_back(spec.versionMajor);
-    Put16(out, static_cast<std::uint32_t>(spec.folders.size()));
-    Put16(out, static_cast<std::uint32_t>(spec.files.size()));
-    Put16(out, spec.flags);
-    Put16(out, spec.setId);
-    Put16(out, spec.setIndex);
+    out.push_back(layout.versionMinor);
+    out.push_back(layout.versionMajor);
+    Put16(out, static_cast<std::uint32_t>(layout.folders.size()));
+    Put16(out, static_cast<std::uint32_t>(layout.files.size()));
+    Put16(out, layout.flags);
+    Put16(out, layout.setId);
+    Put16(out, layout.setIndex);
     auto putString = [&out](const std::string& text) {
         out.insert(out.end(), text.begin(), text.end());
         out.push_back(0);
     };
-    if ((spec.flags & 0x01) != 0) {
+    if ((layout.flags & 0x01) != 0) {
         putString("previous.cab");
         putString("Disk 1");
     }
-    if ((spec.flags & 0x02) != 0) {
+    if ((layout.flags & 0x02) != 0) {
         putString("next.cab");
         putString("Disk 2");
     }
 
     std::vector<std::size_t> folderOffsetFields;
-    for (std::size_t i = 0; i < spec.folders.size(); ++i) {
+    for (std::size_t i = 0; i < layout.folders.size(); ++i) {
         folderOffsetFields.push_back(out.size());
         Put32(out, 0);  // offset of the first data block, set below
         Put16(out, static_cast<std::uint32_t>(blocks[i].size()));
-        std::uint16_t type = spec.folders[i].typeOverride;
-        if (type == 0 && spec.folders[i].kind == CabinetFolderSpec::Kind::Lzx) {
-            type = static_cast<std::uint16_t>(spec.folders[i].windowBits << 8 | 3);
+        std::uint16_t type = layout.folders[i].typeOverride;
+        if (type == 0 && layout.folders[i].kind == CabinetFolderLayout::Kind::Lzx) {
+            type = static_cast<std::uint16_t>(layout.folders[i].windowBits << 8 | 3);
         }
         Put16(out, type);
     }
 
     Set32(out, 16, static_cast<std::uint32_t>(out.size()));
-    for (std::size_t i = 0; i < spec.files.size(); ++i) {
-        const CabinetEntry& file = spec.files[i];
+    for (std::size_t i = 0; i < layout.files.size(); ++i) {
+        const CabinetEntry& file = layout.files[i];
         Put32(out, static_cast<std::uint32_t>(file.data.size()));
         Put32(out, fileOffsets[i]);
         Put16(out, static_cast<std::uint32_t>(file.folder));
@@ -143,13 +143,13 @@ std::vector<std::uint8_t> WriteCabinet(const CabinetSpec& spec) {
         putString(file.name);
     }
 
-    for (std::size_t i = 0; i < spec.folders.size(); ++i) {
+    for (std::size_t i = 0; i < layout.folders.size(); ++i) {
         Set32(out, folderOffsetFields[i], static_cast<std::uint32_t>(out.size()));
         for (const Block& block : blocks[i]) {
             const auto compressed = static_cast<std::uint16_t>(block.bytes.size());
-            Put32(out, spec.checksums ? CabinetBlockChecksum(block.bytes.data(), block.bytes.size(), compressed,
-                                                             block.uncompressedSize)
-                                      : 0);
+            Put32(out, layout.checksums ? CabinetBlockChecksum(block.bytes.data(), block.bytes.size(), compressed,
+                                                               block.uncompressedSize)
+                                        : 0);
             Put16(out, compressed);
             Put16(out, block.uncompressedSize);
             out.insert(out.end(), block.bytes.begin(), block.bytes.end());

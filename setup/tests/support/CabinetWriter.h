@@ -19,7 +19,7 @@ struct CabinetEntry {
     int folder = 0;
 };
 
-struct CabinetFolderSpec {
+struct CabinetFolderLayout {
     enum class Kind { None, Lzx } kind = Kind::None;
     int windowBits = 21;
     LzxBlockKind blocks = LzxBlockKind::Verbatim;
@@ -27,18 +27,18 @@ struct CabinetFolderSpec {
     std::uint16_t typeOverride = 0;
 };
 
-struct CabinetSpec {
+struct CabinetLayout {
     std::uint8_t versionMinor = 3;
     std::uint8_t versionMajor = 1;
     std::uint16_t flags = 0;  // 0x01 previous cabinet, 0x02 next cabinet (names are written for them)
     std::uint16_t setId = 0x1234;
     std::uint16_t setIndex = 0;
     bool checksums = true;
-    std::vector<CabinetFolderSpec> folders{CabinetFolderSpec()};
+    std::vector<CabinetFolderLayout> folders{CabinetFolderLayout()};
     std::vector<CabinetEntry> files;
 };
 
-std::vector<std::uint8_t> WriteCabinet(const CabinetSpec& spec);
+std::vector<std::uint8_t> WriteCabinet(const CabinetLayout& layout);
 
 // The checksum of a cabinet data block: its 4-byte size fields and its data.
 std::uint32_t CabinetBlockChecksum(const std::uint8_t* data,
