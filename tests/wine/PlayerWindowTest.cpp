@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -208,6 +209,41 @@ TEST_F(PlayerWindowTest, DisplayTickShowsTimesInTitleLineCaptionAndTrayTip) {
     EXPECT_EQ(tray.operations.back(), static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(tray.tips.back(), "02:36 [01]");
     EXPECT_GT(dialog->GetSlider().GetPos(), 0);
+}
+
+// The window's own timers, served by the message loop: the drive's clock follows real time, and
+// the title line and caption count the seconds as they pass.
+TEST_F(PlayerWindowTest, RealTimersCountTheSecondsInTitleLineAndCaption) {
+    Start();
+    std::vector<std::string> titleLines;
+    std::vector<std::string> captions;
+    const DWORD start = ::GetTickCount();
+    DWORD moved = 0;
+    while (::GetTickCount() - start < 4500) {
+        test::PumpMessages(50);
+        const DWORD now = ::GetTickCount() - start;
+        clock.Advance(now - moved);
+        moved = now;
+        const std::string title = Text(kTitleLine);
+        if (titleLines.empty() || titleLines.back() != title) {
+            titleLines.push_back(title);
+        }
+        const std::string caption = dialog->GetText();
+        if (captions.empty() || captions.back() != caption) {
+            captions.push_back(caption);
+        }
+    }
+    // At least three ticks of timer 1 came, each with the next second.
+    std::vector<std::string> ticks;
+    std::copy_if(titleLines.begin(), titleLines.end(), std::back_inserter(ticks),
+                 [](const std::string& line) { return line.rfind("Track: 01  Elapsed: 00:0", 0) == 0; });
+    ASSERT_GE(ticks.size(), 3u) << testing::PrintToString(titleLines);
+    for (size_t i = 1; i < ticks.size(); ++i) {
+        EXPECT_GT(ticks[i].substr(20, 5), ticks[i - 1].substr(20, 5));
+    }
+    EXPECT_GE(std::count_if(captions.begin(), captions.end(),
+                            [](const std::string& text) { return text.size() == 10 && text.substr(5) == " [01]"; }),
+              3);
 }
 
 TEST_F(PlayerWindowTest, EnterEscapeAndCloseDoNotEndTheWindow) {
