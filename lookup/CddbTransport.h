@@ -31,7 +31,8 @@ struct HttpResponse {
 // in this order: open a session, connect, open the request, send it, ask for the status code and,
 // only when the status lies in 200-299, read the body until bodyLimit bytes or its end. Returns
 // false when any step fails (the caller then keeps no reply), with the reason in response.error
-// where the system gives one. May be called on any thread and may outlive the request's caller, so
+// where the system gives one; an answer whose status code can't be had is not a failure but
+// status 0. May be called on any thread and may outlive the request's caller, so
 // it must not depend on the window's thread.
 class HttpGet {
   public:

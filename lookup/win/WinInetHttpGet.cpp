@@ -101,16 +101,13 @@ bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpRespo
         response.error = LastErrorText();
         return false;
     }
+    // The server has answered; an answer without a status code is one without a reply (status 0),
+    // like an answer outside 200-299, not a failed exchange.
     char statusText[32] = {};
     DWORD statusLength = sizeof statusText - 1;
-    if (!HttpQueryInfoA(file.Get(), HTTP_QUERY_STATUS_CODE, statusText, &statusLength, nullptr)) {
-        response.error = LastErrorText();
-        return false;
-    }
-    char* end = nullptr;
-    const long status = std::strtol(statusText, &end, 10);
-    if (end == statusText) {
-        return false;  // no system error behind it: the transport names the failure itself
+    long status = 0;
+    if (HttpQueryInfoA(file.Get(), HTTP_QUERY_STATUS_CODE, statusText, &statusLength, nullptr)) {
+        status = std::strtol(statusText, nullptr, 10);
     }
     response.status = static_cast<int>(status);
     response.body.clear();
