@@ -296,7 +296,8 @@ uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
         return Record(command);
     }
     const auto& tracks = disc->tracks;
-    uint32_t start = positionFrame;
+    // While playing, positionFrame is where the running play began; a play on goes from here.
+    uint32_t start = PositionFrame();
     if (withFrom) {
         if (!ToFrame(from, formats[deviceId], start)) {
             command.result = mci::MCIERR_OUTOFRANGE;

@@ -164,6 +164,18 @@ TEST_F(SimulatedDriveTest, PauseHoldsThePositionAndPlayResumes) {
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_STOP);
 }
 
+// A play without a start while the disc plays goes on from where the disc is, not from where the
+// running play began.
+TEST_F(SimulatedDriveTest, PlayWhilePlayingGoesOnFromTheCurrentPosition) {
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
+    clock.Advance(4000);
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
+    EXPECT_EQ(drive.PositionFrame(), 150u + 300u);
+    clock.Advance(1000);
+    EXPECT_EQ(drive.PositionFrame(), 150u + 375u);
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+}
+
 TEST_F(SimulatedDriveTest, SeekEndsPlayingAtTheNewPosition) {
     ASSERT_EQ(drive.Play(id, false, 0), 0u);
     Format(mci::MCI_FORMAT_MILLISECONDS);
