@@ -16,7 +16,7 @@ int CdAudioDevice::SendCommand(const std::string& command, const std::string& se
     // The drive mode is left alone: the playback display keeps running after a server command.
     if (transport == nullptr) {
         std::memset(ReplyBuffer(), 0, kReplyBufferSize);
-        return 0;  // nothing to send with: no reply, as after a failed exchange
+        return 0;  // nothing to send with: no reply
     }
     return transport->Send(command, server, port, status, ReplyBuffer());
 }

@@ -58,7 +58,7 @@ int CddbTransport::Send(const std::string& command,
 
     auto request = std::make_shared<CddbRequest>();
     if (!BuildObjectPath(command, request->http.path)) {
-        return 0;  // a command that cannot be sent gets no reply, as a failed exchange does
+        return 0;  // a command that can't go into a request line is not sent: no reply
     }
     request->http.server = server;
     request->http.port = port;
