@@ -2,6 +2,8 @@
 // button frames, toggles, dragging, the slider's thumb and the tray records.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gmock/gmock.h>
 
 #include <algorithm>
@@ -477,6 +479,228 @@ TEST_F(SkinWineTest, Screenshot) {
     ::UpdateWindow(Window());
     Pump();
     EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/skin_dialog.bmp"));
+}
+
+// Dialog 102 as the resource compiler stored it (an extended dialog template), so that ids, places,
+// sizes and styles are checked exactly rather than through pixels.
+struct TemplateItem {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    int id = 0;
+    std::string className;  // "#128" ... for the predefined classes, else the class name
+    std::string title;
+};
+
+struct DialogTemplate {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int cx = 0, cy = 0;
+    int pointSize = 0;
+    std::string font;
+    std::vector<TemplateItem> items;
+};
+
+class TemplateReader {
+  public:
+    TemplateReader(const uint8_t* data, size_t size) : data(data), size(size) {}
+
+    bool Read(DialogTemplate& dialog) {
+        if (Word() != 1 || Word() != 0xFFFF) {
+            return false;
+        }
+        Dword();  // help id
+        dialog.exStyle = Dword();
+        dialog.style = Dword();
+        const int count = Word();
+        Short();
+        Short();
+        dialog.cx = Short();
+        dialog.cy = Short();
+        NameOrOrdinal();  // menu
+        NameOrOrdinal();  // class
+        NameOrOrdinal();  // caption
+        if ((dialog.style & DS_SETFONT) != 0) {
+            dialog.pointSize = Word();
+            Word();  // weight
+            Word();  // italic, character set
+            dialog.font = NameOrOrdinal();
+        }
+        for (int i = 0; i < count && ok; ++i) {
+            at = (at + 3) & ~size_t{3};
+            TemplateItem item;
+            Dword();  // help id
+            item.exStyle = Dword();
+            item.style = Dword();
+            item.x = Short();
+            item.y = Short();
+            item.cx = Short();
+            item.cy = Short();
+            item.id = static_cast<int>(Dword());
+            item.className = NameOrOrdinal();
+            item.title = NameOrOrdinal();
+            at += Word();  // creation data
+            dialog.items.push_back(item);
+        }
+        return ok && at <= size;
+    }
+
+  private:
+    unsigned Word() {
+        if (at + 2 > size) {
+            ok = false;
+            return 0;
+        }
+        const unsigned value = data[at] | data[at + 1] << 8;
+        at += 2;
+        return value;
+    }
+    int Short() { return static_cast<int16_t>(Word()); }
+    DWORD Dword() {
+        const DWORD low = Word();
+        return low | static_cast<DWORD>(Word()) << 16;
+    }
+    // An ordinal comes back as "#<number>"; names are plain ASCII in these templates.
+    std::string NameOrOrdinal() {
+        unsigned first = Word();
+        if (first == 0xFFFF) {
+            return "#" + std::to_string(Word());
+        }
+        std::string text;
+        for (; first != 0 && ok; first = Word()) {
+            text += static_cast<char>(first);
+        }
+        return text;
+    }
+
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+    bool ok = true;
+};
+
+DialogTemplate LoadPlayerTemplate() {
+    DialogTemplate dialog;
+    HINSTANCE module = fw::ResourceInstance();
+    HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(kPlayerDialog), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
+    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (data != nullptr) {
+        TemplateReader(static_cast<const uint8_t*>(data), ::SizeofResource(module, found)).Read(dialog);
+    }
+    return dialog;
+}
+
+TEST(PlayerTemplateTest, DialogIsAVisibleSystemModalPopupWithATaskbarEntry) {
+    const DialogTemplate dialog = LoadPlayerTemplate();
+    EXPECT_EQ(dialog.cx, 438);
+    EXPECT_EQ(dialog.cy, 362);
+    const DWORD required = WS_POPUP | WS_VISIBLE | DS_SYSMODAL | DS_3DLOOK;
+    EXPECT_EQ(dialog.style & required, required);
+    // The caption and the system menu come only at initialisation, without a new frame.
+    EXPECT_EQ(dialog.style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME), 0u);
+    EXPECT_EQ(dialog.exStyle & WS_EX_APPWINDOW, static_cast<DWORD>(WS_EX_APPWINDOW));
+    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog.font, "MS Sans Serif");
+    EXPECT_EQ(dialog.items.size(), 31u);
+}
+
+// One control of the layout: place and size in dialog units, class, the style bits it must have
+// and those it must not, its extended style.
+struct LayoutCase {
+    int id;
+    const char* className;
+    int x, y, cx, cy;
+    DWORD style;
+    DWORD notStyle;
+    DWORD exStyle;
+};
+
+constexpr const char* kButton = "#128";
+constexpr const char* kEdit = "#129";
+constexpr const char* kStatic = "#130";
+constexpr const char* kListBox = "#131";
+constexpr DWORD kOwnerDrawButton = BS_OWNERDRAW;
+constexpr DWORD kPlainEdit = ES_READONLY | ES_CENTER;
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << "control " << c.id;
+}
+
+class PlayerLayoutTest : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(PlayerLayoutTest, ControlHasItsPlaceSizeAndStyle) {
+    const LayoutCase& c = GetParam();
+    const DialogTemplate dialog = LoadPlayerTemplate();
+    const auto item =
+        std::find_if(dialog.items.begin(), dialog.items.end(), [&](const TemplateItem& i) { return i.id == c.id; });
+    ASSERT_NE(item, dialog.items.end());
+    EXPECT_EQ(_stricmp(item->className.c_str(), c.className), 0) << item->className;
+    EXPECT_EQ(item->x, c.x);
+    EXPECT_EQ(item->y, c.y);
+    EXPECT_EQ(item->cx, c.cx);
+    EXPECT_EQ(item->cy, c.cy);
+    EXPECT_EQ(item->style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE));
+    if (std::string(c.className) == kButton) {
+        EXPECT_EQ(item->style & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+    }
+    EXPECT_EQ(item->style & c.style, c.style);
+    EXPECT_EQ(item->style & c.notStyle, 0u);
+    EXPECT_EQ(item->exStyle & c.exStyle, c.exStyle);
+    // Only the pause button starts disabled.
+    EXPECT_EQ((item->style & WS_DISABLED) != 0, c.id == 1034);
+}
+
+LayoutCase Button(int id, int x, int y, int cx, int cy) {
+    return LayoutCase{id, kButton, x, y, cx, cy, kOwnerDrawButton, 0, 0};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialog102,
+    PlayerLayoutTest,
+    testing::Values(LayoutCase{1000, kListBox, 77, 83, 270, 149,
+                               LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
+                                   WS_BORDER,
+                               LBS_OWNERDRAWVARIABLE | LBS_USETABSTOPS, WS_EX_STATICEDGE},
+                    Button(1003, 27, 39, 28, 15),
+                    Button(1004, 19, 111, 42, 15),
+                    Button(1005, 25, 62, 28, 14),
+                    Button(1006, 22, 87, 35, 15),
+                    Button(1007, 15, 159, 48, 14),
+                    Button(1008, 26, 223, 31, 15),
+                    LayoutCase{1011, kEdit, 114, 68, 151, 12, WS_BORDER | ES_AUTOHSCROLL, ES_READONLY, 0},
+                    LayoutCase{1012, kEdit, 311, 68, 32, 12, WS_BORDER | ES_AUTOHSCROLL, ES_READONLY, 0},
+                    Button(1013, 13, 136, 50, 14),
+                    Button(1015, 17, 180, 44, 14),
+                    LayoutCase{1017, kEdit, 254, 265, 93, 13, kPlainEdit, WS_BORDER | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
+                    LayoutCase{1018, kEdit, 254, 248, 93, 12, kPlainEdit, WS_BORDER | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
+                    Button(1019, 21, 201, 37, 15),
+                    Button(1029, 372, 328, 56, 17),
+                    LayoutCase{1031, "SysAnimate32", 378, 198, 43, 38, 0, 0, 0},
+                    Button(1032, 171, 299, 27, 16),
+                    Button(1033, 231, 299, 27, 16),
+                    Button(1034, 199, 299, 27, 16),
+                    Button(1035, 133, 299, 27, 16),
+                    Button(1036, 295, 299, 27, 16),
+                    Button(1037, 343, 28, 11, 10),
+                    Button(1038, 316, 28, 11, 10),
+                    Button(1039, 263, 299, 27, 16),
+                    Button(1040, 330, 28, 11, 10),
+                    LayoutCase{1045, "msctls_trackbar32", 128, 318, 198, 12, TBS_NOTICKS, TBS_VERT, 0},
+                    LayoutCase{1047, kStatic, 76, 234, 271, 12, SS_CENTER | WS_BORDER, 0, WS_EX_STATICEDGE},
+                    Button(1051, 93, 49, 67, 15),
+                    Button(1052, 166, 49, 57, 15),
+                    Button(1053, 230, 49, 49, 15),
+                    Button(1054, 279, 49, 56, 15)),
+    [](const testing::TestParamInfo<LayoutCase>& info) { return "Control" + std::to_string(info.param.id); });
+
+TEST(PlayerTemplateTest, TitleLineCarriesItsTemplateText) {
+    const DialogTemplate dialog = LoadPlayerTemplate();
+    const auto item =
+        std::find_if(dialog.items.begin(), dialog.items.end(), [](const TemplateItem& i) { return i.id == 1047; });
+    ASSERT_NE(item, dialog.items.end());
+    EXPECT_EQ(item->title, "Orvo CDdb Player");
+    EXPECT_EQ(item->style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
 }
 
 // The real player window on the demo disc: the skin as the player sets it up, hiding to the tray
