@@ -183,6 +183,46 @@ else
     echo "note: no extended attributes here, hidden/system not checked" >&2
 fi
 
+# --- The progress window as setup.exe's resources describe it (dialog units, styles) --------------
+wine "$probe" template "$(winepath -w "$setup_image")" | tr -d '\r' >"$work/template.txt" \
+    || fail "setup.exe has no dialog 102"
+python3 - "$work/template.txt" <<'PY' || fail "dialog 102 of setup.exe: $(cat "$work/template.txt")"
+import sys
+WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_BORDER = 0x80000000, 0x10000000, 0xC00000, 0x80000, 0x800000
+DS_MODALFRAME, DS_3DLOOK = 0x80, 0x4
+WS_EX_APPWINDOW, WS_EX_CLIENTEDGE = 0x40000, 0x200
+ES_CENTER, ES_AUTOHSCROLL, ES_READONLY = 0x1, 0x80, 0x800
+SS_BITMAP, SS_TYPEMASK, SS_CENTERIMAGE, SS_REALSIZEIMAGE = 0xE, 0x1F, 0x200, 0x800
+problems = []
+def check(what, ok):
+    if not ok:
+        problems.append(what)
+lines = open(sys.argv[1]).read().splitlines()
+_, style, ex, cx, cy, points, font = lines[0].split(maxsplit=6)
+style, ex = int(style, 16), int(ex, 16)
+check("size", (int(cx), int(cy)) == (301, 125))
+check("font", (int(points), font) == (8, "MS Sans Serif"))
+need = WS_POPUP | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK
+check("dialog style", style & need == need and style & (WS_CAPTION | WS_SYSMENU) == 0)
+check("dialog extended style", ex & (WS_EX_APPWINDOW | WS_EX_CLIENTEDGE) == WS_EX_APPWINDOW | WS_EX_CLIENTEDGE)
+items = {}
+for line in lines[1:]:
+    _, ident, cls, x, y, w, h, st, ext = line.split()
+    items[int(ident)] = (cls.lower(), (int(x), int(y), int(w), int(h)), int(st, 16), int(ext, 16))
+check("controls", sorted(items) == [1006, 1007, 1008])
+cls, place, st, ext = items.get(1007, ("", (), 0, 0))
+check("1007", cls in ("#130", "static") and place == (0, 1, 302, 85) and st & SS_TYPEMASK == SS_BITMAP
+      and st & (SS_CENTERIMAGE | SS_REALSIZEIMAGE | WS_BORDER) == SS_CENTERIMAGE | SS_REALSIZEIMAGE | WS_BORDER)
+cls, place, st, ext = items.get(1006, ("", (), 0, 0))
+edit = ES_READONLY | ES_CENTER | ES_AUTOHSCROLL
+check("1006", cls in ("#129", "edit") and place == (6, 90, 289, 15) and st & edit == edit
+      and st & WS_BORDER == 0 and ext & WS_EX_CLIENTEDGE)
+cls, place, st, ext = items.get(1008, ("", (), 0, 0))
+check("1008", cls == "msctls_progress32" and place == (6, 108, 290, 14) and st & WS_BORDER)
+if problems:
+    sys.exit("wrong: " + ", ".join(problems))
+PY
+
 # --- Packages that fail: the window stays open with the reason until it is closed -----------------
 expect_open_window() {  # package, expected status, screenshot name
     local package=$1 status=$2 shot=$3
