@@ -28,8 +28,6 @@ class WindowDrag {
         }
         return move;
     }
-    int GrabX() const { return grabX; }
-    int GrabY() const { return grabY; }
 
   private:
     int normalCursor;

@@ -20,7 +20,6 @@ class WindowSkin {
 
     // Face bitmap (resource 162); false when it does not load (the face then stays unpainted).
     bool LoadFace(HINSTANCE instance, int faceId);
-    SkinBitmap& Face() { return face; }
 
     // WM_ERASEBKGND: the face at (0, 0), unscaled and opaque. Always true (background erased).
     BOOL EraseBackground(HDC dc);
@@ -35,7 +34,6 @@ class WindowSkin {
     void OnLeftButtonDown(HWND window, POINT clientPoint);
     void OnMouseMove(HWND window, UINT flags, POINT clientPoint, HCURSOR normal, HCURSOR drag);
     void OnLeftButtonUp();
-    const WindowDrag& Drag() const { return drag; }
 
   private:
     SkinBitmap face;

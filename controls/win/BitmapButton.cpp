@@ -37,8 +37,7 @@ void BitmapButton::OnPaint() {
     const ButtonSkin& skin = logic.Skin();
     // The strip is loaded at every paint rather than kept: 23 buttons would otherwise hold 23
     // bitmaps for the window's whole life. A strip that does not load leaves the previous image.
-    fw::Bitmap strip = fw::Bitmap::Load(resources != nullptr ? resources : fw::ResourceInstance(),
-                                        static_cast<UINT>(skin.bitmapId & 0xFFFF));
+    fw::Bitmap strip = fw::Bitmap::Load(fw::ResourceInstance(), static_cast<UINT>(skin.bitmapId & 0xFFFF));
     fw::DC memory = fw::DC::CompatibleWith(paint.Get());
     if (strip && memory && frame != kNoFrame) {
         fw::SelectGuard select(memory.Get(), strip.Get());

@@ -24,9 +24,6 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     bool IsDown() const { return logic.IsDown(); }
     const ButtonLogic& Logic() const { return logic; }
 
-    // Module of the strip bitmaps (the program's resources unless set).
-    void SetResourceInstance(HINSTANCE instance) { resources = instance; }
-
     // The standard procedure's owner-draw request: everything is drawn at WM_PAINT instead.
     void DrawItem(const DRAWITEMSTRUCT& item) override;
 
@@ -43,7 +40,6 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     void Apply(const ButtonLogic::Actions& actions);
 
     ButtonLogic logic;
-    HINSTANCE resources = nullptr;
 
     DISCDECK_DECLARE_MESSAGE_MAP()
 };
