@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/wine/DialogTemplate.h"
+
 namespace {
 
 constexpr int kStatusId = 1006;
@@ -47,103 +49,24 @@ HWND SetupWindow() {
     return window;
 }
 
-// Reads an extended dialog template (the resource compiler's DIALOGEX form).
-class TemplateReader {
-  public:
-    TemplateReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-
-    bool Print() {
-        if (Word() != 1 || Word() != 0xFFFF) {
-            return false;
-        }
-        Dword();  // help id
-        const DWORD exStyle = Dword();
-        const DWORD style = Dword();
-        const unsigned count = Word();
-        Short();
-        Short();
-        const int cx = Short();
-        const int cy = Short();
-        NameOrOrdinal();  // menu
-        NameOrOrdinal();  // class
-        NameOrOrdinal();  // caption
-        unsigned points = 0;
-        std::string font;
-        if ((style & DS_SETFONT) != 0) {
-            points = Word();
-            Word();  // weight
-            Word();  // italic, character set
-            font = NameOrOrdinal();
-        }
-        std::printf("dialog %08lx %08lx %d %d %u %s\n", static_cast<unsigned long>(style),
-                    static_cast<unsigned long>(exStyle), cx, cy, points, font.c_str());
-        for (unsigned i = 0; i < count && ok_; ++i) {
-            at_ = (at_ + 3) & ~static_cast<std::size_t>(3);
-            Dword();  // help id
-            const DWORD itemExStyle = Dword();
-            const DWORD itemStyle = Dword();
-            const int x = Short();
-            const int y = Short();
-            const int width = Short();
-            const int height = Short();
-            const DWORD id = Dword();
-            const std::string className = NameOrOrdinal();
-            NameOrOrdinal();  // title
-            at_ += Word();    // creation data
-            if (ok_) {
-                std::printf("item %lu %s %d %d %d %d %08lx %08lx\n", static_cast<unsigned long>(id), className.c_str(),
-                            x, y, width, height, static_cast<unsigned long>(itemStyle),
-                            static_cast<unsigned long>(itemExStyle));
-            }
-        }
-        return ok_;
-    }
-
-  private:
-    unsigned Word() {
-        if (at_ + 2 > size_) {
-            ok_ = false;
-            return 0;
-        }
-        const unsigned value = data_[at_] | data_[at_ + 1] << 8;
-        at_ += 2;
-        return value;
-    }
-    int Short() { return static_cast<std::int16_t>(Word()); }
-    DWORD Dword() {
-        const DWORD low = Word();
-        return low | static_cast<DWORD>(Word()) << 16;
-    }
-    // Ordinals as "#<number>"; the names in these templates are ASCII.
-    std::string NameOrOrdinal() {
-        unsigned first = Word();
-        if (first == 0xFFFF) {
-            return "#" + std::to_string(Word());
-        }
-        std::string text;
-        for (; first != 0 && ok_; first = Word()) {
-            text += static_cast<char>(first);
-        }
-        return text;
-    }
-
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
-    bool ok_ = true;
-};
-
 int PrintDialogTemplate(const char* path) {
     const HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    const HRSRC found = module != nullptr ? FindResourceA(module, MAKEINTRESOURCEA(102), MAKEINTRESOURCEA(5)) : nullptr;
-    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
-    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-    const bool printed = data != nullptr &&
-                         TemplateReader(static_cast<const std::uint8_t*>(data), SizeofResource(module, found)).Print();
+    discdeck::test::DialogTemplate dialog;
+    const bool read = module != nullptr && discdeck::test::LoadDialogTemplate(module, 102, dialog);
     if (module != nullptr) {
         FreeLibrary(module);
     }
-    return printed ? 0 : 1;
+    if (!read) {
+        return 1;
+    }
+    std::printf("dialog %08lx %08lx %d %d %d %s\n", static_cast<unsigned long>(dialog.style),
+                static_cast<unsigned long>(dialog.exStyle), dialog.cx, dialog.cy, dialog.pointSize,
+                dialog.font.c_str());
+    for (const discdeck::test::TemplateItem& item : dialog.items) {
+        std::printf("item %d %s %d %d %d %d %08lx %08lx\n", item.id, item.className.c_str(), item.x, item.y, item.cx,
+                    item.cy, static_cast<unsigned long>(item.style), static_cast<unsigned long>(item.exStyle));
+    }
+    return 0;
 }
 
 }  // namespace
