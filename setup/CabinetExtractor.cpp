@@ -11,6 +11,7 @@
 
 #include "setup/DosDateTime.h"
 #include "setup/FileNameRules.h"
+#include "setup/Utf8.h"
 
 namespace discdeck {
 
@@ -386,6 +387,10 @@ bool CabinetExtractor::TestCabinet() {
     return true;
 }
 
+std::string CabinetExtractor::TargetName(const char* name, int attributes) {
+    return (attributes & MSCAB_ATTRIB_UTF_NAME) != 0 ? std::string(name) : files_.NameToUtf8(name);
+}
+
 bool CabinetExtractor::CheckContents() {
     const mscabd_cabinet* cabinet = library_->cabinet();
     for (const mscabd_folder* folder = cabinet->folders; folder != nullptr; folder = folder->next) {
@@ -395,11 +400,14 @@ bool CabinetExtractor::CheckContents() {
         }
     }
     // All names are checked before the first file is created, so a hostile package writes nothing.
+    names_.clear();
     std::set<std::string> seen;
+    const std::string cabinetItself = FoldedFileName(cabinetPath_);
     for (const mscabd_file* entry = cabinet->files; entry != nullptr; entry = entry->next) {
-        const std::string name = entry->filename;
+        const std::string name = TargetName(entry->filename, entry->attribs);
         int problem = kCabinetNoError;
-        if (!IsPlainFileName(name)) {
+        // A file of the cabinet's own name would empty the cabinet while it is being read.
+        if (!IsUtf8(name) || !IsPlainFileName(name) || FoldedFileName(destination_ + name) == cabinetItself) {
             problem = kCabinetUnsafeFileName;
         } else if (!seen.insert(FoldedFileName(name)).second) {
             problem = kCabinetDuplicateFileName;
@@ -411,6 +419,7 @@ bool CabinetExtractor::CheckContents() {
             error_.fileName = name;
             return false;
         }
+        names_.push_back(name);
     }
     return true;
 }
@@ -418,9 +427,11 @@ bool CabinetExtractor::CheckContents() {
 bool CabinetExtractor::CopyOut() {
     FileEvent cabinetEvent;
     Notify(CabinetNotification::CabinetInfo, cabinetEvent);
-    for (mscabd_file* entry = library_->cabinet()->files; entry != nullptr; entry = entry->next) {
+    written_.clear();
+    std::size_t index = 0;
+    for (mscabd_file* entry = library_->cabinet()->files; entry != nullptr; entry = entry->next, ++index) {
         FileEvent event;
-        event.name = entry->filename;
+        event.name = names_[index];
         event.size = entry->length;
         DosDateTime stamp;
         stamp.year = entry->date_y;
@@ -436,18 +447,29 @@ bool CabinetExtractor::CopyOut() {
         event.file = Notify(CabinetNotification::CopyFile, event);
         if (event.file == kNoFile) {
             Fail(kCabinetUserAborted);
+            RemoveWrittenFiles();
             return false;
         }
+        written_.push_back(destination_ + event.name);
         const int extracted = library_->Extract(entry, event.file);
         if (extracted != MSPACK_ERR_OK) {
-            // The partial file stays, as the files before it do.
             files_.Close(event.file);
             Fail(CodeForLibraryError(extracted), extracted);
+            RemoveWrittenFiles();
             return false;
         }
         Notify(CabinetNotification::CloseFileInfo, event);
     }
     return true;
+}
+
+void CabinetExtractor::RemoveWrittenFiles() {
+    // Half a package is of no use; a read-only file can be deleted only once its attributes are gone.
+    for (auto path = written_.rbegin(); path != written_.rend(); ++path) {
+        files_.SetAttributes(*path, 0);
+        files_.Delete(*path);
+    }
+    written_.clear();
 }
 
 FileHandle CabinetExtractor::Notify(CabinetNotification kind, const FileEvent& event) {

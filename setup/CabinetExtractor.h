@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "setup/SetupFiles.h"
 
@@ -61,7 +62,9 @@ enum class CabinetNotification { CabinetInfo, PartialFile, CopyFile, CloseFileIn
 // libmspack's cabinet decompressor. The extractor opens and closes the target files itself (copy
 // file / close file information); the library's writes of a file go to the handle opened for it.
 // Before anything is written the whole cabinet is checked: version 1.3, not part of a set, known
-// compression, and every file name plain, unique ignoring case and short enough for the target path.
+// compression, and every file name plain, not the cabinet's own, unique ignoring case and short
+// enough for the target path. Names become UTF-8: as they stand with the cabinet's UTF-8 flag,
+// else through SetupFiles::NameToUtf8.
 class CabinetExtractor {
   public:
     struct Options {
@@ -82,7 +85,8 @@ class CabinetExtractor {
     CabinetExtractor& operator=(const CabinetExtractor&) = delete;
 
     // Tests the cabinet and copies out all its files; true only if every file was written. A run that
-    // fails part-way leaves the files written so far.
+    // fails part-way removes the files it wrote (the partial one included); a file it could not
+    // open for writing stays as it was.
     bool Run();
     std::string GetErrorText() const;
 
@@ -100,6 +104,8 @@ class CabinetExtractor {
     // run), for CloseFileInfo 1.
     FileHandle Notify(CabinetNotification kind, const FileEvent& event);
     void Fail(int code, int libraryCode = 0);
+    std::string TargetName(const char* name, int attributes);
+    void RemoveWrittenFiles();
 
     SetupFiles& files_;
     std::string cabinetPath_;
@@ -108,6 +114,8 @@ class CabinetExtractor {
     CabinetError error_;
     CabinetInfo info_;
     std::unique_ptr<Library> library_;
+    std::vector<std::string> names_;    // UTF-8 name of each file, in cabinet order
+    std::vector<std::string> written_;  // target paths this run created or emptied
 };
 
 }  // namespace discdeck

@@ -6,6 +6,28 @@
 namespace discdeck {
 namespace {
 
+enum class RuleKind { RefusedCharacters, RefusedLastCharacters, DeviceName, PortName, PortNumber };
+
+struct Rule {
+    RuleKind kind;
+    const char* text;
+};
+
+// The table shared with the package builder.
+constexpr Rule kRules[] = {
+#define REFUSED_CHARACTERS(text) {RuleKind::RefusedCharacters, text},
+#define REFUSED_LAST_CHARACTERS(text) {RuleKind::RefusedLastCharacters, text},
+#define DEVICE_NAME(text) {RuleKind::DeviceName, text},
+#define PORT_NAME(text) {RuleKind::PortName, text},
+#define PORT_NUMBER(text) {RuleKind::PortNumber, text},
+#include "setup/FileNameRules.def"
+#undef REFUSED_CHARACTERS
+#undef REFUSED_LAST_CHARACTERS
+#undef DEVICE_NAME
+#undef PORT_NAME
+#undef PORT_NUMBER
+};
+
 char FoldCase(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -22,6 +44,24 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+bool IsPortName(const std::string& base) {
+    for (const Rule& port : kRules) {
+        if (port.kind != RuleKind::PortName) {
+            continue;
+        }
+        const std::size_t length = std::strlen(port.text);
+        if (base.size() <= length || !EqualsIgnoringCase(base.substr(0, length), port.text)) {
+            continue;
+        }
+        for (const Rule& number : kRules) {
+            if (number.kind == RuleKind::PortNumber && base.compare(length, std::string::npos, number.text) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsReservedDeviceName(const std::string& name) {
@@ -30,34 +70,24 @@ bool IsReservedDeviceName(const std::string& name) {
     while (!base.empty() && base.back() == ' ') {
         base.pop_back();
     }
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* device : kDevices) {
-        if (EqualsIgnoringCase(base, device)) {
+    for (const Rule& rule : kRules) {
+        if (rule.kind == RuleKind::DeviceName && EqualsIgnoringCase(base, rule.text)) {
             return true;
         }
     }
-    if (base.size() == 4 &&
-        (EqualsIgnoringCase(base.substr(0, 3), "COM") || EqualsIgnoringCase(base.substr(0, 3), "LPT"))) {
-        const unsigned char digit = static_cast<unsigned char>(base[3]);
-        // Windows also treats the superscript digits of code page 1252 as port numbers.
-        return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
-    }
-    return false;
+    return IsPortName(base);
 }
 
 bool IsPlainFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") {
+    // A NUL cannot stand in the table's C strings; it would end the name for the system.
+    if (name.empty() || name.find('\0') != std::string::npos) {
         return false;
     }
-    for (char c : name) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 32 || std::strchr("<>:\"/\\|?*", c) != nullptr) {
+    for (const Rule& rule : kRules) {
+        if ((rule.kind == RuleKind::RefusedCharacters && name.find_first_of(rule.text) != std::string::npos) ||
+            (rule.kind == RuleKind::RefusedLastCharacters && std::strchr(rule.text, name.back()) != nullptr)) {
             return false;
         }
-    }
-    // Windows drops trailing dots and spaces, so such a name would land on another file.
-    if (name.back() == '.' || name.back() == ' ') {
-        return false;
     }
     return !IsReservedDeviceName(name);
 }

@@ -54,16 +54,13 @@ void ReadExactly(SetupFiles& files, FileHandle file, void* buffer, std::size_t c
     }
 }
 
-}  // namespace
-
-PackageTrailer CopyPackage(SetupFiles& files,
-                           const std::string& setupPath,
-                           const std::string& copyPath,
-                           SetupView& view) {
-    OpenFile copy(files, files.CreateWrite(copyPath));
-    if (copy.get() == kNoFile) {
-        Fail(files, "create", copyPath);
-    }
+// The copy after it was created: any failure closes it (OpenFile) and CopyPackage removes it.
+PackageTrailer CopyInto(SetupFiles& files,
+                        FileHandle created,
+                        const std::string& setupPath,
+                        const std::string& copyPath,
+                        SetupView& view) {
+    OpenFile copy(files, created);
     OpenFile setup(files, files.OpenRead(setupPath));
     if (setup.get() == kNoFile) {
         Fail(files, "open", setupPath);
@@ -81,7 +78,7 @@ PackageTrailer CopyPackage(SetupFiles& files,
     std::uint8_t nameField[PackageTrailer::kNameSize];
     SeekTo(files, setup.get(), fileLength - static_cast<std::int64_t>(PackageTrailer::kSize), setupPath);
     ReadExactly(files, setup.get(), nameField, sizeof nameField, setupPath);
-    trailer.name = PackageTrailer::ParseName(nameField);
+    trailer.name = files.NameToUtf8(PackageTrailer::ParseName(nameField));
 
     view.SetStatus("Read offset ...");
     std::uint8_t offsetField[PackageTrailer::kOffsetSize];
@@ -134,6 +131,25 @@ PackageTrailer CopyPackage(SetupFiles& files,
     }
     view.SetProgress(2);
     return trailer;
+}
+
+}  // namespace
+
+PackageTrailer CopyPackage(SetupFiles& files,
+                           const std::string& setupPath,
+                           const std::string& copyPath,
+                           SetupView& view) {
+    // A file that cannot be created or emptied is not this run's: it is left as it is.
+    const FileHandle created = files.CreateWrite(copyPath);
+    if (created == kNoFile) {
+        Fail(files, "create", copyPath);
+    }
+    try {
+        return CopyInto(files, created, setupPath, copyPath, view);
+    } catch (...) {
+        files.Delete(copyPath);
+        throw;
+    }
 }
 
 }  // namespace discdeck

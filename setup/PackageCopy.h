@@ -19,7 +19,8 @@ class FileError : public std::runtime_error {
 // Copies the package (cabinet and trailer) from the end of the setup file at setupPath into a new
 // file at copyPath through one buffer of the package's size, showing each step in the view and
 // moving the progress bar to 1 once the trailer is read and to 2 once both files are closed.
-// Returns the trailer; throws FileError. The copy is created before the setup file is opened.
+// Returns the trailer; throws FileError. The copy is created before the setup file is opened and
+// removed again when the copy fails.
 PackageTrailer CopyPackage(SetupFiles& files,
                            const std::string& setupPath,
                            const std::string& copyPath,

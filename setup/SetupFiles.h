@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "setup/Utf8.h"
+
 namespace discdeck {
 
 // Handle of an open file as the file port hands it out; kNoFile marks a failed open.
@@ -15,7 +17,7 @@ enum class SeekOrigin { Begin, Current, End };
 // Everything the setup program does with files: the package copy, the library's access to the
 // cabinet and to the files it unpacks, the file times and attributes, deletions. Implementations:
 // Win32 (setup/win/Win32SetupFiles) in the product; in memory and on a POSIX disk in the native
-// tests, the fuzz target and the benchmark.
+// tests, the fuzz target and the benchmark. Paths are UTF-8.
 class SetupFiles {
   public:
     virtual ~SetupFiles() = default;
@@ -41,6 +43,12 @@ class SetupFiles {
 
     // The system's description of the last failure, for messages to the user.
     virtual std::string LastErrorText() = 0;
+
+    // A name the package stores as 8-bit text (a cabinet entry without the UTF-8 flag, the program
+    // the trailer names) as UTF-8. Such names are in the code page of the system that packed them:
+    // the Win32 port takes the ANSI code page, as Windows' own extraction does; elsewhere
+    // ISO-8859-1, as libmspack documents it.
+    virtual std::string NameToUtf8(const std::string& bytes) { return Latin1ToUtf8(bytes); }
 };
 
 }  // namespace discdeck

@@ -42,6 +42,8 @@ SetupOutcome SetupRunner::RunSetup() {
     {
         CabinetExtractor extractor(files_, packageCopy, temporary);
         if (!extractor.Run()) {
+            // The extractor has removed its own files; nothing of this run stays behind.
+            files_.Delete(packageCopy);
             view_.SetStatus(extractor.GetErrorText());
             return SetupOutcome::KeepOpen;
         }

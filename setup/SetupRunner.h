@@ -15,7 +15,8 @@ enum class SetupOutcome {
 
 // The progress window's single work step: copy the package out of the setup file into
 // "<Windows>\TEMP\install.cab", unpack it into "<Windows>\TEMP\", delete the copy and start the
-// program the trailer names. Every step shows its status text and progress position in the view.
+// program the trailer names. Every step shows its status text and progress position in the view. A
+// copy or extraction that fails removes the package copy and the files this run wrote.
 class SetupRunner {
   public:
     SetupRunner(SetupFiles& files, SetupPlatform& platform, SetupView& view)

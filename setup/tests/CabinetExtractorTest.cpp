@@ -252,6 +252,8 @@ TEST_F(CabinetExtractorTest, DamagedCabinetsAreCorrupt) {
     EXPECT_FALSE(Extract(badChecksum));
     EXPECT_EQ(extractor->error().code, kCabinetCorrupt);
     EXPECT_EQ(extractor->GetErrorText(), "Corrupt cabinet");
+    // a.txt was complete, b.txt partly written: neither stays.
+    EXPECT_EQ(files.FilesIn(kTemp), std::vector<std::string>{kCabinet});
 
     const Bytes truncated(good.begin(), good.end() - 1000);
     EXPECT_FALSE(Extract(truncated));
@@ -321,6 +323,7 @@ TEST_F(CabinetExtractorTest, BrokenLzxDataFailsDecompressing) {
     EXPECT_FALSE(Extract(cabinet));
     EXPECT_EQ(extractor->error().code, kCabinetDecompressFailure);
     EXPECT_EQ(extractor->GetErrorText(), "Failure decompressing data");
+    EXPECT_EQ(files.FilesIn(kTemp), std::vector<std::string>{kCabinet});
 }
 
 TEST_F(CabinetExtractorTest, WriteFailureIsReported) {
@@ -332,24 +335,40 @@ TEST_F(CabinetExtractorTest, WriteFailureIsReported) {
     EXPECT_EQ(extractor->GetErrorText(), "Failure writing to target file");
 }
 
-TEST_F(CabinetExtractorTest, TargetThatCannotBeCreatedAbortsAndKeepsEarlierFiles) {
+TEST_F(CabinetExtractorTest, TargetThatCannotBeCreatedAbortsAndRemovesOnlyWhatTheRunWrote) {
     CabinetLayout layout;
     layout.files = {Entry("first.txt", TextBytes(100, 1)), Entry("second.txt", TextBytes(100, 2)),
                     Entry("third.txt", TextBytes(100, 3))};
     layout.files[0].attributes = 0x01;
+    files.Put(kTemp + "second.txt", Bytes(7, 'o'));
     files.failCreate.insert(kTemp + "second.txt");
 
     EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUserAborted);
     EXPECT_EQ(extractor->GetErrorText(), "User aborted");
-    EXPECT_EQ(files.files[kTemp + "first.txt"], layout.files[0].data);
-    EXPECT_EQ(files.attributes[kTemp + "first.txt"], 0x01);
-    EXPECT_FALSE(files.Has(kTemp + "third.txt"));
+    // The read-only first.txt of this run is gone; the second.txt it could not open is untouched.
+    EXPECT_EQ(files.FilesIn(kTemp), (std::vector<std::string>{kCabinet, kTemp + "second.txt"}));
+    EXPECT_EQ(files.files[kTemp + "second.txt"], Bytes(7, 'o'));
 
-    // A second run cannot overwrite the read-only file the first one left.
+    // Nor is a read-only file of the same name that the run cannot overwrite.
     files.failCreate.clear();
+    files.Put(kTemp + "first.txt", Bytes(3, 'r'));
+    files.attributes[kTemp + "first.txt"] = 0x01;
     EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUserAborted);
+    EXPECT_EQ(files.files[kTemp + "first.txt"], Bytes(3, 'r'));
+}
+
+TEST_F(CabinetExtractorTest, NamesBecomeUtf8) {
+    CabinetLayout layout;
+    layout.files = {Entry("\xFC"
+                          "ber.txt",
+                          TextBytes(10, 1)),
+                    Entry("\u03A3\u03C9.txt", TextBytes(10, 2))};
+    layout.files[1].attributes = 0xA0;  // UTF-8 name
+    ASSERT_TRUE(Extract(WriteCabinet(layout))) << extractor->GetErrorText();
+    EXPECT_EQ(files.files[kTemp + "\u00FCber.txt"], layout.files[0].data);
+    EXPECT_EQ(files.files[kTemp + "\u03A3\u03C9.txt"], layout.files[1].data);
 }
 
 TEST_F(CabinetExtractorTest, CabinetsOfASetAreRefused) {
@@ -370,6 +389,7 @@ TEST_P(HostileNameTest, RefusesThePackageBeforeWritingAnything) {
     CabinetLayout layout;
     // The hostile name comes last: the harmless files before it must not be written either.
     layout.files = {Entry("readme.txt", TextBytes(100, 1)), Entry(GetParam(), TextBytes(100, 2))};
+    layout.files[1].attributes = 0xA0;  // the name as it stands, marked UTF-8
     EXPECT_FALSE(Extract(WriteCabinet(layout)));
     EXPECT_EQ(extractor->error().code, kCabinetUnsafeFileName);
     EXPECT_EQ(extractor->GetErrorText(), "Unsafe file name in cabinet: \"" + PrintableName(GetParam()) + "\"");
@@ -398,7 +418,12 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                            "con.txt",
                                            "COM3",
                                            "lpt1.dat",
-                                           "AUX.tar.gz"));
+                                           "AUX.tar.gz",
+                                           "COM\u00B2",
+                                           "install.cab",
+                                           "INSTALL.Cab",
+                                           std::string("\xFC"
+                                                       "ber.txt")));
 
 TEST_F(CabinetExtractorTest, NamesThatDifferOnlyInCaseAreRefused) {
     CabinetLayout layout;

@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                            "lpt9.txt",
                                            "CONIN$",
                                            "conout$.txt",
-                                           std::string("COM\xB9")));
+                                           "COM\u00B9",
+                                           "lpt\u00B2.txt",
+                                           "Com\u00B3 .log"));
 
 class PlainFileName : public ::testing::TestWithParam<std::string> {};
 
@@ -73,8 +75,9 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                            "NULL",
                                            "auxiliary",
                                            "file$",
-                                           std::string("\xFC"
-                                                       "ber.txt"),
+                                           "\u00FCber.txt",
+                                           "COM\u00B9\u00B9",
+                                           "LPT\u00B4",
                                            std::string(200, 'x')));
 
 TEST(FileNameRules, FoldedFileNameFoldsAsciiCaseOnly) {

@@ -87,18 +87,19 @@ TEST_F(PackageCopyTest, OffsetIsLittleEndian) {
     EXPECT_EQ(files.files[kCopy].size(), cabinet.size() + 34);
 }
 
-TEST_F(PackageCopyTest, MissingSetupFileLeavesAnEmptyCopy) {
+TEST_F(PackageCopyTest, MissingSetupFileLeavesNoCopy) {
     const std::string text = CopyFails("Cannot open " + kSetup);
     EXPECT_THAT(text, HasSubstr("cannot find the file"));
-    ASSERT_TRUE(files.Has(kCopy));
-    EXPECT_TRUE(files.files[kCopy].empty());
+    EXPECT_FALSE(files.Has(kCopy));
     EXPECT_TRUE(view.events.empty());
 }
 
-TEST_F(PackageCopyTest, CopyThatCannotBeCreatedIsAFileError) {
+TEST_F(PackageCopyTest, CopyThatCannotBeCreatedIsAFileErrorAndStaysAsItWas) {
     files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, "a.exe"));
+    files.Put(kCopy, Bytes(5, 'k'));
     files.failCreate.insert(kCopy);
     CopyFails("Cannot create " + kCopy);
+    EXPECT_EQ(files.files[kCopy], Bytes(5, 'k'));
 }
 
 TEST_F(PackageCopyTest, DamagedTrailersAreRefusedBeforeAnythingIsAllocated) {

@@ -107,18 +107,17 @@ TEST_F(SetupRunnerTest, BrokenPackageKeepsTheWindowOpenWithTheErrorText) {
 
     EXPECT_EQ(view.events.back(), "status Not a cabinet");
     EXPECT_THAT(view.events, ::testing::Not(::testing::Contains("progress 3")));
-    EXPECT_TRUE(files.Has(kTemp + "install.cab"));  // kept for a look at what went wrong
+    EXPECT_FALSE(files.Has(kTemp + "install.cab"));
 }
 
-TEST_F(SetupRunnerTest, ExtractionFailingPartWayKeepsTheFilesWrittenSoFar) {
+TEST_F(SetupRunnerTest, ExtractionFailingPartWayLeavesNothingOfTheRun) {
     InstallSetupFile(cabinet, "discdeck.exe");
     files.failCreate.insert(kTemp + "readme.txt");
 
     EXPECT_EQ(Run(), SetupOutcome::KeepOpen);
 
     EXPECT_EQ(view.events.back(), "status User aborted");
-    EXPECT_EQ(files.files[kTemp + "discdeck.exe"], contents[0].data);
-    EXPECT_TRUE(files.Has(kTemp + "install.cab"));
+    EXPECT_TRUE(files.FilesIn(kTemp).empty());
 }
 
 TEST_F(SetupRunnerTest, FileErrorIsShownAndClosesTheWindow) {
@@ -129,8 +128,8 @@ TEST_F(SetupRunnerTest, FileErrorIsShownAndClosesTheWindow) {
     ASSERT_EQ(view.events.size(), 2u);
     EXPECT_THAT(view.events[0], HasSubstr("message Cannot open D:\\Install\\missing.exe: "));
     EXPECT_EQ(view.events[1], "status FALSE ...");
-    // The copy is created before the setup file is opened.
-    EXPECT_TRUE(files.Has(kTemp + "install.cab"));
+    // The copy, created before the setup file is opened, is removed again.
+    EXPECT_FALSE(files.Has(kTemp + "install.cab"));
 }
 
 TEST_F(SetupRunnerTest, DamagedTrailerIsAFileError) {

@@ -147,6 +147,11 @@ bool MemorySetupFiles::SetAttributes(const std::string& path, std::uint8_t bits)
 
 bool MemorySetupFiles::Delete(const std::string& path) {
     log.push_back("delete " + path);
+    auto attribute = attributes.find(path);
+    if (attribute != attributes.end() && (attribute->second & 0x01) != 0) {
+        lastError_ = "Access is denied.";
+        return false;
+    }
     attributes.erase(path);
     times.erase(path);
     return files.erase(path) != 0;
