@@ -12,8 +12,8 @@ namespace discdeck {
 
 // Files in memory, with Windows-style paths compared as given. Remembers the times and attributes
 // set, logs every change in order, and fails on request: creating a file in a directory it does not
-// know, over a read-only file or at a path in failCreate; deleting a read-only file; opening a path in failOpen;
-// writing beyond writeBudget bytes in total.
+// know, over a read-only file or at a path in failCreate; deleting a read-only file; opening a path
+// in failOpen; writing beyond writeBudget bytes in total.
 class MemorySetupFiles : public SetupFiles {
   public:
     struct Stamp {
