@@ -2,34 +2,33 @@
 // starts the installer inside (see SetupRunner).
 #include <windows.h>
 
-#include <commctrl.h>
-
+#include "framework/Application.h"
+#include "framework/Controls.h"
 #include "setup/win/SetupDialog.h"
 
 namespace discdeck {
 
 // The application object: one modal progress window, then the program ends whatever its result.
-class SetupApp {
-  public:
-    explicit SetupApp(HINSTANCE instance) : instance_(instance) {}
-
-    BOOL InitInstance() {
+class SetupApp : public fw::Application {
+  protected:
+    bool InitInstance() override {
         // The progress bar's window class.
-        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&controls);
-        SetupDialog dialog(instance_);
+        fw::InitCommonControls();
+        SetupDialog dialog;
+        mainWindow = &dialog;
         dialog.DoModal();
-        return FALSE;
+        mainWindow = nullptr;
+        return false;
     }
-
-  private:
-    HINSTANCE instance_;
 };
 
 }  // namespace discdeck
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    discdeck::SetupApp app(instance);
-    app.InitInstance();
-    return 0;
+namespace {
+// The application object exists once, before WinMain runs.
+discdeck::SetupApp application;
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    return application.Run(instance, commandLine);
 }

@@ -2,19 +2,19 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <utility>
 
 namespace discdeck {
 
 SetupTrace::SetupTrace() {
-    const DWORD size = GetEnvironmentVariableA("DISCDECK_SETUP_TRACE", nullptr, 0);
+    const DWORD size = GetEnvironmentVariableW(L"DISCDECK_SETUP_TRACE", nullptr, 0);
     if (size == 0) {
         return;
     }
-    std::vector<char> value(size);
-    const DWORD length = GetEnvironmentVariableA("DISCDECK_SETUP_TRACE", value.data(), size);
+    WideText value(size);
+    const DWORD length = GetEnvironmentVariableW(L"DISCDECK_SETUP_TRACE", value.data(), size);
     if (length > 0 && length < size) {
-        path_.assign(value.data(), length);
+        path_ = std::move(value);
     }
 }
 
@@ -22,7 +22,7 @@ void SetupTrace::Write(const std::string& line) const {
     if (path_.empty()) {
         return;
     }
-    const HANDLE file = CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE file = CreateFileW(path_.data(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "setup/win/WideText.h"
+
 namespace discdeck {
 namespace {
 
@@ -16,10 +18,10 @@ FileHandle FromHandle(HANDLE handle) {
 }  // namespace
 
 std::string SystemErrorText(DWORD error) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                        text, sizeof text, nullptr);
-    std::string result(text, length);
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, sizeof text / sizeof text[0], nullptr);
+    std::string result = Utf8FromWide(text, length);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
         result.pop_back();
     }
@@ -31,10 +33,22 @@ std::string SystemErrorText(DWORD error) {
     return result;
 }
 
+bool Win32SetupFiles::WidePath(const std::string& path, WideText& wide) {
+    if (Widen(path, wide)) {
+        return true;
+    }
+    lastError_ = ERROR_INVALID_NAME;
+    return false;
+}
+
 FileHandle Win32SetupFiles::OpenRead(const std::string& path) {
+    WideText wide;
+    if (!WidePath(path, wide)) {
+        return kNoFile;
+    }
     // Shared with everybody: the setup program reads its own running image.
     const HANDLE handle =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        CreateFileW(wide.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Failed();
@@ -45,8 +59,12 @@ FileHandle Win32SetupFiles::OpenRead(const std::string& path) {
 FileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
     // OPEN_ALWAYS and then truncating, as the runtime's _open(_O_CREAT) with _O_TRUNC would:
     // CREATE_ALWAYS refuses existing hidden or system files.
-    // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilea
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilew
+    WideText wide;
+    if (!WidePath(path, wide)) {
+        return kNoFile;
+    }
+    const HANDLE handle = CreateFileW(wide.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Failed();
@@ -111,7 +129,11 @@ bool Win32SetupFiles::Close(FileHandle file) {
 
 bool Win32SetupFiles::SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) {
     // Cabinets keep local time; the file system keeps UTC.
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    WideText wide;
+    if (!WidePath(path, wide)) {
+        return false;
+    }
+    const HANDLE handle = CreateFileW(wide.data(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return Failed();
@@ -130,15 +152,21 @@ bool Win32SetupFiles::SetDosTime(const std::string& path, std::uint16_t dosDate,
 bool Win32SetupFiles::SetAttributes(const std::string& path, std::uint8_t attributes) {
     // FILE_ATTRIBUTE_NORMAL stands for "none" and is valid only alone.
     const DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
-    return SetFileAttributesA(path.c_str(), value) ? true : Failed();
+    WideText wide;
+    return WidePath(path, wide) && (SetFileAttributesW(wide.data(), value) || Failed());
 }
 
 bool Win32SetupFiles::Delete(const std::string& path) {
-    return DeleteFileA(path.c_str()) ? true : Failed();
+    WideText wide;
+    return WidePath(path, wide) && (DeleteFileW(wide.data()) || Failed());
 }
 
 bool Win32SetupFiles::MakeDirectory(const std::string& path) {
-    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+    WideText wide;
+    if (!WidePath(path, wide)) {
+        return false;
+    }
+    if (CreateDirectoryW(wide.data(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
         return true;
     }
     return Failed();
@@ -146,6 +174,10 @@ bool Win32SetupFiles::MakeDirectory(const std::string& path) {
 
 std::string Win32SetupFiles::LastErrorText() {
     return SystemErrorText(lastError_);
+}
+
+std::string Win32SetupFiles::NameToUtf8(const std::string& bytes) {
+    return Utf8FromCodePage(bytes, CP_ACP);
 }
 
 }  // namespace discdeck

@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "setup/SetupFiles.h"
+#include "setup/win/WideText.h"
 
 namespace discdeck {
 
-// The file port on Win32: handles are file HANDLEs.
+// The file port on Win32: handles are file HANDLEs; paths go to the wide forms of the file functions.
 class Win32SetupFiles : public SetupFiles {
   public:
     FileHandle OpenRead(const std::string& path) override;
@@ -20,8 +21,11 @@ class Win32SetupFiles : public SetupFiles {
     bool Delete(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     std::string LastErrorText() override;
+    std::string NameToUtf8(const std::string& bytes) override;
 
   private:
+    // False (ERROR_INVALID_NAME) for a path that is not UTF-8.
+    bool WidePath(const std::string& path, WideText& wide);
     bool Failed() {
         lastError_ = GetLastError();
         return false;
@@ -30,7 +34,7 @@ class Win32SetupFiles : public SetupFiles {
     DWORD lastError_ = ERROR_SUCCESS;
 };
 
-// The system's text for an error code, without the trailing line break.
+// The system's text for an error code, without the trailing line break, as UTF-8.
 std::string SystemErrorText(DWORD error);
 
 }  // namespace discdeck

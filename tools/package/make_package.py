@@ -7,29 +7,48 @@ little-endian offset at which the cabinet starts).
                     (--cabinet files.cab | --files FILE...) [--attributes NAME=BITS ...]
 
 --files makes an MSZIP cabinet of the files with Debian's gcab (names without directories, times
-from the files). --attributes sets a file's attribute byte in the cabinet (gcab writes 0x20 for
+from the files in local time). --attributes sets a file's attribute byte in the cabinet (gcab writes 0x20 for
 every file), e.g. readme.txt=0x21 for a read-only file. The program to start must be in the cabinet
 unless --allow-missing-start is given (for tests of a package whose program cannot be started).
 """
 
 import argparse
+import codecs
 import os
+import re
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 
 TRAILER_NAME_SIZE = 30
-RESERVED_DEVICES = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"} | {
-    f"{port}{n}" for port in ("COM", "LPT") for n in range(1, 10)}
+UTF8_NAME = 0x80  # attribute bit of a cabinet entry whose name is UTF-8
+# The file-name rules of setup.exe, read from the table its code is built from.
+NAME_RULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "setup", "FileNameRules.def")
+
+
+def name_rules():
+    """{kind: [text, ...]} of the table's KIND("text") lines, C escapes resolved."""
+    rules = {}
+    with open(NAME_RULES, encoding="ascii") as f:
+        for line in f:
+            entry = re.fullmatch(r'([A-Z_]+)\("((?:[^"\\]|\\.)*)"\)\s*', line)
+            if entry:
+                rules.setdefault(entry[1], []).append(codecs.decode(entry[2], "unicode_escape"))
+    return rules
 
 
 def plain_file_name(name):
-    if name in ("", ".", "..") or name[-1] in ". ":
+    rules = name_rules()
+    if not name or any(c in "".join(rules["REFUSED_CHARACTERS"]) for c in name):
         return False
-    if any(ord(c) < 32 or c in '<>:"/\\|?*' for c in name):
+    if name[-1] in "".join(rules["REFUSED_LAST_CHARACTERS"]):
         return False
-    return name.split(".")[0].rstrip(" ").upper() not in RESERVED_DEVICES
+    # As setup.exe compares: only ASCII letters fold.
+    base = "".join(c.upper() if "a" <= c <= "z" else c for c in name.split(".")[0].rstrip(" "))
+    ports = {port + number for port in rules["PORT_NAME"] for number in rules["PORT_NUMBER"]}
+    return base not in rules["DEVICE_NAME"] and base not in ports
 
 
 def cabinet_entries(cabinet):
@@ -42,9 +61,26 @@ def cabinet_entries(cabinet):
     at = first
     for _ in range(count):
         end = cabinet.index(b"\0", at + 16)
-        entries.append((at, cabinet[at + 16:end].decode("latin-1")))
+        utf8 = struct.unpack_from("<H", cabinet, at + 14)[0] & UTF8_NAME
+        entries.append((at, cabinet[at + 16:end].decode("utf-8" if utf8 else "latin-1")))
         at = end + 1
     return entries
+
+
+def stamp_local_times(cabinet, entries, files):
+    """gcab writes each file's modification time as UTC fields. setup.exe, as Windows does, takes the
+    fields for local time and converts them with the zone's present offset (LocalFileTimeToFileTime):
+    written with that same offset, as Windows' FileTimeToLocalFileTime would, a file unpacks in this
+    zone with the time it had when it was packed."""
+    offset = time.localtime().tm_gmtoff
+    paths = {os.path.basename(path): path for path in files}
+    for at, name in entries:
+        seconds = int(os.stat(paths[name]).st_mtime) + offset
+        # The fields hold 1980 to 2107.
+        local = time.gmtime(min(max(seconds, 315532800), 4354819198))
+        date = (local.tm_year - 1980) << 9 | local.tm_mon << 5 | local.tm_mday
+        clock = local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec // 2
+        struct.pack_into("<HH", cabinet, at + 10, date, clock)
 
 
 def make_cabinet(files):
@@ -77,13 +113,16 @@ def main():
     else:
         cabinet = bytearray(make_cabinet(args.files))
     entries = cabinet_entries(cabinet)
+    if args.files:
+        stamp_local_times(cabinet, entries, args.files)
     names = {name.upper(): offset for offset, name in entries}
 
     for item in args.attributes:
         name, _, bits = item.partition("=")
         if name.upper() not in names:
             raise SystemExit(f"make_package: {name} is not in the cabinet")
-        struct.pack_into("<H", cabinet, names[name.upper()] + 14, int(bits, 0))
+        at = names[name.upper()] + 14
+        struct.pack_into("<H", cabinet, at, int(bits, 0) | struct.unpack_from("<H", cabinet, at)[0] & UTF8_NAME)
     if args.start.upper() not in names and not args.allow_missing_start:
         raise SystemExit(f"make_package: the program to start, {args.start}, is not in the cabinet")
 
