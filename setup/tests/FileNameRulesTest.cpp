@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "setup/Utf8.h"
+
 namespace discdeck {
 namespace {
 
@@ -84,6 +86,17 @@ TEST(FileNameRules, FoldedFileNameFoldsAsciiCaseOnly) {
     EXPECT_EQ(FoldedFileName("ReadMe.TXT"), FoldedFileName("readme.txt"));
     EXPECT_NE(FoldedFileName("readme"), FoldedFileName("readmf"));
     EXPECT_NE(FoldedFileName("\xC4"), FoldedFileName("\xE4"));
+}
+
+TEST(FileNameRules, NamesMarkedUtf8MustBeWellFormed) {
+    EXPECT_TRUE(IsUtf8("\u00FCber \u03A3\u03C9 \U0001F3B5.txt"));
+    // Overlong "/", a surrogate, beyond U+10FFFF, cut short, a Latin-1 byte.
+    for (const char* bad : {"..\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xFC"}) {
+        EXPECT_FALSE(IsUtf8(bad)) << PrintableName(bad);
+    }
+    EXPECT_EQ(Latin1ToUtf8("\xFC"
+                           "ber"),
+              "\u00FCber");
 }
 
 TEST(FileNameRules, PrintableNameEscapesControlCharacters) {
