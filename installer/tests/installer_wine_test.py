@@ -1,0 +1,315 @@
+#!/usr/bin/python3
+"""Wine test of the shipped package and its installer, in a fresh prefix:
+
+1. an older version (0.9.0, built here from the same script) installs silently: program, uninstaller,
+   data folder, Start menu shortcut (target and working folder read from the .lnk), the uninstall
+   entry, the AppID and the .cue verb and Open-with entry, and no default program for .cue;
+2. the player started from that shortcut, on a virtual disc against the local CDDB server, writes
+   its database into the data folder; while it runs a silent install refuses with exit code 2;
+3. the shipped setup.exe (scripts/package) unpacks the cabinet and starts install.exe, which shows
+   that discdeck is running; after the player is closed, Retry goes on through the welcome, folder,
+   progress and finish pages (screenshots), upgrading in place: the new program, one entry, the
+   version, the database untouched; "Start discdeck" starts the player;
+4. the quiet uninstall command removes everything the installer added and keeps the data folder.
+
+    installer_wine_test.py --source-dir DIR --tree WINDOWS_BUILD --work DIR --artifacts DIR
+
+Needs an X display (scripts/test provides Xvfb) and xdotool for the pages' keys.
+"""
+
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+import harness  # noqa: E402
+from harness import CddbServer, Checks, Screenshots, Wine, windows_path  # noqa: E402
+
+# The shortcut and the .cue association would otherwise be copied into the desktop's menus and
+# MIME types of the account running the test.
+harness.WINE_ENV = dict(harness.WINE_ENV, WINEDLLOVERRIDES=harness.WINE_ENV["WINEDLLOVERRIDES"] +
+                        ";winemenubuilder.exe=d")
+
+OLD_VERSION = "0.9.0"
+PROGRAM = r"C:\Program Files\discdeck"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\discdeck"
+APPID = "{6B0E5F3A-2C47-4D1E-9A8B-7C31D5E0F942}"
+CLASSES = r"HKCU\Software\Classes"
+VERB_KEY = CLASSES + r"\SystemFileAssociations\.cue\shell\discdeck.play"
+PROGID_KEY = CLASSES + r"\discdeck.CueSheet"
+SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
+# What the installer may add, by the names of registry keys and files.
+OURS = ("discdeck", ".cue", APPID.lower())
+
+
+def read_shortcut(path):
+    """Target and string fields of a Shell Link (.lnk) file, as [MS-SHLLINK] lays them out."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
+        return {}
+    flags = struct.unpack_from("<I", data, 0x14)[0]
+    at = 0x4C
+    if flags & 0x1:  # HasLinkTargetIDList
+        at += 2 + struct.unpack_from("<H", data, at)[0]
+    fields = {}
+    if flags & 0x2:  # HasLinkInfo: the local base path and the common path suffix
+        size, _, info_flags, _, base, _, suffix = struct.unpack_from("<7I", data, at)
+
+        def text(offset):
+            return data[at + offset:data.index(b"\0", at + offset)].decode("latin-1")
+
+        if info_flags & 0x1:
+            fields["target"] = text(base) + text(suffix)
+        at += size
+    unicode = flags & 0x80
+    for bit, name in ((0x4, "name"), (0x8, "relative"), (0x10, "workdir"), (0x20, "arguments"), (0x40, "icon")):
+        if flags & bit:
+            count = struct.unpack_from("<H", data, at)[0]
+            width = 2 if unicode else 1
+            raw = data[at + 2:at + 2 + count * width]
+            fields[name] = raw.decode("utf-16-le" if unicode else "latin-1").rstrip("\0")
+            at += 2 + count * width
+    return fields
+
+
+class Installation:
+    """The test's prefix seen from outside: paths, registry values, windows on the display."""
+
+    def __init__(self, wine, prefix):
+        self.wine = wine
+        self.prefix = prefix
+        appdata = wine.run(["cmd", "/c", "echo", "%APPDATA%"]).stdout.decode("latin-1").strip()
+        self.data_windows = appdata + r"\discdeck"
+        self.data = self.unix(self.data_windows)
+        self.shortcut = self.unix(appdata + r"\Microsoft\Windows\Start Menu\Programs\discdeck.lnk")
+        self.program = self.unix(PROGRAM)
+
+    def unix(self, path):
+        assert path[:3].upper() == "C:\\", path
+        return os.path.join(self.prefix, "drive_c", *path[3:].split("\\"))
+
+    def values(self, key):
+        """{value name: (type, data)} of a key; None when the key does not exist."""
+        code, out = self.wine.reg("query", key)
+        if code != 0:
+            return None
+        values = {}
+        for line in out.splitlines():
+            parts = line.strip().split("    ")
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+        return values
+
+    def value(self, key, name):
+        return (self.values(key) or {}).get(name, (None, None))[1]
+
+    def registry_keys(self):
+        """Every key of the prefix's registry files (written when the prefix's server ends)."""
+        self.wine.stop_all()
+        keys = set()
+        for name in ("system.reg", "user.reg"):
+            with open(os.path.join(self.prefix, name), encoding="latin-1") as f:
+                keys.update(line.split("]")[0][1:].lower() for line in f if line.startswith("["))
+        return keys
+
+    def our_files(self):
+        """Files and folders whose path names discdeck, outside the data folder and the temporary one."""
+        found = []
+        drive = os.path.join(self.prefix, "drive_c")
+        temp = os.path.join(drive, "windows", "temp")
+        for folder, dirs, files in os.walk(drive):
+            dirs[:] = [d for d in dirs if os.path.join(folder, d) not in (temp, self.data)]
+            found += [os.path.join(folder, n) for n in dirs + files if "discdeck" in n.lower()]
+        return found
+
+    def player_windows(self):
+        result = subprocess.run(["xdotool", "search", "--class", "discdeck.exe"], capture_output=True, text=True)
+        return result.stdout.split()
+
+    def close_player(self):
+        self.wine.run(["taskkill", "/f", "/im", "discdeck.exe"])
+        return wait_until(lambda: not self.player_windows(), 20)
+
+
+def wait_until(condition, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            return True
+        time.sleep(0.25)
+    return condition()
+
+
+def setup_window():
+    """The installer's window (or its message box): "discdeck Setup", the pages add a blank."""
+    result = subprocess.run(["xdotool", "search", "--name", "^discdeck Setup"], capture_output=True, text=True)
+    windows = result.stdout.split()
+    return windows[-1] if windows else None
+
+
+def press(key):
+    """A key for the installer's window: Return is the default button (Next, Install, Retry, Finish)."""
+    window = setup_window()
+    if window:
+        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", key], capture_output=True, timeout=30)
+    time.sleep(2)  # the next page draws
+    return window is not None
+
+
+def check_installed(checks, place, version, player_bytes):
+    checks.check(open(os.path.join(place.program, "discdeck.exe"), "rb").read() == player_bytes,
+                 "discdeck.exe %s in %s" % (version, PROGRAM))
+    checks.check(os.path.isfile(os.path.join(place.program, "uninstall.exe")), "uninstall.exe beside it")
+    checks.check(os.path.isdir(place.data), "data folder " + place.data_windows)
+
+    link = read_shortcut(place.shortcut) if os.path.exists(place.shortcut) else {}
+    checks.equal(link.get("target", "").lower(), (PROGRAM + r"\discdeck.exe").lower(), "shortcut's target")
+    checks.equal(link.get("workdir", "").lower(), place.data_windows.lower(), "shortcut's working folder")
+
+    entry = place.values(UNINSTALL_KEY) or {}
+    size = sum(os.path.getsize(os.path.join(place.program, n)) for n in os.listdir(place.program))
+    estimated = int(entry.get("EstimatedSize", ("", "0"))[1], 16)
+    checks.equal({name: entry.get(name, (None, None))[1] for name in (
+        "DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "UninstallString", "QuietUninstallString")}, {
+        "DisplayName": "discdeck", "DisplayVersion": version, "Publisher": "Tarvikon",
+        "DisplayIcon": PROGRAM + r"\discdeck.exe,0",
+        "UninstallString": '"%s\\uninstall.exe"' % PROGRAM,
+        "QuietUninstallString": '"%s\\uninstall.exe" /S' % PROGRAM}, "Add/Remove Programs entry")
+    checks.check(size // 1024 <= estimated <= size // 1024 + 1, "EstimatedSize %d KB for %d bytes" % (estimated, size))
+
+    checks.equal((place.value(r"HKCR\AppID" + "\\" + APPID, "(Default)"),
+                  place.value(r"HKCR\AppID\discdeck.EXE", "AppID")), ("discdeck", APPID), "AppID registered")
+
+    command = '"%s\\discdeck.exe" "--virtual-disc=%%1"' % PROGRAM
+    checks.equal((place.value(VERB_KEY, "(Default)"), place.value(VERB_KEY + r"\command", "(Default)")),
+                 ("Play with discdeck", command), ".cue verb")
+    checks.equal((place.value(PROGID_KEY + r"\shell\open\command", "(Default)"),
+                  "discdeck.CueSheet" in (place.values(CLASSES + r"\.cue\OpenWithProgids") or {})),
+                 (command, True), ".cue Open-with entry")
+    checks.equal(place.value(CLASSES + r"\.cue", "(Default)"), None, ".cue keeps its default program")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--source-dir", required=True)
+    parser.add_argument("--tree", required=True, help="the Windows build tree")
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+    source = os.path.abspath(args.source_dir)
+    work = os.path.abspath(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    checks = Checks()
+    shots = Screenshots(args.artifacts)
+
+    # The package as shipped, and an older installer with an older player beside it.
+    package = os.path.join(work, "package", "setup.exe")
+    subprocess.run([os.path.join(source, "scripts", "package"), package], check=True, timeout=600,
+                   env=dict(os.environ, DISCDECK_WINDOWS_BUILD=os.path.abspath(args.tree)))
+    with open(os.path.join(args.tree, "app", "win", "discdeck.exe"), "rb") as f:
+        player_bytes = f.read()
+    old_player_bytes = player_bytes + b"\0an older build\0"  # data after the image changes nothing
+    old = os.path.join(work, "old")
+    subprocess.run([sys.executable, os.path.join(source, "installer", "build_installer.py"), "--version",
+                    OLD_VERSION, "--output", os.path.join(old, "install.exe")], check=True, timeout=300)
+    with open(os.path.join(old, "discdeck.exe"), "wb") as f:
+        f.write(old_player_bytes)
+
+    prefix = os.path.join(work, "prefix")
+    wine = Wine(prefix, source)
+    place = Installation(wine, prefix)
+    keys_before = place.registry_keys()
+    sheet = os.path.join(work, "demo.cue")
+    shutil.copyfile(os.path.join(source, "demo", "demo.cue"), sheet)
+    wine.env["DISCDECK_VIRTUAL_DISC"] = windows_path(sheet)
+    server = CddbServer(source, work)
+    server.start()
+    try:
+        print("1. silent install of %s" % OLD_VERSION, flush=True)
+        result = wine.run([os.path.join(old, "install.exe"), "/S"], timeout=120)
+        checks.equal(result.returncode, 0, "silent install's exit code")
+        check_installed(checks, place, OLD_VERSION, old_player_bytes)
+
+        print("2. the player from its shortcut", flush=True)
+        wine.reg("add", SETTINGS_KEY, "/v", "Server", "/t", "REG_SZ", "/d", "127.0.0.1", "/f")
+        wine.reg("add", SETTINGS_KEY, "/v", "Port", "/t", "REG_DWORD", "/d", str(server.port), "/f")
+        wine.run(["start", "/unix", place.shortcut])
+        database = [os.path.join(place.data, n) for n in ("titles.sdb", "tracks.sdb")]
+        checks.check(wait_until(lambda: all(os.path.exists(p) and os.path.getsize(p) > 24 for p in database), 60),
+                     "the player wrote its database into the data folder")
+        time.sleep(1)
+        stored = [open(p, "rb").read() for p in database if os.path.exists(p)]
+        checks.check(bool(place.player_windows()), "the player runs")
+        result = wine.run([os.path.join(old, "install.exe"), "/S"], timeout=120)
+        checks.equal(result.returncode, 2, "silent install while the player runs: exit code")
+        checks.check(open(os.path.join(place.program, "discdeck.exe"), "rb").read() == old_player_bytes,
+                     "the running installation is untouched")
+
+        print("3. the shipped setup.exe, the installer's pages, an upgrade in place", flush=True)
+        setup = subprocess.Popen(["wine", package], env=wine.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        checks.check(wait_until(lambda: setup_window() is not None, 90), "setup.exe started install.exe")
+        time.sleep(2)
+        shots.take("installer-0-discdeck-running")
+        checks.check(setup.wait(timeout=60) == 0, "setup.exe ended")
+        temp = os.path.join(prefix, "drive_c", "windows", "temp")
+        checks.equal(sorted(n for n in ("install.exe", "discdeck.exe", "readme.txt", "install.cab")
+                            if os.path.exists(os.path.join(temp, n))),
+                     ["discdeck.exe", "install.exe", "readme.txt"], "the package unpacked into C:\\windows\\temp")
+        checks.check(place.close_player(), "the player closed")
+        message_box = setup_window()
+        press("Return")  # Retry
+        checks.check(wait_until(lambda: setup_window() not in (None, message_box), 30), "Retry opened the pages")
+        time.sleep(2)
+        shots.take("installer-1-welcome")
+        press("Return")
+        shots.take("installer-2-folder")
+        press("Return")  # Install
+        checks.check(wait_until(lambda: place.value(UNINSTALL_KEY, "DisplayVersion") == "1.0.0"
+                                and os.path.exists(place.shortcut), 60), "the upgrade ran")
+        time.sleep(2)
+        shots.take("installer-3-progress")
+        press("Return")
+        shots.take("installer-4-finish")
+        press("Return")  # Finish, with "Start discdeck" ticked
+        checks.check(wait_until(lambda: bool(place.player_windows()), 30), "Start discdeck started the player")
+        checks.check(wait_until(lambda: setup_window() is None, 20), "the installer ended")
+        checks.check(place.close_player(), "the player closed again")
+        with open(os.path.join(temp, "install.exe"), "rb") as f:
+            shipped_installer = f.read()
+        checks.check(b"1.0.0" in shipped_installer.replace(b"\0", b""), "the shipped installer is 1.0.0")
+        check_installed(checks, place, "1.0.0", player_bytes)
+        entries = wine.reg("query", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")[1]
+        checks.equal(entries.count("REG_SZ    discdeck"), 1, "one Add/Remove Programs entry")
+        checks.check([open(p, "rb").read() for p in database] == stored, "the database is untouched")
+
+        print("4. silent uninstall", flush=True)
+        quiet = place.value(UNINSTALL_KEY, "QuietUninstallString")
+        program, _, switches = quiet.partition('" ')
+        wine.run([program.strip('"')] + switches.split(), timeout=120)
+        # The uninstaller runs on from a copy of itself, which removes the folder last.
+        checks.check(wait_until(lambda: not os.path.exists(place.program), 60), "the program folder is gone")
+        checks.check(not os.path.exists(place.shortcut), "the shortcut is gone")
+        # The player's settings are the user's, as the data folder.
+        left = sorted(k for k in place.registry_keys() - keys_before
+                      if any(word in k for word in OURS) and "tarvikon" not in k)
+        checks.equal(left, [], "registry keys left behind")
+        checks.equal(place.our_files(), [], "files left behind")
+        checks.check([open(p, "rb").read() for p in database] == stored, "the data folder and database are kept")
+    finally:
+        server.stop()
+        wine.stop_all()
+
+    print("%d checks, %d failed; screenshots in %s" % (checks.count, len(checks.failures), args.artifacts))
+    return 1 if checks.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
