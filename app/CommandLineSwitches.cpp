@@ -1,7 +1,10 @@
 #include "app/CommandLineSwitches.h"
 
 #include <cctype>
+#include <cstring>
 #include <vector>
+
+#include "cdaudio/VirtualDiscOption.h"
 
 namespace discdeck {
 
@@ -68,6 +71,17 @@ bool IsAutomationStart(const std::string& commandLine) {
         }
     }
     return false;
+}
+
+std::string DataFolderOption(const std::string& commandLine) {
+    std::string folder;
+    const size_t length = std::strlen(kDataFolderOption);
+    for (const std::string& argument : SplitCommandLine(commandLine)) {
+        if (argument.compare(0, length, kDataFolderOption) == 0) {
+            folder = argument.substr(length);
+        }
+    }
+    return folder;
 }
 
 }  // namespace discdeck

@@ -17,4 +17,10 @@ RegistrationSwitch FindRegistrationSwitch(const std::string& commandLine);
 // (ignoring case): the program was started by COM and shows no window.
 bool IsAutomationStart(const std::string& commandLine);
 
+// The folder of "--data-folder=<path>" on the command line (the last one counts), empty without one.
+// The player works in it, so its database and exports land there whichever folder it was started
+// from (the installer's "Play with discdeck" starts it in the .cue file's folder).
+constexpr char kDataFolderOption[] = "--data-folder=";
+std::string DataFolderOption(const std::string& commandLine);
+
 }  // namespace discdeck

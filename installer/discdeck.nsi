@@ -27,6 +27,8 @@ Unicode true
 !define CUE_VERB "${CLASSES}\SystemFileAssociations\.cue\shell\discdeck.play"
 ; Our own file type, offered in the .cue file's "Open with" list; never the type's default.
 !define CUE_PROGID "discdeck.CueSheet"
+; Explorer starts a verb in the file's folder: the data folder is passed on the command line.
+!define CUE_COMMAND '"$INSTDIR\discdeck.exe" "--data-folder=$APPDATA\discdeck" "--virtual-disc=%1"'
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -167,11 +169,11 @@ Section "discdeck" SectionProgram
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
 
     WriteRegStr HKCU "${CUE_VERB}" "" "Play with discdeck"
-    WriteRegStr HKCU "${CUE_VERB}\command" "" '"$INSTDIR\discdeck.exe" "--virtual-disc=%1"'
+    WriteRegStr HKCU "${CUE_VERB}\command" "" '${CUE_COMMAND}'
     WriteRegStr HKCU "${CLASSES}\${CUE_PROGID}" "" "CUE sheet"
     WriteRegStr HKCU "${CLASSES}\${CUE_PROGID}\DefaultIcon" "" "$INSTDIR\discdeck.exe,0"
     WriteRegStr HKCU "${CLASSES}\${CUE_PROGID}\shell\open" "" "Play with discdeck"
-    WriteRegStr HKCU "${CLASSES}\${CUE_PROGID}\shell\open\command" "" '"$INSTDIR\discdeck.exe" "--virtual-disc=%1"'
+    WriteRegStr HKCU "${CLASSES}\${CUE_PROGID}\shell\open\command" "" '${CUE_COMMAND}'
     WriteRegStr HKCU "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}" ""
     ; SHCNE_ASSOCCHANGED: Explorer picks up the new verb without a restart.
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'

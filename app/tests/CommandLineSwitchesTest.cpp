@@ -44,5 +44,15 @@ TEST(AutomationStartTest, EmbeddingOrAutomationAsAnArgumentAfterADashOrSlash) {
     EXPECT_FALSE(IsAutomationStart("discdeck.exe --virtual-disc=demo.cue"));
 }
 
+TEST(DataFolderOptionTest, TheLastOptionsValueWithItsQuotesRemoved) {
+    EXPECT_EQ(DataFolderOption("discdeck.exe \"--data-folder=C:\\Users\\me\\App Data\\discdeck\" "
+                               "\"--virtual-disc=D:\\rips\\a b.cue\""),
+              "C:\\Users\\me\\App Data\\discdeck");
+    EXPECT_EQ(DataFolderOption("discdeck.exe --data-folder=a --data-folder=b"), "b");
+    EXPECT_EQ(DataFolderOption("discdeck.exe --data-folder="), "");
+    EXPECT_EQ(DataFolderOption("discdeck.exe \"--virtual-disc=C:\\--data-folder=x.cue\""), "");
+    EXPECT_EQ(DataFolderOption("\"C:\\--data-folder=x\\discdeck.exe\""), "");
+}
+
 }  // namespace
 }  // namespace discdeck

@@ -54,6 +54,14 @@ bool PlayerApp::InitInstance() {
         return true;
     }
 
+    // A data folder on the command line: work there (made if missing), as the Start menu shortcut
+    // does; when it cannot be had, the folder the player was started in stays.
+    std::string dataFolder = DataFolderOption(wholeLine);
+    if (!dataFolder.empty()) {
+        ::CreateDirectoryA(dataFolder.c_str(), nullptr);
+        ::SetCurrentDirectoryA(dataFolder.c_str());
+    }
+
     WSADATA data{};
     if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) {
         std::string text = fw::LoadText(GetInstance(), IDS_SOCKETS_INIT_FAILED);

@@ -4,8 +4,9 @@
 1. an older version (0.9.0, built here from the same script) installs silently: program, uninstaller,
    data folder, Start menu shortcut (target and working folder read from the .lnk), the uninstall
    entry, the AppID and the .cue verb and Open-with entry, and no default program for .cue;
-2. the player started from that shortcut, on a virtual disc against the local CDDB server, writes
-   its database into the data folder; while it runs a silent install refuses with exit code 2;
+2. the player started by the .cue verb's command (in the sheet's folder), and then from the shortcut,
+   on a virtual disc against the local CDDB server, writes its database into the data folder; while
+   it runs a silent install refuses with exit code 2;
 3. the shipped setup.exe (scripts/package) unpacks the cabinet and starts install.exe, which shows
    that discdeck is running; after the player is closed, Retry goes on through the welcome, folder,
    progress and finish pages (screenshots), upgrading in place: the new program, one entry, the
@@ -19,6 +20,7 @@ Needs an X display (scripts/test provides Xvfb) and xdotool for the pages' keys.
 
 import argparse
 import os
+import shlex
 import shutil
 import struct
 import subprocess
@@ -186,7 +188,7 @@ def check_installed(checks, place, version, player_bytes):
     checks.equal((place.value(r"HKCR\AppID" + "\\" + APPID, "(Default)"),
                   place.value(r"HKCR\AppID\discdeck.EXE", "AppID")), ("discdeck", APPID), "AppID registered")
 
-    command = '"%s\\discdeck.exe" "--virtual-disc=%%1"' % PROGRAM
+    command = '"%s\\discdeck.exe" "--data-folder=%s" "--virtual-disc=%%1"' % (PROGRAM, place.data_windows)
     checks.equal((place.value(VERB_KEY, "(Default)"), place.value(VERB_KEY + r"\command", "(Default)")),
                  ("Play with discdeck", command), ".cue verb")
     checks.equal((place.value(PROGID_KEY + r"\shell\open\command", "(Default)"),
@@ -240,10 +242,23 @@ def main():
         print("2. the player from its shortcut", flush=True)
         wine.reg("add", SETTINGS_KEY, "/v", "Server", "/t", "REG_SZ", "/d", "127.0.0.1", "/f")
         wine.reg("add", SETTINGS_KEY, "/v", "Port", "/t", "REG_DWORD", "/d", str(server.port), "/f")
-        wine.run(["start", "/unix", place.shortcut])
         database = [os.path.join(place.data, n) for n in ("titles.sdb", "tracks.sdb")]
-        checks.check(wait_until(lambda: all(os.path.exists(p) and os.path.getsize(p) > 24 for p in database), 60),
-                     "the player wrote its database into the data folder")
+
+        def database_written():
+            return wait_until(lambda: all(os.path.exists(p) and os.path.getsize(p) > 24 for p in database), 60)
+
+        # "Play with discdeck" as Explorer runs it: the verb's command, in the sheet's folder.
+        verb = place.value(VERB_KEY + r"\command", "(Default)").replace("%1", windows_path(sheet))
+        with open(os.path.join(work, "verb-player.log"), "ab") as log:
+            wine.start(shlex.split(verb), work, log)
+        checks.check(database_written(), "the player started by the .cue verb wrote its database into the data folder")
+        checks.check(not any(n.endswith(".sdb") for n in os.listdir(work)), "nothing written beside the sheet")
+        checks.check(place.close_player(), "the player closed")
+        for path in database:
+            os.remove(path)
+
+        wine.run(["start", "/unix", place.shortcut])
+        checks.check(database_written(), "the player started from the shortcut wrote its database into the data folder")
         time.sleep(1)
         stored = [open(p, "rb").read() for p in database if os.path.exists(p)]
         checks.check(bool(place.player_windows()), "the player runs")
