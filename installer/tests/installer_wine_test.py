@@ -148,16 +148,17 @@ def wait_until(condition, seconds):
     return condition()
 
 
-def setup_window():
-    """The installer's window (or its message box): "discdeck Setup", the pages add a blank."""
-    result = subprocess.run(["xdotool", "search", "--name", "^discdeck Setup"], capture_output=True, text=True)
+def setup_window(title="discdeck Setup"):
+    """The installer's window or its message box (the uninstaller's: "discdeck Uninstall"); the
+    pages' captions end in a blank."""
+    result = subprocess.run(["xdotool", "search", "--name", "^" + title], capture_output=True, text=True)
     windows = result.stdout.split()
     return windows[-1] if windows else None
 
 
-def press(key):
+def press(key, title="discdeck Setup"):
     """A key for the installer's window: Return is the default button (Next, Install, Retry, Finish)."""
-    window = setup_window()
+    window = setup_window(title)
     if window:
         subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", key], capture_output=True, timeout=30)
     time.sleep(2)  # the next page draws
@@ -203,6 +204,7 @@ def main():
     parser.add_argument("--tree", required=True, help="the Windows build tree")
     parser.add_argument("--work", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--version", required=True, help="the project version, which install.exe must carry")
     args = parser.parse_args()
     source = os.path.abspath(args.source_dir)
     work = os.path.abspath(args.work)
@@ -217,6 +219,10 @@ def main():
                    env=dict(os.environ, DISCDECK_WINDOWS_BUILD=os.path.abspath(args.tree)))
     with open(os.path.join(args.tree, "app", "win", "discdeck.exe"), "rb") as f:
         player_bytes = f.read()
+    # One version: the player's version resource carries the one the installer shows and registers.
+    at = player_bytes.find("ProductVersion\0".encode("utf-16-le"))
+    value = player_bytes[at + 30:at + 94].decode("utf-16-le", "replace").lstrip("\0").split("\0")[0]
+    checks.equal(value if at >= 0 else None, args.version, "discdeck.exe's version resource")
     old_player_bytes = player_bytes + b"\0an older build\0"  # data after the image changes nothing
     old = os.path.join(work, "old")
     subprocess.run([sys.executable, os.path.join(source, "installer", "build_installer.py"), "--version",
@@ -287,7 +293,7 @@ def main():
         press("Return")
         shots.take("installer-2-folder")
         press("Return")  # Install
-        checks.check(wait_until(lambda: place.value(UNINSTALL_KEY, "DisplayVersion") == "1.0.0"
+        checks.check(wait_until(lambda: place.value(UNINSTALL_KEY, "DisplayVersion") == args.version
                                 and os.path.exists(place.shortcut), 60), "the upgrade ran")
         time.sleep(2)
         shots.take("installer-3-progress")
@@ -299,13 +305,14 @@ def main():
         checks.check(place.close_player(), "the player closed again")
         with open(os.path.join(temp, "install.exe"), "rb") as f:
             shipped_installer = f.read()
-        checks.check(b"1.0.0" in shipped_installer.replace(b"\0", b""), "the shipped installer is 1.0.0")
-        check_installed(checks, place, "1.0.0", player_bytes)
+        checks.check(args.version.encode() in shipped_installer.replace(b"\0", b""),
+                     "the shipped installer is " + args.version)
+        check_installed(checks, place, args.version, player_bytes)
         entries = wine.reg("query", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")[1]
         checks.equal(entries.count("REG_SZ    discdeck"), 1, "one Add/Remove Programs entry")
         checks.check([open(p, "rb").read() for p in database] == stored, "the database is untouched")
 
-        print("4. silent uninstall", flush=True)
+        print("4. the quiet uninstall", flush=True)
         quiet = place.value(UNINSTALL_KEY, "QuietUninstallString")
         program, _, switches = quiet.partition('" ')
         wine.run([program.strip('"')] + switches.split(), timeout=120)
@@ -318,6 +325,30 @@ def main():
         checks.equal(left, [], "registry keys left behind")
         checks.equal(place.our_files(), [], "files left behind")
         checks.check([open(p, "rb").read() for p in database] == stored, "the data folder and database are kept")
+        checks.check(place.values(SETTINGS_KEY) is not None, "the player's settings are kept")
+
+        print("5. installed again, uninstalled on its pages with \"Remove my disc database\" ticked", flush=True)
+        result = wine.run([r"C:\windows\temp\install.exe", "/S"], timeout=120)
+        checks.equal(result.returncode, 0, "silent install from the unpacked package")
+        subprocess.Popen(["wine", PROGRAM + r"\uninstall.exe"], env=wine.env, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+        checks.check(wait_until(lambda: setup_window("discdeck Uninstall") is not None, 60), "the uninstaller opened")
+        time.sleep(2)
+        shots.take("uninstaller-1-confirm")
+        press("Return", "discdeck Uninstall")
+        # The components list has the focus on its first item; the second is the database.
+        press("Down", "discdeck Uninstall")
+        press("space", "discdeck Uninstall")
+        shots.take("uninstaller-2-remove-database")
+        press("Return", "discdeck Uninstall")
+        checks.check(wait_until(lambda: not os.path.exists(place.data), 60), "the data folder is removed")
+        shots.take("uninstaller-3-progress")
+        press("Return", "discdeck Uninstall")  # Close
+        checks.check(wait_until(lambda: setup_window("discdeck Uninstall") is None, 30), "the uninstaller ended")
+        left = sorted(k for k in place.registry_keys() - keys_before if any(word in k for word in OURS + ("tarvikon",)))
+        checks.equal(left, [], "registry keys left behind, settings included")
+        checks.equal(place.our_files() + ([place.data] if os.path.exists(place.data) else []), [],
+                     "files left behind, data folder included")
     finally:
         server.stop()
         wine.stop_all()
