@@ -11,7 +11,9 @@
    that discdeck is running; after the player is closed, Retry goes on through the welcome, folder,
    progress and finish pages (screenshots), upgrading in place: the new program, one entry, the
    version, the database untouched; "Start discdeck" starts the player;
-4. the quiet uninstall command removes everything the installer added and keeps the data folder.
+4. the quiet uninstall command removes everything the installer added and keeps the data folder
+   and the settings;
+5. installed again, the uninstaller's pages with "Remove my disc database" ticked remove those too.
 
     installer_wine_test.py --source-dir DIR --tree WINDOWS_BUILD --work DIR --artifacts DIR
 
@@ -156,13 +158,31 @@ def setup_window(title="discdeck Setup"):
     return windows[-1] if windows else None
 
 
-def press(key, title="discdeck Setup"):
-    """A key for the installer's window: Return is the default button (Next, Install, Retry, Finish)."""
+def grab():
+    """The screen's pixels (a window of its own would have import wait for a click once it is gone)."""
+    return subprocess.run(["import", "-window", "root", "rgb:-"], capture_output=True, timeout=60).stdout
+
+
+def press(key, title="discdeck Setup", settle=True):
+    """A key for the installer's window (Return is the default button: Next, Install, Retry, Finish),
+    then, with settle, a wait until the window has changed and stopped changing: the next page is
+    drawn, however slow the machine."""
     window = setup_window(title)
-    if window:
-        subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", key], capture_output=True, timeout=30)
-    time.sleep(2)  # the next page draws
-    return window is not None
+    if not window:
+        return False
+    before = grab()
+    subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", key], capture_output=True, timeout=30)
+    if not settle:
+        return True
+    last = before
+    end = time.monotonic() + 60
+    while time.monotonic() < end:
+        time.sleep(0.5)
+        now = grab()
+        if now == last and now != before:
+            return True
+        last = now
+    return False
 
 
 def check_installed(checks, place, version, player_bytes):
@@ -286,7 +306,7 @@ def main():
                      ["discdeck.exe", "install.exe", "readme.txt"], "the package unpacked into C:\\windows\\temp")
         checks.check(place.close_player(), "the player closed")
         message_box = setup_window()
-        press("Return")  # Retry
+        press("Return", settle=False)  # Retry
         checks.check(wait_until(lambda: setup_window() not in (None, message_box), 30), "Retry opened the pages")
         time.sleep(2)
         shots.take("installer-1-welcome")
