@@ -8,6 +8,8 @@
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
+#include "ports/Int16Text.h"
+#include "res/resource.h"
 
 namespace discdeck {
 
@@ -26,6 +28,26 @@ std::string Format(const char* format, int a) {
     char text[64];
     std::snprintf(text, sizeof text, format, a);
     return text;
+}
+
+// The command a server-information button sends; nullptr for the window's other ids.
+const char* ServerCommandOf(int id) {
+    switch (id) {
+        case kHelpButton:
+            return "HELP";
+        case kVersionButton:
+            return "VER";
+        case kSitesButton:
+            return "SITES";
+        case kStatButton:
+            return "STAT";
+        case kMotdButton:
+            return "MOTD";
+        case kCategoriesButton:
+            return "CDDB LSCAT";
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace
@@ -55,7 +77,7 @@ void PlayerController::OnInitDialog() {
 }
 
 bool PlayerController::OnCommand(int id) {
-    if (const char* command = ServerCommandText(id)) {
+    if (const char* command = ServerCommandOf(id)) {
         ServerInformation(command);
         return true;
     }
@@ -219,7 +241,7 @@ void PlayerController::About() {
 }
 
 int PlayerController::OnTrayCallback(unsigned iconId, unsigned mouseMessage) {
-    if (iconId != kTrayIconId) {
+    if (iconId != IDI_PLAYER) {
         return 0;
     }
     switch (mouseMessage) {
@@ -329,7 +351,7 @@ void PlayerController::OnListDoubleClick() {
 // ---- settings
 
 bool PlayerController::TakeSettingsFromEdits(bool complain) {
-    const std::optional<int16_t> value = ParsePortText(view.GetControlText(kPortEdit));
+    const std::optional<int16_t> value = ParseInt16(view.GetControlText(kPortEdit));
     if (!value) {
         if (complain) {
             view.ShowMessage(kNotAnInteger);
@@ -359,6 +381,8 @@ void PlayerController::ReadSettings() {
     server = profile.GetString(kSettingsSection, "Server", kDefaultCddbServer);
     // Stored as 32 bits; the window keeps the low 16 as a signed number.
     port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
+    // Set by the user only (the player never writes it): the address the hello carries.
+    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""));
 }
 
 void PlayerController::WriteSettings() {

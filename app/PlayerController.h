@@ -9,43 +9,45 @@
 #include "db/DiscDatabase.h"
 #include "export/DiscExport.h"
 #include "ports/Profile.h"
+#include "res/resource.h"
 
 namespace discdeck {
 
-// Control and command ids of the player window (dialog 102).
+// Control and command ids of the player window (dialog 102); the controls are numbered in the
+// resource header.
 enum PlayerControl : int {
-    kListControl = 1000,
-    kHelpButton = 1003,
-    kVersionButton = 1004,
-    kSitesButton = 1005,
-    kStatButton = 1006,
-    kMotdButton = 1007,
-    kDatabaseButton = 1008,
-    kServerEdit = 1011,
-    kPortEdit = 1012,
-    kCategoriesButton = 1013,
-    kLookUpButton = 1015,
-    kDiscIdEdit = 1017,
-    kCategoryEdit = 1018,
-    kLyricsButton = 1019,
+    kListControl = IDC_REPORT_LIST,
+    kHelpButton = IDC_CDDB_HELP,
+    kVersionButton = IDC_VERSION,
+    kSitesButton = IDC_SITES,
+    kStatButton = IDC_STAT,
+    kMotdButton = IDC_MOTD,
+    kDatabaseButton = IDC_DATABASE,
+    kServerEdit = IDC_SERVER,
+    kPortEdit = IDC_PORT,
+    kCategoriesButton = IDC_CATEGORIES,
+    kLookUpButton = IDC_LOOKUP,
+    kDiscIdEdit = IDC_DISC_ID,
+    kCategoryEdit = IDC_CATEGORY,
+    kLyricsButton = IDC_LYRICS,
     kTakeSettingsCommand = 1021,  // no control carries it
-    kSaveListButton = 1029,
-    kPlayButton = 1032,
-    kStopButton = 1033,
-    kPauseButton = 1034,
-    kRewindButton = 1035,
-    kForwardButton = 1036,
-    kExitButton = 1037,
-    kHideButton = 1038,
-    kEjectButton = 1039,
-    kAboutButton = 1040,
+    kSaveListButton = IDC_SAVE_LIST,
+    kPlayButton = IDC_PLAY,
+    kStopButton = IDC_STOP,
+    kPauseButton = IDC_PAUSE,
+    kRewindButton = IDC_REWIND,
+    kForwardButton = IDC_FORWARD,
+    kExitButton = IDC_EXIT,
+    kHideButton = IDC_HIDE,
+    kEjectButton = IDC_EJECT,
+    kAboutButton = IDC_ABOUT,
     kInfoCommand = 1043,  // no control carries it
-    kSlider = 1045,
-    kTitleLine = 1047,
-    kRepeatTrackButton = 1051,
-    kRepeatDiscButton = 1052,
-    kRandomButton = 1053,
-    kSampleButton = 1054,
+    kSlider = IDC_SLIDER,
+    kTitleLine = IDC_TITLE_LINE,
+    kRepeatTrackButton = IDC_REPEAT_TRACK,
+    kRepeatDiscButton = IDC_REPEAT_DISC,
+    kRandomButton = IDC_RANDOM,
+    kSampleButton = IDC_SAMPLE,
 };
 
 // Window timers: the display tick while a disc plays, the disc poll, the Sample mode step.
@@ -60,8 +62,7 @@ constexpr unsigned kSamplePeriodMs = 10000;
 constexpr int kSeekReleased = 4;
 constexpr int kSeekMoving = 5;
 
-// Tray icon and the mouse messages its callback acts on.
-constexpr unsigned kTrayIconId = 215;
+// The mouse messages the tray icon's callback acts on (the icon's id is IDI_PLAYER).
 constexpr unsigned kMouseLeftButtonUp = 0x0202;
 constexpr unsigned kMouseRightButtonUp = 0x0205;
 

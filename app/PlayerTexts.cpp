@@ -1,7 +1,6 @@
 #include "app/PlayerTexts.h"
 
 #include <cstdio>
-#include <limits>
 
 namespace discdeck {
 
@@ -88,44 +87,6 @@ std::vector<std::string> SplitReplyLines(std::string_view reply) {
         }
     }
     return lines;
-}
-
-std::optional<int16_t> ParsePortText(const std::string& text) {
-    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
-    size_t i = 0;
-    while (i < text.size() && isSpace(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const size_t digitsStart = i;
-    long value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        if (value > 65535) {
-            return std::nullopt;
-        }
-        ++i;
-    }
-    if (i == digitsStart) {
-        return std::nullopt;
-    }
-    while (i < text.size() && isSpace(text[i])) {
-        ++i;
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-    if (negative) {
-        value = -value;
-        if (value < std::numeric_limits<int16_t>::min()) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF));
 }
 
 std::optional<uint32_t> TrackNumberOfLine(const std::string& text) {

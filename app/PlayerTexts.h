@@ -38,12 +38,6 @@ constexpr size_t kMaxLineLength = 255;
 // characters; text after the last line end is not shown.
 std::vector<std::string> SplitReplyLines(std::string_view reply);
 
-// The port edit's text as a signed 16-bit number: optional white space, an optional sign, decimal
-// digits, optional white space. Values from 32768 to 65535 are accepted as the same 16 bits (the
-// transport reads the port unsigned, and a stored 65535 is shown as -1). Anything else, including
-// a number outside -32768..65535, is not a port.
-std::optional<int16_t> ParsePortText(const std::string& text);
-
 // The track a report line names, for the list double-click: nullopt when the line (its first
 // kMaxLineLength characters) does not contain "Track"; otherwise the two digits after "Track " (the
 // seventh and eighth characters), or 0 - which plays nothing - when those are not digits.

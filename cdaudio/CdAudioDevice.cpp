@@ -60,7 +60,7 @@ int CdAudioDevice::Connect() {
     if (!OpenDevice()) {
         doorOpen = true;
         action = ActionFailed;
-        mode = ActionFailed;
+        mode = kModeUnopened;
         return 0;
     }
     ReadDisc();

@@ -43,6 +43,10 @@ enum DeviceAction : uint32_t {
     ActionCleared = 12,
 };
 
+// What `mode` holds after the device could not be opened: no MCI mode (those start at 524), so the
+// timers take it for neither playing nor stopped.
+constexpr uint32_t kModeUnopened = 11;
+
 // The player's connection to the CD drive: the table of contents, the CDDB disc id, the playback
 // counters and the disc description (DiscInfo: discId, discTitle, trackTitles, category). The CDDB
 // members (SendCommand, QueryServer, ParseEntry) are implemented in lookup/.
@@ -83,6 +87,8 @@ class CdAudioDevice {
     bool QueryServer(const std::string& server, uint16_t port, TextSink* status);
     void ParseEntry();
     void SetTransport(CddbTransport* transport) { this->transport = transport; }
+    // The e-mail address whose halves the hello of later commands carries (see HelloForAddress).
+    void SetHelloAddress(const std::string& address);
 
     // Disc identifier of a table (the published CDDB computation; frames do not enter it).
     static uint32_t ComputeDiscId(const TrackTable& table, uint32_t trackCount);

@@ -16,14 +16,7 @@ extern const PlayerButtonSkin kPlayerButtonSkins[kPlayerButtonCount];
 // Height of a strip bitmap of the player's skin (frame heights may be larger).
 int PlayerStripHeight(int bitmapId);
 
-// Bitmaps, cursors and the outline of the player window's skin.
-constexpr int kFaceBitmap = 162;
-constexpr int kThumbBitmap = 254;
-constexpr int kTrackBitmap = 255;
-constexpr int kPlayerIcon = 215;
-constexpr int kBusyCursor = 207;
-constexpr int kNormalCursor = 209;
-constexpr int kDragCursor = 212;
+// The outline of the player window (its bitmaps, cursors and icons are numbered in res/resource.h).
 constexpr const char* kRegionResourceName = "CDDB";
 constexpr const char* kRegionResourceType = "REGION";
 

@@ -1,14 +1,15 @@
 #include "controls/TrayRecord.h"
 
+#include "res/resource.h"
+
 namespace discdeck {
 
 TrayRecord MakeTrayRecord(int operation, const std::string& caption) {
     TrayRecord record;
     record.message = static_cast<uint32_t>(operation);
     record.size = kTrayRecordSize;
-    record.iconId = kTrayIconIdentifier;
+    record.iconId = IDI_PLAYER;  // the icon's own resource id
     record.callbackMessage = kTrayCallbackMessage;
-    record.iconResource = kTrayIconResource;
     switch (operation) {
         case 0:
             record.flags = kTrayFlagMessage | kTrayFlagIcon | kTrayFlagTip;

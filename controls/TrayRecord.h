@@ -12,13 +12,10 @@ struct TrayRecord {
     uint32_t iconId = 0;
     uint32_t flags = 0;  // kTrayFlag* below
     uint32_t callbackMessage = 0;
-    int iconResource = 0;
     std::string tip;  // already cut to what the operation allows
 };
 
 constexpr uint32_t kTrayRecordSize = 88;
-constexpr uint32_t kTrayIconIdentifier = 215;
-constexpr int kTrayIconResource = 215;
 constexpr uint32_t kTrayCallbackMessage = 0x0400;  // WM_USER
 constexpr uint32_t kTrayFlagMessage = 1;           // NIF_MESSAGE
 constexpr uint32_t kTrayFlagIcon = 2;              // NIF_ICON

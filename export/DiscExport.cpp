@@ -8,6 +8,7 @@
 #include "ports/CursorSink.h"
 #include "ports/ListLines.h"
 #include "ports/MessageSink.h"
+#include "res/resource.h"
 
 namespace discdeck {
 
@@ -46,7 +47,7 @@ bool DiscExport::ExportPlayList(CdAudioDevice& device) {
 }
 
 void DiscExport::SaveTitleList(const ListLines& lines, CursorSink& cursor, MessageSink& messages) {
-    cursor.SetCursorResource(kBusyCursor);
+    cursor.SetCursorResource(IDC_CURSOR_BUSY);
     if (lines.GetLineCount() > 0) {
         const char* operation = "<Create>";
         std::unique_ptr<FileHandle> file =
@@ -69,7 +70,7 @@ void DiscExport::SaveTitleList(const ListLines& lines, CursorSink& cursor, Messa
             messages.ShowMessage(FormatText("Error %s file: %s!!!", operation, kTitleListFile), "Saving Error");
         }
     }
-    cursor.SetCursorResource(kNormalCursor);
+    cursor.SetCursorResource(IDC_CURSOR_NORMAL);
 }
 
 }  // namespace discdeck

@@ -18,8 +18,6 @@ class DiscExport {
   public:
     static constexpr const char* kPlayListFile = "PlayList.htm";
     static constexpr const char* kTitleListFile = "Title.txt";
-    static constexpr int kBusyCursor = 207;
-    static constexpr int kNormalCursor = 209;
 
     explicit DiscExport(FilePort& files, std::string directory = std::string());
 

@@ -5,6 +5,7 @@
 
 #include "framework/ControlHost.h"
 #include "framework/Dialog.h"
+#include "ports/Int16Text.h"
 
 namespace discdeck::fw {
 
@@ -56,39 +57,6 @@ void DdxText(DataExchange& dx, int id, std::string& value, size_t maxChars) {
         }
         control.SetText(value);
     }
-}
-
-std::optional<int16_t> ParseInt16(const std::string& text) {
-    size_t i = 0;
-    auto blank = [&](size_t k) { return k < text.size() && (text[k] == ' ' || text[k] == '\t'); };
-    while (blank(i)) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    size_t digits = 0;
-    long magnitude = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        if (magnitude <= 65535) {
-            magnitude = magnitude * 10 + (text[i] - '0');
-        }
-        ++i;
-        ++digits;
-    }
-    while (blank(i)) {
-        ++i;
-    }
-    if (digits == 0 || i != text.size()) {
-        return std::nullopt;
-    }
-    long number = negative ? -magnitude : magnitude;
-    if (number < -32768 || number > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<int16_t>(static_cast<uint16_t>(number & 0xFFFF));
 }
 
 void DdxText(DataExchange& dx, int id, int16_t& value) {

@@ -42,15 +42,10 @@ void DdxControl(DataExchange& dx, int id, ControlHost& control);
 void DdxControl(DataExchange& dx, int id, Window& control);
 // Text of a control; with maxChars the edit is limited to it and longer texts are cut.
 void DdxText(DataExchange& dx, int id, std::string& value, size_t maxChars = 0);
-// Signed 16-bit decimal integer. Saving a text that is not such a number (leading and trailing
-// blanks allowed) shows "Please enter an integer." and fails, leaving value unchanged. Numbers
-// from 32768 to 65535 are taken as the same 16-bit pattern, so an unsigned 16-bit value that was
-// shown as negative can be typed back as it is meant.
+// Signed 16-bit decimal integer, read as ParseInt16 (ports/Int16Text.h) reads it. Saving a text
+// that is not such a number shows "Please enter an integer." and fails, leaving value unchanged.
 void DdxText(DataExchange& dx, int id, int16_t& value);
 // Check box state, 0 or 1 (2 for indeterminate).
 void DdxCheck(DataExchange& dx, int id, int& value);
-
-// The parsing rule of the 16-bit exchange, exposed for tests.
-std::optional<int16_t> ParseInt16(const std::string& text);
 
 }  // namespace discdeck::fw

@@ -38,7 +38,7 @@ std::string FormatDiscIdField(uint32_t discId) {
     return field;
 }
 
-bool BuildObjectPath(const std::string& command, std::string& path) {
+bool BuildObjectPath(const std::string& command, std::string& path, const CddbHello& hello) {
     std::string result = "/~cddb/cddb.cgi?cmd=";
     for (char c : command) {
         const unsigned char byte = static_cast<unsigned char>(c);
@@ -47,8 +47,7 @@ bool BuildObjectPath(const std::string& command, std::string& path) {
         }
         result += c == ' ' ? '+' : c;
     }
-    result += "&hello=cd+";
-    result += kHelloHost;
+    result += "&hello=" + HelloQueryText(hello);
     result += "+TarvikCDDB+1.0&proto=4";
     path = std::move(result);
     return true;

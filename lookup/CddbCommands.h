@@ -4,15 +4,13 @@
 #include <string>
 
 #include "cdaudio/CdAudioDevice.h"
+#include "lookup/CddbHello.h"
 
 namespace discdeck {
 
 // The public CDDB server the player asks until the user sets another one, and its HTTP port.
 constexpr const char* kDefaultCddbServer = "gnudb.gnudb.org";
 constexpr uint16_t kDefaultCddbPort = 80;
-
-// Our own domain, sent as the host field of every CDDB hello.
-constexpr const char* kHelloHost = "discdeck.example";
 
 // "CDDB QUERY <id> <count> <offset>... <seconds>": the id in lower-case hexadecimal without leading
 // zeros, each track's start as a frame offset, the lead-out as whole seconds. A track that is not
@@ -29,6 +27,6 @@ std::string FormatDiscIdField(uint32_t discId);
 // protocol's own convention turns the command's spaces into "+"; nothing else of the command changes.
 // Returns false (and leaves path alone) for a command with control characters, which would end
 // the request line early and let the rest be taken for header lines.
-bool BuildObjectPath(const std::string& command, std::string& path);
+bool BuildObjectPath(const std::string& command, std::string& path, const CddbHello& hello = CddbHello());
 
 }  // namespace discdeck

@@ -21,6 +21,12 @@ int CdAudioDevice::SendCommand(const std::string& command, const std::string& se
     return transport->Send(command, server, port, status, ReplyBuffer());
 }
 
+void CdAudioDevice::SetHelloAddress(const std::string& address) {
+    if (transport != nullptr) {
+        transport->SetHello(HelloForAddress(address));
+    }
+}
+
 bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSink* status) {
     this->server = server;
     this->port = port;

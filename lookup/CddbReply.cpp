@@ -78,17 +78,12 @@ bool TakeQueryCategory(std::string_view reply, std::string& category) {
     return true;
 }
 
-bool TakeFirstListedMatch(std::string_view reply, std::string& category, std::string& discId) {
-    const size_t lineFeed = reply.find('\n');
-    if (lineFeed == std::string_view::npos) {
+bool TakeListedMatch(std::string_view line, std::string& category, std::string& discId) {
+    const std::string_view word = WordAt(line, 0);
+    if (!IsPlainCategory(word) || At(line, word.size()) != ' ') {
         return false;
     }
-    const size_t lineStart = lineFeed + 1;
-    const std::string_view word = WordAt(reply, lineStart);
-    if (!IsPlainCategory(word) || At(reply, lineStart + word.size()) != ' ') {
-        return false;
-    }
-    const std::string_view id = WordAt(reply, lineStart + word.size() + 1);
+    const std::string_view id = WordAt(line, word.size() + 1);
     if (id.empty() || id.size() > 8 || !std::all_of(id.begin(), id.end(), IsHexDigit)) {
         return false;
     }
@@ -98,6 +93,14 @@ bool TakeFirstListedMatch(std::string_view reply, std::string& category, std::st
         discId += (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return true;
+}
+
+bool TakeFirstListedMatch(std::string_view reply, std::string& category, std::string& discId) {
+    const size_t lineFeed = reply.find('\n');
+    if (lineFeed == std::string_view::npos) {
+        return false;
+    }
+    return TakeListedMatch(reply.substr(lineFeed + 1), category, discId);
 }
 
 void ParseEntryText(std::string_view text, const EntryFields& fields) {

@@ -26,8 +26,13 @@ bool IsPlainCategory(std::string_view word);
 // index 4 up to the next space (or the end of the text). False when it is not a plain category.
 bool TakeQueryCategory(std::string_view reply, std::string& category);
 
-// The first match of a "210 Found exact matches, list follows ..." query reply: the category and
-// the disc id (1 to 8 hex digits, returned in lower case) of the line after the status line.
+// A line of a list of matches, "<category> <disc id> <title>": a plain category, one space and a
+// disc id of 1 to 8 hex digits (returned in lower case), each ending at a space or a line end.
+// Both go into a read request, so nothing else is taken. False (outputs untouched) otherwise.
+bool TakeListedMatch(std::string_view line, std::string& category, std::string& discId);
+
+// The first match of a "210 Found exact matches, list follows ..." query reply: the line after the
+// status line, as TakeListedMatch reads it.
 bool TakeFirstListedMatch(std::string_view reply, std::string& category, std::string& discId);
 
 // Where ParseEntryText puts what it finds.

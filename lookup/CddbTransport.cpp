@@ -57,7 +57,7 @@ int CddbTransport::Send(const std::string& command,
     std::memset(reply, 0, kReplyBufferSize);
 
     auto request = std::make_shared<CddbRequest>();
-    if (!BuildObjectPath(command, request->http.path)) {
+    if (!BuildObjectPath(command, request->http.path, hello)) {
         return 0;  // a command that can't go into a request line is not sent: no reply
     }
     request->http.server = server;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "lookup/CddbHello.h"
 #include "lookup/ReplyBuffer.h"
 
 namespace discdeck {
@@ -103,7 +104,11 @@ class CddbTransport {
 
     int AbandonedWorkers() const { return abandoned->load(); }
 
+    // The user and host that every later command's hello carries.
+    void SetHello(CddbHello value) { hello = std::move(value); }
+
   private:
+    CddbHello hello;
     std::shared_ptr<HttpGet> http;
     std::unique_ptr<WorkerRunner> runner;
     // Shared with the workers: a late worker counts itself out after the transport may be gone.

@@ -11,14 +11,8 @@ class TextSink;
 // Shown in orange below the list when a server command gets no answer in time.
 constexpr const char* kUnableToConnect = "Unable to connect CDDB server ...";
 
-// The command text of a server-information button (1003 HELP, 1004 VER, 1005 SITES, 1006 STAT,
-// 1007 MOTD, 1013 CDDB LSCAT); nullptr for any other control id.
-const char* ServerCommandText(int controlId);
-
-// The read command for a line of a 211 list of inexact matches ("<category> <id> <title>"): its
-// first word and, after one space, its second word. Only the first 255 characters of the line
-// count. False when the line does not hold two such words, or when the category is not a plain
-// word (it goes into the request).
+// The read command for a line of a 211 list of inexact matches ("<category> <id> <title>", read as
+// TakeListedMatch does). Only the first 255 characters of the line count.
 bool BuildCandidateReadCommand(const std::string& line, std::string& command);
 
 // The read of a candidate the user picked from a 211 list: sends the read command and takes the

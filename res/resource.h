@@ -1,5 +1,5 @@
-// Resource ids of discdeck.exe (dialogs, strings, artwork). Control ids of the player window are
-// the same numbers as in app/PlayerController.h.
+// Resource and control ids of discdeck.exe (dialogs, strings, artwork, controls): the one place
+// they are numbered; the code names them from here.
 #pragma once
 
 // Strings
@@ -10,10 +10,7 @@
 #define IDD_PLAYER 102
 #define IDD_DATABASE_PREVIEW 261
 
-// COM registration script
-#define IDR_DISCDECK 104
-
-// Icons
+// Icons (the tray icon's id is its resource id)
 #define IDI_PLAYER 215
 #define IDI_TRACK 266
 #define IDI_DISC 267

@@ -8,6 +8,7 @@
 
 #include "app/tests/PlayerTestSupport.h"
 #include "cdaudio/tests/DemoDisc.h"
+#include "res/resource.h"
 
 namespace discdeck {
 namespace {
@@ -147,10 +148,13 @@ TEST_F(PlayerControllerTest, StartWithoutADiscReportsTheErrorAndKeepsTheInitialF
 TEST_F(PlayerControllerTest, StoredSettingsAreShownAndUsedByTheFirstLookUp) {
     profile.strings["Settings\\Server"] = "cddb.local";
     profile.ints["Settings\\Port"] = 65535;
+    profile.strings["Settings\\Email"] = "jane+cd@mail.example.org";
     Start();
     EXPECT_EQ(view.GetControlText(kServerEdit), "cddb.local");
     EXPECT_EQ(view.GetControlText(kPortEdit), "-1");
     EXPECT_THAT(cddb->servers, ElementsAre("cddb.local:65535"));
+    ASSERT_EQ(cddb->paths.size(), 1u);
+    EXPECT_THAT(cddb->paths[0], testing::EndsWith("&hello=jane%2Bcd+mail.example.org+TarvikCDDB+1.0&proto=4"));
     EXPECT_TRUE(view.messages.empty());
 }
 
@@ -288,6 +292,7 @@ TEST_F(PlayerControllerTest, ExitSavesTheSettingsStopsAndQuits) {
     player->OnCommand(kExitButton);
     EXPECT_EQ(profile.strings["Settings\\Server"], "cddb.example.org");
     EXPECT_EQ(profile.ints["Settings\\Port"], 0xFFFFFFFFu);
+    EXPECT_EQ(profile.strings.count("Settings\\Email"), 0u);  // the user's to set, never the player's
     EXPECT_EQ(view.LastAction(), "STOP");
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_STOP);
     EXPECT_EQ(view.tray.back(), TrayDelete);
@@ -506,12 +511,12 @@ TEST_F(PlayerControllerTest, HideAboutAndTheTrayIcon) {
     EXPECT_EQ(view.tray.back(), TrayAdd);
 
     EXPECT_EQ(player->OnTrayCallback(216, kMouseLeftButtonUp), 0);
-    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, 0x0201), 0);
+    EXPECT_EQ(player->OnTrayCallback(IDI_PLAYER, 0x0201), 0);
     EXPECT_TRUE(view.hidden);
-    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, kMouseRightButtonUp), 1);
+    EXPECT_EQ(player->OnTrayCallback(IDI_PLAYER, kMouseRightButtonUp), 1);
     EXPECT_THAT(view.opened, ElementsAre("http://www.discdeck.example/"));
     EXPECT_TRUE(view.hidden);
-    EXPECT_EQ(player->OnTrayCallback(kTrayIconId, kMouseLeftButtonUp), 1);
+    EXPECT_EQ(player->OnTrayCallback(IDI_PLAYER, kMouseLeftButtonUp), 1);
     EXPECT_FALSE(view.hidden);
     EXPECT_EQ(view.tray.back(), TrayDelete);
 

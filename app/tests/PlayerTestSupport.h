@@ -143,6 +143,7 @@ class FakeCddbServer : public HttpGet {
         command = command.substr(0, command.find('&'));
         std::replace(command.begin(), command.end(), '+', ' ');
         commands.push_back(command);
+        paths.push_back(request.path);
         servers.push_back(request.server + ":" + std::to_string(request.port));
         auto it = bodies.find(command);
         response.status = it == bodies.end() ? 404 : 200;
@@ -151,6 +152,7 @@ class FakeCddbServer : public HttpGet {
     }
     std::map<std::string, std::string> bodies;
     std::vector<std::string> commands;
+    std::vector<std::string> paths;
     std::vector<std::string> servers;
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RuntimeRandom.h"
+#include "ports/Int16Text.h"
 
 namespace discdeck {
 namespace {
@@ -57,19 +58,20 @@ TEST(SplitReplyLinesTest, LinesAreCutAt255Characters) {
     EXPECT_THAT(SplitReplyLines(longLine + "\nnext\n"), ElementsAre(std::string(255, 'x'), "next"));
 }
 
-TEST(ParsePortTextTest, AcceptsSigned16BitNumbersAndTheUnsignedUpperHalf) {
-    EXPECT_EQ(ParsePortText("80"), 80);
-    EXPECT_EQ(ParsePortText("  8080 "), 8080);
-    EXPECT_EQ(ParsePortText("+12"), 12);
-    EXPECT_EQ(ParsePortText("-1"), -1);
-    EXPECT_EQ(ParsePortText("-32768"), -32768);
-    EXPECT_EQ(ParsePortText("32768"), -32768);
-    EXPECT_EQ(ParsePortText("65535"), -1);
+TEST(ParseInt16Test, AcceptsSigned16BitNumbersAndTheUnsignedUpperHalf) {
+    EXPECT_EQ(ParseInt16("80"), 80);
+    EXPECT_EQ(ParseInt16("  8080 "), 8080);
+    EXPECT_EQ(ParseInt16("  -1\t"), -1);
+    EXPECT_EQ(ParseInt16("+12"), 12);
+    EXPECT_EQ(ParseInt16("-32768"), -32768);
+    EXPECT_EQ(ParseInt16("32767"), 32767);
+    EXPECT_EQ(ParseInt16("32768"), -32768);
+    EXPECT_EQ(ParseInt16("65535"), -1);
 }
 
-TEST(ParsePortTextTest, RefusesWhatIsNotAPort) {
+TEST(ParseInt16Test, RefusesWhatIsNotA16BitNumber) {
     for (const char* text : {"", " ", "abc", "8o", "80 80", "-", "65536", "-32769", "99999999999999999999", "0x50"}) {
-        EXPECT_EQ(ParsePortText(text), std::nullopt) << '"' << text << '"';
+        EXPECT_EQ(ParseInt16(text), std::nullopt) << '"' << text << '"';
     }
 }
 

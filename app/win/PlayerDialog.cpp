@@ -99,8 +99,8 @@ bool PlayerDialog::OnInitDialog() {
     SetText(kCaption);
     SetIcon(bigIcon.Get(), true);
     SetIcon(smallIcon.Get(), false);
-    skin.LoadFace(instance, kFaceBitmap);
-    slider.LoadSkin(kThumbBitmap, kTrackBitmap, instance);
+    skin.LoadFace(instance, IDB_FACE);
+    slider.LoadSkin(IDB_THUMB, IDB_TRACK, instance);
     slider.SetNotify(hwnd, kSeekReportMessage);
     // Disc id and category texts, the stored settings, the first PLAY and the disc poll.
     controller.OnInitDialog();

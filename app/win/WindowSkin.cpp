@@ -5,6 +5,7 @@
 #include "app/PlayerView.h"
 #include "controls/PlayerSkin.h"
 #include "controls/RegionBlock.h"
+#include "res/resource.h"
 
 namespace discdeck {
 
@@ -36,7 +37,7 @@ HRGN ApplyWindowRegion(HWND window, HINSTANCE module) {
     return handle;
 }
 
-WindowSkin::WindowSkin() : blackBrush(fw::Brush::Solid(RGB(0, 0, 0))), drag(kNormalCursor, kDragCursor) {}
+WindowSkin::WindowSkin() : blackBrush(fw::Brush::Solid(RGB(0, 0, 0))), drag(IDC_CURSOR_NORMAL, IDC_CURSOR_DRAG) {}
 
 bool WindowSkin::LoadFace(HINSTANCE instance, int faceId) {
     return face.Load(instance, faceId);
@@ -62,7 +63,7 @@ void WindowSkin::OnMouseMove(HWND window, UINT flags, POINT clientPoint, HCURSOR
     POINT screen = clientPoint;
     ::ClientToScreen(window, &screen);
     const WindowDrag::Move move = drag.OnMouseMove(screen.x, screen.y, (flags & MK_LBUTTON) != 0);
-    ::SetCursor(move.cursorId == kDragCursor ? dragCursor : normal);
+    ::SetCursor(move.cursorId == IDC_CURSOR_DRAG ? dragCursor : normal);
     if (move.moved) {
         ::SetWindowPos(window, nullptr, move.left, move.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }

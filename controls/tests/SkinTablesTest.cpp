@@ -75,7 +75,6 @@ TEST_P(TrayRecordTest, FillsTheRecordForTheOperation) {
     EXPECT_EQ(r.size, 88u);
     EXPECT_EQ(r.iconId, 215u);
     EXPECT_EQ(r.callbackMessage, 0x400u);
-    EXPECT_EQ(r.iconResource, 215);
     EXPECT_EQ(r.flags, c.flags);
     EXPECT_EQ(r.tip, c.tip);
 }

@@ -11,6 +11,7 @@ const fw::MessageMap* BitmapButton::GetThisMessageMap() {
         fw::OnPaint<&T::OnPaint>(),
         fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
         fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
+        fw::OnMouse<&T::OnLeftButtonDoubleClick>(WM_LBUTTONDBLCLK),
         fw::OnMouse<&T::OnLeftButtonUp>(WM_LBUTTONUP),
         fw::OnEraseBkgnd<&T::OnEraseBkgnd>(),
         fw::OnCaptureChanged<&T::OnCaptureChanged>(),
@@ -70,6 +71,16 @@ void BitmapButton::OnLeftButtonDown(UINT, POINT) {
     ::ReleaseCapture();
     Apply(logic.OnLeftButtonDown());
     Default();
+}
+
+void BitmapButton::OnLeftButtonDoubleClick(UINT flags, POINT point) {
+    // The button class asks for double-clicks, and the standard procedure answers the second
+    // press on an owner-drawn button with BN_DOUBLECLICKED only: no press, no BN_CLICKED. Two
+    // presses are two clicks here (a toggle flips back, FWD steps twice), so the second one goes
+    // on as a plain press.
+    ::ReleaseCapture();
+    Apply(logic.OnLeftButtonDown());
+    ::DefSubclassProc(hwnd, WM_LBUTTONDOWN, flags, MAKELPARAM(point.x, point.y));
 }
 
 void BitmapButton::OnLeftButtonUp(UINT, POINT) {

@@ -34,6 +34,7 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     void OnPaint();
     void OnMouseMove(UINT flags, POINT point);
     void OnLeftButtonDown(UINT flags, POINT point);
+    void OnLeftButtonDoubleClick(UINT flags, POINT point);
     void OnLeftButtonUp(UINT flags, POINT point);
     BOOL OnEraseBkgnd(HDC dc);
     void OnCaptureChanged(HWND newCapture);

@@ -112,6 +112,12 @@ void SkinSlider::OnLeftButtonDown(UINT, POINT point) {
     tracking = true;
     Notify(kCodeMoving);
     Default();
+    // The trackbar captures the mouse only for a press on its channel or thumb (not on the rows
+    // above and below them, nor in an empty range). Without a capture the release could happen
+    // over another window and the seek would never end, leaving the disc paused.
+    if (tracking && ::GetCapture() != hwnd) {
+        ::SetCapture(hwnd);
+    }
 }
 
 void SkinSlider::OnMouseMove(UINT flags, POINT point) {
@@ -121,8 +127,10 @@ void SkinSlider::OnMouseMove(UINT flags, POINT point) {
         Invalidate(true);
     }
     Default();
-    // After the trackbar's own drag handling, so that the position reported is the one shown.
+    // The trackbar's own thumb drag places the position by its geometry, not the skin's: the point
+    // has the last word, so the seek goes where the mouse is and the thumb is drawn there.
     if (held && tracking) {
+        PositionFromPoint(point);
         Notify(kCodeMoving);
     }
 }
@@ -130,6 +138,10 @@ void SkinSlider::OnMouseMove(UINT flags, POINT point) {
 void SkinSlider::OnLeftButtonUp(UINT, POINT) {
     Default();
     EndTracking();
+    // A capture the slider took itself is the slider's to give back.
+    if (::GetCapture() == hwnd) {
+        ::ReleaseCapture();
+    }
 }
 
 BOOL SkinSlider::OnEraseBkgnd(HDC dc) {

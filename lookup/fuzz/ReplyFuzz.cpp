@@ -1,6 +1,7 @@
 // Feeds arbitrary server replies to the look-up's decisions and to the entry parser. Input: the
 // reply to the query, a zero byte, the reply to the read.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -90,6 +91,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (BuildObjectPath(command, path)) {
             RequireSafeTarget(path);
         }
+    }
+    // The e-mail address of the settings: whatever it holds, the hello keeps the target safe.
+    std::string helloPath;
+    if (BuildObjectPath("HELP", helloPath, HelloForAddress(std::string(input)))) {
+        RequireSafeTarget(helloPath);
+        // Four hello fields, and no parameter of its own.
+        const size_t start = helloPath.find("&hello=") + 7;
+        const std::string fields = helloPath.substr(start, helloPath.rfind("&proto=4") - start);
+        Require(std::count(fields.begin(), fields.end(), '+') == 3 && fields.find('&') == std::string::npos);
     }
     const std::string address = BuildLyricsAddress(std::string(input));
     for (char c : address) {

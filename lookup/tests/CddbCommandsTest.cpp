@@ -68,6 +68,37 @@ TEST(LookupObjectPath, SpacesBecomePlusAndNothingElseChanges) {
     EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB++LSCAT%~&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
 }
 
+struct HelloCase {
+    const char* address;
+    const char* hello;  // as the query string carries it
+};
+
+void PrintTo(const HelloCase& c, std::ostream* os) {
+    *os << testing::PrintToString(std::string(c.address));
+}
+
+class LookupHello : public testing::TestWithParam<HelloCase> {};
+
+TEST_P(LookupHello, APlausibleAddressGivesTheHelloItsUserAndHost) {
+    std::string path;
+    ASSERT_TRUE(BuildObjectPath("HELP", path, HelloForAddress(GetParam().address)));
+    EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=4", path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses,
+                         LookupHello,
+                         testing::Values(HelloCase{"jane.doe@example.org", "jane.doe+example.org"},
+                                         HelloCase{"a+b_c-9@mail-1.example", "a%2Bb_c-9+mail-1.example"},
+                                         HelloCase{"", "cd+discdeck.example"},
+                                         HelloCase{"jane", "cd+discdeck.example"},
+                                         HelloCase{"@example.org", "cd+discdeck.example"},
+                                         HelloCase{"jane@", "cd+discdeck.example"},
+                                         HelloCase{"a@b@c", "cd+discdeck.example"},
+                                         HelloCase{"jane doe@example.org", "cd+discdeck.example"},
+                                         HelloCase{"jane@example.org&proto=6", "cd+discdeck.example"},
+                                         HelloCase{"j\xe4ne@example.org", "cd+discdeck.example"},
+                                         HelloCase{"jane@example.org\r\n", "cd+discdeck.example"}));
+
 TEST(LookupObjectPath, ControlCharactersAreRefused) {
     std::string path = "kept";
     for (const char* command : {"CDDB READ rock\r\nX-Injected: 1", "HELP\n", "VER\t", "MOTD\x7f"}) {
@@ -114,7 +145,7 @@ TEST(LookupCandidateRead, CommandFromAListLine) {
     ASSERT_TRUE(BuildCandidateReadCommand("folk 8909a70a Orvo Lindqvist / Northern Lights (Live)", command));
     EXPECT_EQ("CDDB READ folk 8909a70a", command);
     ASSERT_TRUE(BuildCandidateReadCommand("rock 8409A30A", command));
-    EXPECT_EQ("CDDB READ rock 8409A30A", command);
+    EXPECT_EQ("CDDB READ rock 8409a30a", command);
 }
 
 TEST(LookupCandidateRead, LinesWithoutACandidate) {

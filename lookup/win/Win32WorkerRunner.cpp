@@ -5,6 +5,8 @@
 #include <memory>
 #include <utility>
 
+#include "lookup/win/SystemMessage.h"
+
 namespace discdeck {
 
 namespace {
@@ -38,27 +40,6 @@ class ThreadHandle {
 };
 
 }  // namespace
-
-std::string SystemMessageText(unsigned long errorCode) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, errorCode,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-    std::string text;
-    if (length != 0 && buffer != nullptr) {
-        text.assign(buffer, length);
-    }
-    if (buffer != nullptr) {
-        LocalFree(buffer);
-    }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    if (text.empty()) {
-        text = "Error " + std::to_string(errorCode);
-    }
-    return text;
-}
 
 WaitResult Win32WorkerRunner::StartAndWait(std::function<void()> work, unsigned timeoutMs) {
     auto start = std::make_unique<ThreadStart>();

@@ -13,7 +13,4 @@ class Win32WorkerRunner : public WorkerRunner {
     WaitResult StartAndWait(std::function<void()> work, unsigned timeoutMs) override;
 };
 
-// The system's message text for an error code (FormatMessageA), without the trailing line break.
-std::string SystemMessageText(unsigned long errorCode);
-
 }  // namespace discdeck

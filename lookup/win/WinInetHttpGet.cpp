@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "lookup/win/SystemMessage.h"
+
 namespace discdeck {
 
 namespace {
@@ -48,24 +50,9 @@ void SetTimeouts(HINTERNET handle) {
     InternetSetOptionA(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
 }
 
-// The text of the thread's last error. WinINet's own codes (12000 and up) have their texts in
-// wininet.dll, not in the system's table
-// (https://learn.microsoft.com/windows/win32/wininet/wininet-errors).
+// The text of the thread's last error, looked up in WinINet's own messages first.
 std::string LastErrorText() {
-    const DWORD code = GetLastError();
-    char* text = nullptr;
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  GetModuleHandleA("wininet.dll"), code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                  reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string result(text != nullptr ? text : "", length);
-    if (text != nullptr) {
-        LocalFree(text);
-    }
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ')) {
-        result.pop_back();
-    }
-    return result;
+    return SystemMessageText(GetLastError(), GetModuleHandleA("wininet.dll"));
 }
 
 }  // namespace
@@ -129,6 +116,18 @@ bool WinInetHttpGet::Get(const HttpRequest& request, size_t bodyLimit, HttpRespo
             received += count;
         }
         response.body.resize(received);
+        // A server that closes the connection before the length it announced has broken the
+        // answer off: half a reply must not be taken for a whole one.
+        DWORD announced = 0;
+        DWORD size = sizeof announced;
+        if (received < bodyLimit &&
+            HttpQueryInfoA(file.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size,
+                           nullptr) &&
+            received < announced) {
+            response.body.clear();
+            response.error = SystemMessageText(ERROR_INTERNET_CONNECTION_RESET, GetModuleHandleA("wininet.dll"));
+            return false;
+        }
     }
     // Children before their parents, as InternetCloseHandle asks
     // (https://learn.microsoft.com/windows/win32/wininet/appendix-a-hinternet-handles).

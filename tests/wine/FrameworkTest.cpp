@@ -284,40 +284,6 @@ TEST_F(FrameworkTest, OkSavesAndEndsAModalRun) {
     EXPECT_EQ(modal.GetHandle(), nullptr);
 }
 
-struct Int16Case {
-    const char* text;
-    bool valid;
-    int16_t value;
-};
-
-class ParseInt16Test : public testing::TestWithParam<Int16Case> {};
-
-TEST_P(ParseInt16Test, AcceptsOnlyWhole16BitNumbers) {
-    std::optional<int16_t> parsed = ParseInt16(GetParam().text);
-    ASSERT_EQ(parsed.has_value(), GetParam().valid) << GetParam().text;
-    if (parsed) {
-        EXPECT_EQ(*parsed, GetParam().value);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts,
-                         ParseInt16Test,
-                         testing::Values(Int16Case{"80", true, 80},
-                                         Int16Case{"  -1\t", true, -1},
-                                         Int16Case{"+7", true, 7},
-                                         Int16Case{"-32768", true, -32768},
-                                         Int16Case{"32767", true, 32767},
-                                         Int16Case{"65535", true, -1},
-                                         Int16Case{"32768", true, -32768},
-                                         Int16Case{"", false, 0},
-                                         Int16Case{"abc", false, 0},
-                                         Int16Case{"8 0", false, 0},
-                                         Int16Case{"80x", false, 0},
-                                         Int16Case{"-", false, 0},
-                                         Int16Case{"65536", false, 0},
-                                         Int16Case{"-32769", false, 0},
-                                         Int16Case{"99999999999999999999", false, 0}));
-
 class RegistryProfileTest : public testing::Test {
   protected:
     void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, "Software\\DiscdeckFrameworkTest"); }

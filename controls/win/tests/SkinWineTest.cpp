@@ -28,6 +28,7 @@
 #include "framework/Dialog.h"
 #include "framework/Registry.h"
 #include "framework/Screenshot.h"
+#include "res/resource.h"
 #include "tests/wine/DialogTemplate.h"
 
 namespace discdeck {
@@ -63,6 +64,7 @@ class SkinDialog : public fw::Dialog {
     SkinSlider& Slider() { return slider; }
     HRGN AppliedRegion() const { return region; }
     std::vector<WPARAM> seekCodes;
+    std::vector<LONG> seekPositions;  // the slider's position as each report found it
     std::vector<int> clicks;
 
   protected:
@@ -75,11 +77,11 @@ class SkinDialog : public fw::Dialog {
     bool OnInitDialog() override {
         fw::Dialog::OnInitDialog();
         HINSTANCE instance = fw::ResourceInstance();
-        normal = fw::Cursor::Load(instance, kNormalCursor);
-        drag = fw::Cursor::Load(instance, kDragCursor);
+        normal = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
+        drag = fw::Cursor::Load(instance, IDC_CURSOR_DRAG);
         region = ApplyWindowRegion(hwnd, instance);
-        skin.LoadFace(instance, kFaceBitmap);
-        slider.LoadSkin(kThumbBitmap, kTrackBitmap);
+        skin.LoadFace(instance, IDB_FACE);
+        slider.LoadSkin(IDB_THUMB, IDB_TRACK);
         slider.SetNotify(hwnd, kSeekReport);
         return true;
     }
@@ -104,6 +106,7 @@ class SkinDialog : public fw::Dialog {
     BOOL OnSetCursor(HWND, UINT, UINT) { return TRUE; }
     LRESULT OnSeek(WPARAM code, LPARAM) {
         seekCodes.push_back(code);
+        seekPositions.push_back(slider.GetPos());
         return 0;
     }
     void OnClick(UINT id) { clicks.push_back(static_cast<int>(id)); }
@@ -147,6 +150,21 @@ void Pump() {
 
 LPARAM Point(int x, int y) {
     return MAKELPARAM(x, y);
+}
+
+// Real mouse input at a point of a window's client area: the system decides which window gets
+// it, with capture and double-click detection as for the user's own mouse.
+void MouseInput(HWND window, int x, int y, DWORD buttonFlags) {
+    POINT screen{x, y};
+    ::ClientToScreen(window, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = screen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = screen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
+    ::SendInput(1, &input, sizeof input);
+    Pump();
 }
 
 std::string Artifacts() {
@@ -323,6 +341,21 @@ TEST_F(SkinWineTest, ToggleFlipsAtThePressAndClicksAtTheRelease) {
     EXPECT_THAT(dialog->clicks, testing::ElementsAre(id, id));
 }
 
+// The second press of a quick pair arrives as a double-click: it is a click all the same.
+TEST_F(SkinWineTest, TwoQuickClicksAreTwoClicks) {
+    for (int id : {1053, 1036}) {  // RANDOM, FWD
+        HWND button = Control(id);
+        dialog->clicks.clear();
+        for (int i = 0; i < 2; ++i) {
+            MouseInput(button, 4, 4, MOUSEEVENTF_LEFTDOWN);
+            MouseInput(button, 4, 4, MOUSEEVENTF_LEFTUP);
+        }
+        EXPECT_THAT(dialog->clicks, testing::ElementsAre(id, id));
+        EXPECT_FALSE(dialog->ButtonFor(id).IsDown()) << id;
+    }
+    MouseInput(Window(), 300, 30, 0);
+}
+
 TEST_F(SkinWineTest, DisabledButtonKeepsItsNormalFrame) {
     HWND pause = Control(1034);  // starts disabled
     ASSERT_FALSE(::IsWindowEnabled(pause));
@@ -374,7 +407,7 @@ class SliderThumbTest : public SkinWineTest {
     }
     // Where the thumb's opaque pixels sit in a picture row, compared with the thumb bitmap.
     int ThumbMismatches(const std::vector<COLORREF>& row, int left, int thumbRow) {
-        const fw::Image thumb = LoadStrip(kThumbBitmap);
+        const fw::Image thumb = LoadStrip(IDB_THUMB);
         const COLORREF key = thumb.At(0, 0);
         int mismatches = 0;
         for (int x = 0; x < thumb.width && left + x < static_cast<int>(row.size()); ++x) {
@@ -391,7 +424,7 @@ TEST_F(SliderThumbTest, ThumbStandsAtTheScaledPosition) {
     SkinSlider& slider = dialog->Slider();
     ASSERT_EQ(slider.SkinWidth(), 297);
     slider.SetRange(1000, 5000, false);
-    const fw::Image track = LoadStrip(kTrackBitmap);
+    const fw::Image track = LoadStrip(IDB_TRACK);
     const int row = 8;
 
     SetPosition(1000);
@@ -417,27 +450,47 @@ TEST_F(SliderThumbTest, ClickAndDragSetThePositionAndReportTheSeek) {
     HWND control = Control(1045);
     SkinSlider& slider = dialog->Slider();
     slider.SetRange(1000, 5000, false);
-    ::SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, Point(100, 8));
+    // The seek goes where the mouse points, q = 4000 / 297 = 13 per pixel, whatever the trackbar's
+    // own thumb handling makes of the press and the drag.
+    MouseInput(control, 100, 8, MOUSEEVENTF_LEFTDOWN);
     ASSERT_FALSE(dialog->seekCodes.empty());
-    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeMoving);
-    // The press puts the position at the point: q = 4000 / 297 = 13 per pixel.
-    const LONG pressed = slider.GetPos();
-    EXPECT_NEAR(pressed, 1000 + 13 * 100, 400);
-    // The trackbar's own drag handling runs after the slider's and has the last word, within a
-    // thumb's width of the point.
-    ::SendMessageA(control, WM_MOUSEMOVE, MK_LBUTTON, Point(200, 8));
+    EXPECT_THAT(dialog->seekCodes, testing::Each(SkinSlider::kCodeMoving));
+    EXPECT_THAT(dialog->seekPositions, testing::Each(1000 + 13 * 100));
+    MouseInput(control, 200, 8, 0);
+    EXPECT_THAT(dialog->seekCodes, testing::Each(SkinSlider::kCodeMoving));
+    EXPECT_EQ(dialog->seekPositions.back(), 1000 + 13 * 200);
     const LONG dragged = slider.GetPos();
-    EXPECT_NEAR(dragged, 1000 + 13 * 200, 400);
-    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeMoving);
-    ::SendMessageA(control, WM_LBUTTONUP, 0, Point(200, 8));
+    EXPECT_EQ(dragged, 1000 + 13 * 200);
+    MouseInput(control, 200, 8, MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeReleased);
     EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), SkinSlider::kCodeReleased), 1);
+    EXPECT_EQ(::GetCapture(), nullptr);
 
     // Moving without the button changes nothing and reports nothing.
     const size_t reports = dialog->seekCodes.size();
     ::SendMessageA(control, WM_MOUSEMOVE, 0, Point(20, 8));
     EXPECT_EQ(slider.GetPos(), dragged);
     EXPECT_EQ(dialog->seekCodes.size(), reports);
+}
+
+// The trackbar takes no capture for a press above or below its channel (row 18 of 20) or in an
+// empty range; the seek must still end, with the position kept, when the mouse is released
+// elsewhere.
+TEST_F(SliderThumbTest, ASeekEndsWhereverTheMouseIsReleased) {
+    HWND control = Control(1045);
+    for (LONG max : {5000, 1000}) {
+        dialog->Slider().SetRange(1000, max, false);
+        dialog->seekCodes.clear();
+        MouseInput(control, 60, 18, MOUSEEVENTF_LEFTDOWN);
+        EXPECT_EQ(::GetCapture(), control) << max;
+        MouseInput(Window(), 300, 30, 0);  // off the slider, onto the face
+        MouseInput(Window(), 300, 30, MOUSEEVENTF_LEFTUP);
+        ASSERT_FALSE(dialog->seekCodes.empty()) << max;
+        EXPECT_EQ(dialog->seekCodes.front(), SkinSlider::kCodeMoving) << max;
+        EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeReleased) << max;
+        EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), SkinSlider::kCodeReleased), 1);
+        EXPECT_EQ(::GetCapture(), nullptr) << max;
+    }
 }
 
 class TrayRecorder : public TrayNotifier {
@@ -451,7 +504,7 @@ class TrayRecorder : public TrayNotifier {
 
 TEST_F(SkinWineTest, TrayRecordsCarryTheIconTheCallbackAndTheTips) {
     TrayRecorder tray;
-    HICON icon = ::LoadIconA(fw::ResourceInstance(), MAKEINTRESOURCEA(kPlayerIcon));
+    HICON icon = ::LoadIconA(fw::ResourceInstance(), MAKEINTRESOURCEA(IDI_PLAYER));
     ASSERT_NE(icon, nullptr);
     ::SetWindowTextA(Window(), "03:12 [04] and a caption longer than the tip");
     UpdateTrayIcon(Window(), icon, 0, tray);

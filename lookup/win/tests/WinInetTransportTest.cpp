@@ -1,6 +1,6 @@
 // The product transport (WinINet on Win32 worker threads) against local CDDB servers started by
-// CTest: a normal one, one that answers after 6 seconds, one that answers 404 and one whose bodies
-// are 10000 bytes long.
+// CTest: a normal one, one that answers after 6 seconds, one that answers 404, one whose bodies
+// are 10000 bytes long and one that sends half of each body it announces.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -134,8 +134,23 @@ TEST_F(LookupWinInet, NotFoundGivesAnEmptyReply) {
     EXPECT_EQ(0, device->SendCommand("HELP", "127.0.0.1", ServerPort("missing"), &status));
     EXPECT_STREQ("", ReplyText());
     EXPECT_EQ("", status.text);
+    device->category = "folk";
     EXPECT_TRUE(device->QueryServer("127.0.0.1", ServerPort("missing"), &status));
-    EXPECT_EQ("", device->category);
+    EXPECT_EQ("folk", device->category);  // nothing was learned
+}
+
+TEST_F(LookupWinInet, AnAnswerBrokenOffIsAFailedExchange) {
+    std::strcpy(ReplyBuffer(), "stale");
+    EXPECT_EQ(-1, device->SendCommand("HELP", "127.0.0.1", ServerPort("cut"), &status));
+    EXPECT_STREQ("", ReplyText());
+    EXPECT_FALSE(status.text.empty());
+    EXPECT_NE("Timeout ....", status.text);
+
+    device->category = "folk";
+    device->discTitle = "Kept / Title";
+    EXPECT_FALSE(device->QueryServer("127.0.0.1", ServerPort("cut"), &status));
+    EXPECT_EQ("folk", device->category);
+    EXPECT_EQ("Kept / Title", device->discTitle);
 }
 
 TEST_F(LookupWinInet, LongBodyIsReadUpTo4096Bytes) {
