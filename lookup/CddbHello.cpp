@@ -36,7 +36,8 @@ std::string HelloQueryText(const CddbHello& hello) {
 
 CddbHello HelloForAddress(const std::string& address) {
     const size_t at = address.find('@');
-    if (at == std::string::npos || at == 0 || at + 1 == address.size() || address.find('@', at + 1) != std::string::npos ||
+    if (at == std::string::npos || at == 0 || at + 1 == address.size() ||
+        address.find('@', at + 1) != std::string::npos ||
         !std::all_of(address.begin(), address.begin() + at, IsAddressCharacter) ||
         !std::all_of(address.begin() + at + 1, address.end(), IsAddressCharacter)) {
         return CddbHello();

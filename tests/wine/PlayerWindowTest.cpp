@@ -246,15 +246,32 @@ TEST_F(PlayerWindowTest, RealTimersCountTheSecondsInTitleLineAndCaption) {
               3);
 }
 
+// Records the OK and Cancel commands a window receives, sent or posted.
+LRESULT CALLBACK RecordEndCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        reinterpret_cast<std::vector<int>*>(data)->push_back(LOWORD(wParam));
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 TEST_F(PlayerWindowTest, EnterEscapeAndCloseDoNotEndTheWindow) {
     Start();
-    dialog->Send(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
-    dialog->Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
-    dialog->Send(WM_CLOSE);
-    dialog->Send(WM_KEYDOWN, VK_ESCAPE);
+    std::vector<int> commands;
+    ASSERT_TRUE(::SetWindowSubclass(dialog->GetHandle(), RecordEndCommands, 1, reinterpret_cast<DWORD_PTR>(&commands)));
+    // The keys reach the dialog manager as the modal loop hands them on, from the focused control:
+    // Enter and Escape become IDOK and IDCANCEL. The close box sends WM_CLOSE, which becomes IDCANCEL.
+    ::SetFocus(Item(kServerEdit));
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        MSG msg{Item(kServerEdit), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        EXPECT_TRUE(::IsDialogMessageA(dialog->GetHandle(), &msg)) << key;
+    }
+    dialog->Send(WM_SYSCOMMAND, SC_CLOSE);
     test::PumpMessages(100);
-    EXPECT_TRUE(dialog->IsWindow());
+    EXPECT_THAT(commands, ElementsAre(IDOK, IDCANCEL, IDCANCEL));
+    ASSERT_TRUE(dialog->IsWindow());
+    EXPECT_TRUE(::IsWindowVisible(dialog->GetHandle()));
     EXPECT_FALSE(test::QuitPosted());
+    ::RemoveWindowSubclass(dialog->GetHandle(), RecordEndCommands, 1);
 }
 
 TEST_F(PlayerWindowTest, SettingsAreReadAtStartAndWrittenByTheExitButton) {
@@ -282,8 +299,12 @@ TEST_F(PlayerWindowTest, APortThatIsNotANumberIsRefusedAndTheSettingsStay) {
     messages.texts.clear();
     fw::Window(Item(kPortEdit)).SetText("abc");
     EXPECT_THAT(messages.texts, ElementsAre("Please enter an integer."));
+    // While the port is not a number, a new server text is not taken either.
+    fw::Window(Item(kServerEdit)).SetText("third.example");
+    EXPECT_EQ(messages.texts.size(), 2u);
     Command(kExitButton);
     // The server text came before the bad port and was taken; the port kept its value.
+    EXPECT_EQ(profile.GetString("Settings", "Server", ""), "other.example");
     EXPECT_EQ(profile.GetInt("Settings", "Port", 0), 80u);
 }
 

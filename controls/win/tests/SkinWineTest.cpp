@@ -528,11 +528,44 @@ TEST_F(SkinWineTest, TrayRecordsCarryTheIconTheCallbackAndTheTips) {
     EXPECT_STREQ(tray.calls[2].second.szTip, "");
 }
 
-TEST_F(SkinWineTest, Screenshot) {
+TEST_F(SkinWineTest, ScreenshotShowsTheFaceWithinTheOutline) {
     ::InvalidateRect(Window(), nullptr, TRUE);
     ::UpdateWindow(Window());
     Pump();
-    EXPECT_TRUE(fw::SaveWindowImage(Window(), Artifacts() + "/skin_dialog.bmp"));
+    const std::string path = Artifacts() + "/skin_dialog.bmp";
+    ASSERT_TRUE(fw::SaveWindowImage(Window(), path));
+
+    // Read back, the picture is the face wherever the outline holds no control.
+    HBITMAP file = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const fw::Image shot = fw::ReadBitmap(file);
+    ::DeleteObject(file);
+    const fw::Image face = LoadStrip(IDB_FACE);
+    ASSERT_GT(shot.width, 0);
+    // The face shows through the outline except where the controls stand.
+    HRGN faceShown = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(::GetWindowRgn(Window(), faceShown), COMPLEXREGION);
+    for (HWND child = ::GetWindow(Window(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT place{};
+        ::GetWindowRect(child, &place);
+        ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&place), 2);
+        HRGN control = ::CreateRectRgnIndirect(&place);
+        ::CombineRgn(faceShown, faceShown, control, RGN_DIFF);
+        ::DeleteObject(control);
+    }
+    int checked = 0;
+    int mismatches = 0;
+    for (int y = 0; y < std::min(shot.height, face.height); ++y) {
+        for (int x = 0; x < std::min(shot.width, face.width); ++x) {
+            if (::PtInRegion(faceShown, x, y)) {
+                ++checked;
+                mismatches += shot.At(x, y) != face.At(x, y);
+            }
+        }
+    }
+    ::DeleteObject(faceShown);
+    EXPECT_GT(checked, face.width * face.height / 3);
+    EXPECT_EQ(mismatches, 0);
 }
 
 using test::DialogTemplate;
