@@ -14,8 +14,10 @@ namespace discdeck {
 // where the user clicks or drags.
 //
 // While the user moves the position with the mouse it sends its notify message with code 5 (the
-// trackbar's TB_THUMBTRACK) at the press and after each move, and code 4 (TB_THUMBPOSITION) when the mouse is
-// released or the capture is lost; the second parameter is the slider's window.
+// trackbar's TB_THUMBTRACK) at the press and after each move, and code 4 (TB_THUMBPOSITION) when the
+// mouse is released or the capture is lost; the second parameter is the slider's window. The mouse
+// stays captured from the press to the release (by the slider itself where the trackbar takes no
+// capture), so every press ends with code 4 wherever the mouse is released.
 class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
   public:
     static constexpr WPARAM kCodeMoving = 5;
