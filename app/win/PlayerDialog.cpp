@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "controls/TrayRecord.h"
 #include "framework/Application.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -12,7 +13,6 @@ namespace discdeck {
 
 namespace {
 constexpr const char* kCaption = "Tarvik CDDB Player";
-constexpr UINT kTrayMessage = WM_USER;
 constexpr UINT kSeekReportMessage = WM_USER + 1;
 }  // namespace
 
@@ -24,7 +24,7 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnControl<&T::OnServerChanged>(EN_CHANGE, kServerEdit),
         fw::OnControl<&T::OnPortChanged>(EN_CHANGE, kPortEdit),
         fw::OnTimer<&T::OnTimer>(),
-        fw::OnMessage<&T::OnTrayCallback>(kTrayMessage),
+        fw::OnMessage<&T::OnTrayCallback>(kTrayCallbackMessage),
         fw::OnMessage<&T::OnSeekReport>(kSeekReportMessage),
         fw::OnMouse<&T::OnRightButtonDown>(WM_RBUTTONDOWN),
         fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
