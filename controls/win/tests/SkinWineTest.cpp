@@ -226,6 +226,7 @@ class SkinWineTest : public testing::Test {
     }
     void TearDown() override {
         ::ReleaseCapture();
+        ::SetCursorPos(0, 0);  // off the next test's window: real input leaves the mouse where it was
         dialog.reset();
         Pump();
     }
