@@ -6,6 +6,7 @@
 #include "app/PlayerView.h"
 #include "app/RuntimeRandom.h"
 #include "cdaudio/CdAudioDevice.h"
+#include "controls/SliderGeometry.h"
 #include "db/DiscDatabase.h"
 #include "export/DiscExport.h"
 #include "ports/Profile.h"
@@ -57,10 +58,6 @@ constexpr unsigned kSampleTimer = 4;
 constexpr unsigned kDisplayPeriodMs = 1000;
 constexpr unsigned kPollPeriodMs = 5000;
 constexpr unsigned kSamplePeriodMs = 10000;
-
-// Codes of the slider's seek report (the trackbar's thumb-position and thumb-track codes).
-constexpr int kSeekReleased = 4;
-constexpr int kSeekMoving = 5;
 
 // The mouse messages the tray icon's callback acts on (the icon's id is IDI_PLAYER).
 constexpr unsigned kMouseLeftButtonUp = 0x0202;

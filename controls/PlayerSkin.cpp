@@ -1,5 +1,7 @@
 #include "controls/PlayerSkin.h"
 
+#include "res/resource.h"
+
 namespace discdeck {
 
 namespace {
@@ -12,13 +14,16 @@ constexpr ButtonSkin Toggle(int strip, int width) {
 }  // namespace
 
 // The height column is the area drawn: the server column's buttons draw 26 rows from 15-row strips.
+// Strips are named by their resource numbers (res/discdeck.rc).
 const PlayerButtonSkin kPlayerButtonSkins[kPlayerButtonCount] = {
-    {1032, Push(238, 24, 26)},  {1033, Push(236, 28, 26)},  {1034, Push(241, 34, 26)},  {1035, Push(239, 42, 26)},
-    {1036, Push(237, 47, 26)},  {1039, Push(240, 30, 26)},  {1003, Push(244, 30, 26)},  {1004, Push(1004, 50, 26)},
-    {1005, Push(1005, 34, 26)}, {1006, Push(1006, 44, 26)}, {1007, Push(246, 63, 26)},  {1008, Push(247, 33, 26)},
-    {1013, Push(243, 70, 26)},  {1015, Push(250, 62, 26)},  {1019, Push(1019, 47, 26)}, {1029, Push(247, 33, 26)},
-    {1040, Push(1003, 11, 13)}, {1037, Push(234, 11, 13)},  {1038, Push(232, 11, 13)},  {1051, Toggle(258, 98)},
-    {1052, Toggle(259, 86)},    {1053, Toggle(260, 62)},    {1054, Toggle(257, 64)},
+    {IDC_PLAY, Push(238, 24, 26)},       {IDC_STOP, Push(236, 28, 26)},       {IDC_PAUSE, Push(241, 34, 26)},
+    {IDC_REWIND, Push(239, 42, 26)},     {IDC_FORWARD, Push(237, 47, 26)},    {IDC_EJECT, Push(240, 30, 26)},
+    {IDC_CDDB_HELP, Push(244, 30, 26)},  {IDC_VERSION, Push(1004, 50, 26)},   {IDC_SITES, Push(1005, 34, 26)},
+    {IDC_STAT, Push(1006, 44, 26)},      {IDC_MOTD, Push(246, 63, 26)},       {IDC_DATABASE, Push(247, 33, 26)},
+    {IDC_CATEGORIES, Push(243, 70, 26)}, {IDC_LOOKUP, Push(250, 62, 26)},     {IDC_LYRICS, Push(1019, 47, 26)},
+    {IDC_SAVE_LIST, Push(247, 33, 26)},  {IDC_ABOUT, Push(1003, 11, 13)},     {IDC_EXIT, Push(234, 11, 13)},
+    {IDC_HIDE, Push(232, 11, 13)},       {IDC_REPEAT_TRACK, Toggle(258, 98)}, {IDC_REPEAT_DISC, Toggle(259, 86)},
+    {IDC_RANDOM, Toggle(260, 62)},       {IDC_SAMPLE, Toggle(257, 64)},
 };
 
 int PlayerStripHeight(int bitmapId) {

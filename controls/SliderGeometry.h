@@ -4,6 +4,11 @@
 
 namespace discdeck {
 
+// Codes of the slider's seek report, the first parameter of its notify message: the trackbar's
+// thumb-track code while the position moves, its thumb-position code at the release.
+constexpr int kSeekMoving = 5;
+constexpr int kSeekReleased = 4;
+
 // Left edge of the slider's thumb for a position: the track's width W spread over the range, the
 // scale taken in double precision and the product truncated toward zero. pos = max puts the thumb
 // at W, just past the drawn area. An empty or inverted range has no thumb (nullopt): the scale

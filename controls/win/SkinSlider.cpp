@@ -91,16 +91,16 @@ void SkinSlider::PositionFromPoint(POINT point) {
     }
 }
 
-void SkinSlider::Notify(WPARAM code) {
+void SkinSlider::Notify(int code) {
     if (notifyWindow != nullptr) {
-        ::SendMessageA(notifyWindow, notifyMessage, code, reinterpret_cast<LPARAM>(hwnd));
+        ::SendMessageA(notifyWindow, notifyMessage, static_cast<WPARAM>(code), reinterpret_cast<LPARAM>(hwnd));
     }
 }
 
 void SkinSlider::EndTracking() {
     if (tracking) {
         tracking = false;
-        Notify(kCodeReleased);
+        Notify(kSeekReleased);
     }
 }
 
@@ -110,7 +110,7 @@ void SkinSlider::OnLeftButtonDown(UINT, POINT point) {
     // The report goes out before the trackbar's own handling, which may page the position away
     // from the point; the seek is where the user clicked.
     tracking = true;
-    Notify(kCodeMoving);
+    Notify(kSeekMoving);
     Default();
     // The trackbar captures the mouse only for a press on its channel or thumb (not on the rows
     // above and below them, nor in an empty range). Without a capture the release could happen
@@ -131,7 +131,7 @@ void SkinSlider::OnMouseMove(UINT flags, POINT point) {
     // has the last word, so the seek goes where the mouse is and the thumb is drawn there.
     if (held && tracking) {
         PositionFromPoint(point);
-        Notify(kCodeMoving);
+        Notify(kSeekMoving);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controls/SliderGeometry.h"
 #include "controls/win/SkinBitmap.h"
 #include "framework/ControlHost.h"
 #include "framework/Controls.h"
@@ -13,16 +14,13 @@ namespace discdeck {
 // from a track and a thumb bitmap through an off-screen buffer, and jumps straight to the point
 // where the user clicks or drags.
 //
-// While the user moves the position with the mouse it sends its notify message with code 5 (the
-// trackbar's TB_THUMBTRACK) at the press and after each move, and code 4 (TB_THUMBPOSITION) when the
-// mouse is released or the capture is lost; the second parameter is the slider's window. The mouse
-// stays captured from the press to the release (by the slider itself where the trackbar takes no
-// capture), so every press ends with code 4 wherever the mouse is released.
+// While the user moves the position with the mouse it sends its notify message with kSeekMoving at
+// the press and after each move, and kSeekReleased when the mouse is released or the capture is
+// lost; the second parameter is the slider's window. The mouse stays captured from the press to the
+// release (by the slider itself where the trackbar takes no capture), so every press ends with
+// kSeekReleased wherever the mouse is released.
 class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
   public:
-    static constexpr WPARAM kCodeMoving = 5;
-    static constexpr WPARAM kCodeReleased = 4;
-
     SkinSlider() = default;
     ~SkinSlider() override;
 
@@ -51,7 +49,7 @@ class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
     void OnCaptureChanged(HWND newCapture);
 
     void PositionFromPoint(POINT point);
-    void Notify(WPARAM code);
+    void Notify(int code);
     void EndTracking();
     void ReleaseBuffer();
 

@@ -63,7 +63,7 @@ class SkinDialog : public fw::Dialog {
     }
     SkinSlider& Slider() { return slider; }
     HRGN AppliedRegion() const { return region; }
-    std::vector<WPARAM> seekCodes;
+    std::vector<int> seekCodes;
     std::vector<LONG> seekPositions;  // the slider's position as each report found it
     std::vector<int> clicks;
 
@@ -105,7 +105,7 @@ class SkinDialog : public fw::Dialog {
     }
     BOOL OnSetCursor(HWND, UINT, UINT) { return TRUE; }
     LRESULT OnSeek(WPARAM code, LPARAM) {
-        seekCodes.push_back(code);
+        seekCodes.push_back(static_cast<int>(code));
         seekPositions.push_back(slider.GetPos());
         return 0;
     }
@@ -455,16 +455,16 @@ TEST_F(SliderThumbTest, ClickAndDragSetThePositionAndReportTheSeek) {
     // own thumb handling makes of the press and the drag.
     MouseInput(control, 100, 8, MOUSEEVENTF_LEFTDOWN);
     ASSERT_FALSE(dialog->seekCodes.empty());
-    EXPECT_THAT(dialog->seekCodes, testing::Each(SkinSlider::kCodeMoving));
+    EXPECT_THAT(dialog->seekCodes, testing::Each(kSeekMoving));
     EXPECT_THAT(dialog->seekPositions, testing::Each(1000 + 13 * 100));
     MouseInput(control, 200, 8, 0);
-    EXPECT_THAT(dialog->seekCodes, testing::Each(SkinSlider::kCodeMoving));
+    EXPECT_THAT(dialog->seekCodes, testing::Each(kSeekMoving));
     EXPECT_EQ(dialog->seekPositions.back(), 1000 + 13 * 200);
     const LONG dragged = slider.GetPos();
     EXPECT_EQ(dragged, 1000 + 13 * 200);
     MouseInput(control, 200, 8, MOUSEEVENTF_LEFTUP);
-    EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeReleased);
-    EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), SkinSlider::kCodeReleased), 1);
+    EXPECT_EQ(dialog->seekCodes.back(), kSeekReleased);
+    EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), kSeekReleased), 1);
     EXPECT_EQ(::GetCapture(), nullptr);
 
     // Moving without the button changes nothing and reports nothing.
@@ -487,9 +487,9 @@ TEST_F(SliderThumbTest, ASeekEndsWhereverTheMouseIsReleased) {
         MouseInput(Window(), 300, 30, 0);  // off the slider, onto the face
         MouseInput(Window(), 300, 30, MOUSEEVENTF_LEFTUP);
         ASSERT_FALSE(dialog->seekCodes.empty()) << max;
-        EXPECT_EQ(dialog->seekCodes.front(), SkinSlider::kCodeMoving) << max;
-        EXPECT_EQ(dialog->seekCodes.back(), SkinSlider::kCodeReleased) << max;
-        EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), SkinSlider::kCodeReleased), 1);
+        EXPECT_EQ(dialog->seekCodes.front(), kSeekMoving) << max;
+        EXPECT_EQ(dialog->seekCodes.back(), kSeekReleased) << max;
+        EXPECT_EQ(std::count(dialog->seekCodes.begin(), dialog->seekCodes.end(), kSeekReleased), 1);
         EXPECT_EQ(::GetCapture(), nullptr) << max;
     }
 }
