@@ -160,8 +160,11 @@ void MouseInput(HWND window, int x, int y, DWORD buttonFlags) {
     ::SetCursorPos(screen.x, screen.y);
     INPUT input{};
     input.type = INPUT_MOUSE;
-    input.mi.dx = screen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = screen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    // Absolute input is in 65536ths of the screen: round up, so the pixel maps back exactly.
+    const LONG width = ::GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = ::GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (screen.x * 65536 + width - 1) / width;
+    input.mi.dy = (screen.y * 65536 + height - 1) / height;
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttonFlags;
     ::SendInput(1, &input, sizeof input);
     Pump();
