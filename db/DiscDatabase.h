@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "db/FilePort.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 

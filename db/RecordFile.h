@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "db/FilePort.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 

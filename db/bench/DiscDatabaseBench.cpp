@@ -21,9 +21,9 @@
 #include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/DiscRecords.h"
-#include "db/PosixFilePort.h"
 #include "db/RecordFile.h"
 #include "ports/MessageSink.h"
+#include "ports/PosixFilePort.h"
 
 namespace discdeck {
 namespace {

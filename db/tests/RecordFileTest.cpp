@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "db/PosixFilePort.h"
 #include "db/tests/TestSupport.h"
+#include "ports/PosixFilePort.h"
 
 namespace discdeck {
 namespace {

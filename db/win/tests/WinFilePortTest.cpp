@@ -10,8 +10,8 @@
 #include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/RecordFile.h"
-#include "db/win/WinFilePort.h"
 #include "ports/MessageSink.h"
+#include "ports/win/WinFilePort.h"
 
 namespace discdeck {
 namespace {

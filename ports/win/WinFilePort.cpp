@@ -1,4 +1,4 @@
-#include "db/win/WinFilePort.h"
+#include "ports/win/WinFilePort.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "db/PosixFilePort.h"
+#include "ports/PosixFilePort.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

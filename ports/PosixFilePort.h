@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/FilePort.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 
