@@ -7,6 +7,16 @@
 
 namespace discdeck {
 
+// Why a file could not be opened or moved. "Not found" and "busy" must never be confused: a file
+// that another program holds exists all the same, and creating it anew would empty it.
+enum class FileFailure {
+    None,
+    NotFound,  // no such file (or no such folder)
+    Exists,    // a new file was asked for and there is one already
+    Busy,      // another handle holds it: worth trying again shortly
+    Refused,   // anything else: no permission, not a file, an I/O error
+};
+
 // One open file. Every open is exclusive: while a handle lives, no other open of the same file
 // succeeds, in this process or another. Destroying a handle closes it without reporting errors;
 // call Close to learn whether buffered data reached the file.
@@ -15,12 +25,21 @@ class FileHandle {
     virtual ~FileHandle() = default;
     // Reads up to `size` bytes at the current position; `got` is what was read (0 at the end).
     virtual bool Read(void* buffer, size_t size, size_t& got) = 0;
-    // Writes all bytes or fails; a failure may have written part of them.
+    // Writes all bytes at the current position or fails; a failure may have written part of them.
     virtual bool Write(const void* data, size_t size) = 0;
+    // Moves the position of the next Read or Write to `offset` bytes from the start.
+    virtual bool Seek(uint64_t offset) = 0;
     virtual bool GetSize(uint64_t& size) = 0;
     // Commits written data to the storage device.
     virtual bool Flush() = 0;
     virtual bool Close() = 0;
+    // Puts this file, complete and flushed, in place of `target` in one step: afterwards `target`
+    // is either wholly the old file or wholly this one, and this handle keeps holding the file
+    // under its new name. `previous` is this program's own handle on the old `target` (or null);
+    // the port closes it where the platform needs it: after the swap where an open file can be
+    // replaced, so that nobody opens the old file in between; before it where it can't. Busy when
+    // another program holds `target`: nothing moved, and trying again later may succeed.
+    virtual FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) = 0;
 };
 
 // The file operations of the database and the exports, so that tests can inject faults and the
@@ -29,25 +48,27 @@ class FileHandle {
 class FilePort {
   public:
     enum class Access {
-        Read,         // an existing file, reading only
-        ReadWrite,    // an existing file, reading and writing
-        CreateWrite,  // created, or an existing file truncated, writing only
+        Read,       // an existing file, reading only
+        ReadWrite,  // an existing file, reading and writing
+        CreateNew,  // a new file, reading and writing; never one that exists already
+        Overwrite,  // created, or an existing file emptied, writing only
     };
 
     virtual ~FilePort() = default;
-    // Null when the file can't be opened, also when another handle holds it.
-    virtual std::unique_ptr<FileHandle> Open(const std::string& path, Access access) = 0;
-    // Puts the complete file `source` in place of `target` in one step: afterwards `target` is
-    // either wholly the old file or wholly the new one. `target` need not exist. Neither file may
-    // be open. On success `source` is gone.
-    virtual bool Replace(const std::string& source, const std::string& target) = 0;
+    // Null when the file can't be opened (also when another handle holds it); `failure` says why.
+    virtual std::unique_ptr<FileHandle> OpenFile(const std::string& path, Access access, FileFailure& failure) = 0;
     virtual bool Remove(const std::string& path) = 0;
+
+    std::unique_ptr<FileHandle> Open(const std::string& path, Access access) {
+        FileFailure ignored = FileFailure::None;
+        return OpenFile(path, access, ignored);
+    }
 };
 
-// Writes a whole file through the port: create (or truncate), write, close. False on any failure;
+// Writes a whole file through the port: create (or empty), write, close. False on any failure;
 // the file may then be left partly written.
 inline bool WriteWholeFile(FilePort& files, const std::string& path, const std::string& content) {
-    std::unique_ptr<FileHandle> file = files.Open(path, FilePort::Access::CreateWrite);
+    std::unique_ptr<FileHandle> file = files.Open(path, FilePort::Access::Overwrite);
     if (!file) {
         return false;
     }

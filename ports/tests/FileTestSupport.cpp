@@ -84,10 +84,16 @@ namespace {
 class FaultyHandle : public FileHandle {
   public:
     FaultyHandle(std::unique_ptr<FileHandle> real, FaultyFilePort& port) : real(std::move(real)), port(port) {}
-    bool Read(void* buffer, size_t size, size_t& got) override { return real->Read(buffer, size, got); }
+    bool Read(void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        return !port.StepFails() && real->Read(buffer, size, got);
+    }
     bool Write(const void* data, size_t size) override {
+        if (port.StepFails()) {
+            real->Write(data, size / 2);  // part of it reaches the file, as on a full disk
+            return false;
+        }
         if (port.writeBudget >= 0 && static_cast<uint64_t>(port.writeBudget) < size) {
-            // Part of the data reaches the file before the failure, as on a full disk.
             real->Write(data, static_cast<size_t>(port.writeBudget));
             port.writeBudget = 0;
             return false;
@@ -97,11 +103,18 @@ class FaultyHandle : public FileHandle {
         }
         return real->Write(data, size);
     }
-    bool GetSize(uint64_t& size) override { return real->GetSize(size); }
-    bool Flush() override { return !port.failFlush && real->Flush(); }
+    bool Seek(uint64_t offset) override { return !port.StepFails() && real->Seek(offset); }
+    bool GetSize(uint64_t& size) override { return !port.StepFails() && real->GetSize(size); }
+    bool Flush() override { return !port.StepFails() && !port.failFlush && real->Flush(); }
     bool Close() override {
         bool closed = real->Close();
-        return closed && !port.failClose;
+        return !port.StepFails() && closed && !port.failClose;
+    }
+    FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
+        if (port.StepFails() || (port.failReplace && port.Matches(target))) {
+            return FileFailure::Refused;
+        }
+        return real->ReplaceTarget(target, previous);
     }
 
   private:
@@ -115,23 +128,23 @@ bool FaultyFilePort::Matches(const std::string& path) const {
     return target.empty() || path.find(target) != std::string::npos;
 }
 
-std::unique_ptr<FileHandle> FaultyFilePort::Open(const std::string& path, Access access) {
+bool FaultyFilePort::StepFails() {
+    ++steps;
+    return steps == failStep;
+}
+
+std::unique_ptr<FileHandle> FaultyFilePort::OpenFile(const std::string& path, Access access, FileFailure& failure) {
     ++opens;
-    if (failCreate && access == Access::CreateWrite && Matches(path)) {
+    bool creates = access == Access::CreateNew || access == Access::Overwrite;
+    if (Matches(path) && (StepFails() || (failCreate && creates))) {
+        failure = FileFailure::Refused;
         return nullptr;
     }
-    std::unique_ptr<FileHandle> handle = real.Open(path, access);
+    std::unique_ptr<FileHandle> handle = real.OpenFile(path, access, failure);
     if (!handle || !Matches(path)) {
         return handle;
     }
     return std::make_unique<FaultyHandle>(std::move(handle), *this);
-}
-
-bool FaultyFilePort::Replace(const std::string& source, const std::string& targetPath) {
-    if (failReplace && Matches(targetPath)) {
-        return false;
-    }
-    return real.Replace(source, targetPath);
 }
 
 bool FaultyFilePort::Remove(const std::string& path) {

@@ -35,8 +35,7 @@ std::vector<std::string> ListDirectory(const std::string& path);
 // The real file port with faults on demand, for files whose path contains `target`.
 class FaultyFilePort : public FilePort {
   public:
-    std::unique_ptr<FileHandle> Open(const std::string& path, Access access) override;
-    bool Replace(const std::string& source, const std::string& target) override;
+    std::unique_ptr<FileHandle> OpenFile(const std::string& path, Access access, FileFailure& failure) override;
     bool Remove(const std::string& path) override;
 
     std::string target;        // empty: every file
@@ -45,15 +44,22 @@ class FaultyFilePort : public FilePort {
     bool failClose = false;
     bool failReplace = false;
     bool failCreate = false;
+    // Every open, read, write, seek, size, flush, close and replacement on the target files is a
+    // step, counted in `steps`; step number `failStep` fails (0: none), a write after writing half.
+    int failStep = 0;
+    int steps = 0;
     int opens = 0;
 
     void Disarm() {
         writeBudget = -1;
         failFlush = failClose = failReplace = failCreate = false;
+        failStep = 0;
     }
 
-  private:
     bool Matches(const std::string& path) const;
+    bool StepFails();
+
+  private:
     PosixFilePort real;
 };
 

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace discdeck {
 namespace {
 
@@ -52,6 +56,13 @@ class WinFileHandle : public FileHandle {
         return true;
     }
 
+    bool Seek(uint64_t offset) override {
+        LARGE_INTEGER position;
+        position.QuadPart = static_cast<LONGLONG>(offset);
+        return handle != INVALID_HANDLE_VALUE && offset <= static_cast<uint64_t>(INT64_MAX) &&
+               SetFilePointerEx(handle, position, nullptr, FILE_BEGIN);
+    }
+
     bool GetSize(uint64_t& size) override {
         LARGE_INTEGER value;
         if (handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle, &value)) {
@@ -73,7 +84,54 @@ class WinFileHandle : public FileHandle {
         return closed != FALSE;
     }
 
+    // An open file can't be replaced, so our own handle on the target goes first; whoever opens the
+    // old file in the moment between keeps the rename from happening (Busy) rather than seeing
+    // an old file after it. Renaming through the handle keeps the file ours under its new name.
+    // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setfileinformationbyhandle
+    // https://learn.microsoft.com/windows/win32/api/winbase/ns-winbase-file_rename_info
+    FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
+        if (handle == INVALID_HANDLE_VALUE) {
+            return FileFailure::Refused;
+        }
+        if (previous) {
+            previous->Close();
+            previous.reset();
+        }
+        std::wstring name = WideFullPath(target);
+        if (name.empty()) {
+            return FileFailure::Refused;
+        }
+        std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+        FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = TRUE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+        std::memcpy(info->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+        if (SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+            return FileFailure::None;
+        }
+        // A target held open by someone else refuses with either code.
+        DWORD error = GetLastError();
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? FileFailure::Busy
+                                                                                : FileFailure::Refused;
+    }
+
   private:
+    static std::wstring WideFullPath(const std::string& path) {
+        char full[MAX_PATH];
+        DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+        if (length == 0 || length >= sizeof full) {
+            return std::wstring();
+        }
+        int wide = MultiByteToWideChar(CP_ACP, 0, full, static_cast<int>(length), nullptr, 0);
+        if (wide <= 0) {
+            return std::wstring();
+        }
+        std::wstring result(static_cast<size_t>(wide), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, full, static_cast<int>(length), &result[0], wide);
+        return result;
+    }
+
     static DWORD Chunk(size_t remaining) {
         const size_t most = 1u << 30;
         return static_cast<DWORD>(remaining < most ? remaining : most);
@@ -82,11 +140,28 @@ class WinFileHandle : public FileHandle {
     HANDLE handle;
 };
 
+FileFailure FailureOf(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return FileFailure::NotFound;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return FileFailure::Exists;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return FileFailure::Busy;
+        default:
+            return FileFailure::Refused;
+    }
+}
+
 }  // namespace
 
-// Share mode 0: no other open of the file succeeds while this handle lives.
+// Share mode 0: no other open of the file succeeds while this handle lives. CREATE_NEW never
+// touches a file that exists, and CREATE_ALWAYS fails on a held file instead of emptying it.
 // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilea
-std::unique_ptr<FileHandle> WinFilePort::Open(const std::string& path, Access access) {
+std::unique_ptr<FileHandle> WinFilePort::OpenFile(const std::string& path, Access access, FileFailure& failure) {
     DWORD desired = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     switch (access) {
@@ -95,40 +170,22 @@ std::unique_ptr<FileHandle> WinFilePort::Open(const std::string& path, Access ac
         case Access::ReadWrite:
             desired = GENERIC_READ | GENERIC_WRITE;
             break;
-        case Access::CreateWrite:
-            desired = GENERIC_WRITE;
+        case Access::CreateNew:
+            desired = GENERIC_READ | GENERIC_WRITE;
+            disposition = CREATE_NEW;
+            break;
+        case Access::Overwrite:
+            desired = GENERIC_WRITE | DELETE;  // DELETE: the new file may be renamed into place
             disposition = CREATE_ALWAYS;
             break;
     }
     HANDLE handle = CreateFileA(path.c_str(), desired, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+        failure = FailureOf(GetLastError());
         return nullptr;
     }
+    failure = FileFailure::None;
     return std::make_unique<WinFileHandle>(handle);
-}
-
-// ReplaceFileA swaps the new file in for the old one and keeps the old one's attributes; when
-// there is no old file it has nothing to replace, and a move that may replace does the job.
-// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-replacefilea
-// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-movefileexa
-// ReplaceFileA derives the folder for its backup from the replaced file's path; a bare name has
-// none, and Wine then fails with ERROR_DIRECTORY. Full paths work everywhere.
-static std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
-}
-
-bool WinFilePort::Replace(const std::string& sourcePath, const std::string& targetPath) {
-    const std::string source = FullPath(sourcePath);
-    const std::string target = FullPath(targetPath);
-    if (ReplaceFileA(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-        return true;
-    }
-    if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return false;  // the old file is there and stays as it was
-    }
-    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool WinFilePort::Remove(const std::string& path) {

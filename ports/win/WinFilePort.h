@@ -5,11 +5,10 @@
 namespace discdeck {
 
 // The file port of the Windows program: CreateFileA with share mode 0, so a file is in exclusive
-// use while a handle lives; ReplaceFileA (or MoveFileExA) puts a saved file in place in one step.
+// use while a handle lives; a finished file is renamed into place through its own handle.
 class WinFilePort : public FilePort {
   public:
-    std::unique_ptr<FileHandle> Open(const std::string& path, Access access) override;
-    bool Replace(const std::string& source, const std::string& target) override;
+    std::unique_ptr<FileHandle> OpenFile(const std::string& path, Access access, FileFailure& failure) override;
     bool Remove(const std::string& path) override;
 };
 
