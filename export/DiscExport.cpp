@@ -49,8 +49,7 @@ void DiscExport::SaveTitleList(const ListLines& lines, CursorSink& cursor, Messa
     cursor.SetCursorResource(kBusyCursor);
     if (lines.GetLineCount() > 0) {
         const char* operation = "<Create>";
-        std::unique_ptr<FileHandle> file =
-            files.Open(JoinPath(directory, kTitleListFile), FilePort::Access::Overwrite);
+        std::unique_ptr<FileHandle> file = files.Open(JoinPath(directory, kTitleListFile), FilePort::Access::Overwrite);
         bool ok = file != nullptr;
         if (ok) {
             operation = "<Save>";
