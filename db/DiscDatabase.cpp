@@ -58,6 +58,39 @@ bool CopyTracksWithout(HeldFile& tracks, uint32_t discId, RecordWriter& out) {
     return read && written;
 }
 
+// The index of a title record of the disc id. Files that stores wrote are sorted by id but for
+// their last record, so a binary search with a few positioned reads finds a stored disc; when it
+// finds nothing, a scan makes sure, as the file may be in any order.
+bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found) {
+    constexpr uint32_t kWindow = 64;  // records read at once once the search gets this close
+    const uint32_t count = titles.GetCount();
+    uint8_t records[kWindow * kTitleRecordLength];
+    if (count > 0 && titles.Read(count - 1, 1, records) && LoadLe32(records) == discId) {
+        found = count - 1;
+        return true;
+    }
+    uint32_t low = 0;
+    uint32_t high = count > 0 ? count - 1 : 0;
+    while (high - low > kWindow && titles.Read(low + (high - low) / 2, 1, records)) {
+        uint32_t middle = low + (high - low) / 2;
+        uint32_t id = LoadLe32(records);
+        if (id == discId) {
+            found = middle;
+            return true;
+        }
+        (id < discId ? low : high) = id < discId ? middle + 1 : middle;
+    }
+    if (high - low <= kWindow && titles.Read(low, high - low, records)) {
+        for (uint32_t i = 0; i < high - low; ++i) {
+            if (LoadLe32(records + size_t{i} * kTitleRecordLength) == discId) {
+                found = low + i;
+                return true;
+            }
+        }
+    }
+    return FindDiscId(titles, discId, found);
+}
+
 // A new file beside `held` for its next image, held until it takes the file's place.
 std::unique_ptr<FileHandle> OpenReplacement(FilePort& files, const BusyWait& wait, const HeldFile& held) {
     std::unique_ptr<FileHandle> handle;
@@ -141,8 +174,7 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
     }
     uint32_t titleIndex = 0;
     uint8_t image[kTitleRecordLength];
-    if (!FindDiscId(held.titles.records, device.discId, titleIndex) ||
-        !held.titles.records.Read(titleIndex, 1, image)) {
+    if (!FindTitle(held.titles.records, device.discId, titleIndex) || !held.titles.records.Read(titleIndex, 1, image)) {
         return false;
     }
     TitleRecord title = DecodeTitleRecord(image);

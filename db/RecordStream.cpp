@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace discdeck {
 
@@ -10,11 +11,10 @@ bool RecordReader::Open(FileHandle& handle, uint32_t recordLength) {
     uint8_t image[kRecordFileHeaderLength];
     size_t got = 0;
     uint64_t fileSize = 0;
-    if (recordLength == 0 || !file->Seek(0) || !file->Read(image, sizeof image, got) || got != sizeof image ||
+    if (recordLength == 0 || !file->ReadAt(0, image, sizeof image, got) || got != sizeof image ||
         !file->GetSize(fileSize)) {
         return false;
     }
-    position = sizeof image;
     header = DecodeRecordFileHeader(image);
     if (header.recordLength != recordLength) {
         return false;
@@ -25,9 +25,9 @@ bool RecordReader::Open(FileHandle& handle, uint32_t recordLength) {
     }
     // A small file needs no more than itself; every block holds at least one record.
     uint64_t bytes = std::min<uint64_t>(uint64_t{header.recordCount} * recordLength, kBlockBytes);
-    uint64_t records = std::max<uint64_t>(bytes / recordLength, 1);
-    block.assign(static_cast<size_t>(records * recordLength), 0);
-    return true;
+    blockRecords = static_cast<uint32_t>(std::max<uint64_t>(bytes / recordLength, 1));
+    block.reset(new (std::nothrow) uint8_t[size_t{blockRecords} * recordLength]);
+    return block != nullptr;
 }
 
 bool RecordReader::Read(uint32_t index, uint32_t count, void* destination) {
@@ -36,14 +36,8 @@ bool RecordReader::Read(uint32_t index, uint32_t count, void* destination) {
     }
     uint64_t offset = kRecordFileHeaderLength + uint64_t{index} * header.recordLength;
     uint64_t bytes = uint64_t{count} * header.recordLength;
-    if (bytes > SIZE_MAX || (offset != position && !file->Seek(offset))) {
-        position = UINT64_MAX;
-        return false;
-    }
     size_t got = 0;
-    bool read = file->Read(destination, static_cast<size_t>(bytes), got);
-    position = read ? offset + got : UINT64_MAX;
-    return read && got == bytes;
+    return bytes <= SIZE_MAX && file->ReadAt(offset, destination, static_cast<size_t>(bytes), got) && got == bytes;
 }
 
 RecordWriter::RecordWriter(FileHandle& file, const RecordFileHeader& header)
@@ -71,16 +65,15 @@ bool RecordWriter::Append(const void* records, uint32_t count) {
         return false;
     }
     const size_t bytes = size_t{count} * header.recordLength;
-    if (used + bytes > buffer.size()) {
-        if (!WriteBuffered()) {
-            return false;
-        }
-        // Large runs go straight to the file rather than through the buffer.
-        if (bytes >= buffer.size()) {
-            failed = !file.Write(records, bytes);
-            header.recordCount += failed ? 0 : count;
-            return !failed;
-        }
+    // Long runs (a block copied whole) go straight to the file rather than through the buffer.
+    const bool direct = bytes >= buffer.size() / 4;
+    if ((direct || used + bytes > buffer.size()) && !WriteBuffered()) {
+        return false;
+    }
+    if (direct) {
+        failed = !file.Write(records, bytes);
+        header.recordCount += failed ? 0 : count;
+        return !failed;
     }
     std::memcpy(buffer.data() + used, records, bytes);
     used += bytes;

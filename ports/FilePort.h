@@ -25,6 +25,8 @@ class FileHandle {
     virtual ~FileHandle() = default;
     // Reads up to `size` bytes at the current position; `got` is what was read (0 at the end).
     virtual bool Read(void* buffer, size_t size, size_t& got) = 0;
+    // Reads up to `size` bytes at `offset` in one call, whatever the current position.
+    virtual bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) = 0;
     // Writes all bytes at the current position or fails; a failure may have written part of them.
     virtual bool Write(const void* data, size_t size) = 0;
     // Moves the position of the next Read or Write to `offset` bytes from the start.

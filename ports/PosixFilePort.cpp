@@ -46,6 +46,28 @@ class PosixFileHandle : public FileHandle {
         return true;
     }
 
+    bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        if (fd < 0 || offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+            return false;
+        }
+        char* out = static_cast<char*>(buffer);
+        while (got < size) {
+            ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(offset + got));
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
     bool Write(const void* data, size_t size) override {
         if (fd < 0) {
             return false;

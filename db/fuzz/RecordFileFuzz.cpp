@@ -37,6 +37,10 @@ class MemoryFilePort : public FilePort {
             position += got;
             return true;
         }
+        bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+            position = static_cast<size_t>(offset);
+            return Read(buffer, size, got);
+        }
         bool Write(const void* in, size_t size) override {
             std::vector<uint8_t>& data = Data();
             if (data.size() < position + size) {

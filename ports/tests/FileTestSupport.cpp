@@ -88,6 +88,10 @@ class FaultyHandle : public FileHandle {
         got = 0;
         return !port.StepFails() && real->Read(buffer, size, got);
     }
+    bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        return !port.StepFails() && real->ReadAt(offset, buffer, size, got);
+    }
     bool Write(const void* data, size_t size) override {
         if (port.StepFails()) {
             real->Write(data, size / 2);  // part of it reaches the file, as on a full disk

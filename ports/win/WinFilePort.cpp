@@ -40,6 +40,30 @@ class WinFileHandle : public FileHandle {
         return true;
     }
 
+    // A synchronous handle reads at the offset an OVERLAPPED gives.
+    // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-readfile
+    bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        char* out = static_cast<char*>(buffer);
+        while (got < size) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset + got);
+            at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+            DWORD read = 0;
+            if (!ReadFile(handle, out + got, Chunk(size - got), &read, &at)) {
+                return GetLastError() == ERROR_HANDLE_EOF;
+            }
+            if (read == 0) {
+                break;
+            }
+            got += read;
+        }
+        return true;
+    }
+
     bool Write(const void* data, size_t size) override {
         if (handle == INVALID_HANDLE_VALUE) {
             return false;

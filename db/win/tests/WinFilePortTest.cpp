@@ -152,6 +152,9 @@ class ShortWritePort : public FilePort {
       public:
         explicit Handle(std::unique_ptr<FileHandle> real) : real(std::move(real)) {}
         bool Read(void* buffer, size_t size, size_t& got) override { return real->Read(buffer, size, got); }
+        bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+            return real->ReadAt(offset, buffer, size, got);
+        }
         bool Write(const void* data, size_t size) override {
             real->Write(data, size / 2);
             return false;
