@@ -116,6 +116,8 @@ def main():
                 break
             time.sleep(0.5)
         states = answer.get("players", [])
+        if len(states) != 2:
+            print("  last answer: %r" % answer)
         for state in states:
             print("  player %d: %s; %d windows" % (state["pid"], " | ".join(state["lines"][-2:]), len(state["windows"])))
         checks.equal(len(states), 2, "both players run")
