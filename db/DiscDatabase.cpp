@@ -16,8 +16,8 @@ DiscDatabase::DiscDatabase(FilePort& files, std::string directory, BusyWait wait
 
 namespace {
 
-// The index of the first record of `reader` with the disc id, from `first` on; false when there is
-// none (or the file can't be read).
+// The index of the first record of `reader` with the disc id; false when there is none (or the
+// file can't be read).
 bool FindDiscId(RecordReader& reader, uint32_t discId, uint32_t& found) {
     bool matched = false;
     const uint32_t length = reader.GetHeader().recordLength;
@@ -78,7 +78,11 @@ bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found) {
             found = middle;
             return true;
         }
-        (id < discId ? low : high) = id < discId ? middle + 1 : middle;
+        if (id < discId) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
     }
     if (high - low <= kWindow && titles.Read(low, high - low, records)) {
         for (uint32_t i = 0; i < high - low; ++i) {
