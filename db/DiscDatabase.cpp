@@ -1,31 +1,109 @@
 #include "db/DiscDatabase.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "cdaudio/CdAudioDevice.h"
+#include "db/DatabaseFiles.h"
 #include "db/DiscRecords.h"
-#include "db/RecordFile.h"
-#include "ports/MessageSink.h"
+#include "db/RecordStream.h"
+#include "db/TitlesOrder.h"
 
 namespace discdeck {
 
-DiscDatabase::DiscDatabase(FilePort& files, std::string directory) : files(files), directory(std::move(directory)) {}
+DiscDatabase::DiscDatabase(FilePort& files, std::string directory, BusyWait wait)
+    : files(files), directory(std::move(directory)), wait(std::move(wait)) {}
 
 namespace {
 
-// Makes sure a database file exists and opens it; the messages name what failed.
-bool OpenForStore(RecordFile& file,
-                  const std::string& path,
-                  uint32_t recordLength,
-                  const char* createMessage,
-                  const char* openMessage,
-                  MessageSink& messages) {
-    if (!file.Exists(path) && !file.Create(path, recordLength)) {
-        messages.ShowMessage(createMessage);
+// The index of the first record of `reader` with the disc id; false when there is none (or the
+// file can't be read).
+bool FindDiscId(RecordReader& reader, uint32_t discId, uint32_t& found) {
+    bool matched = false;
+    const uint32_t length = reader.GetHeader().recordLength;
+    bool read = reader.ForEachBlock(0, [&](uint32_t index, const uint8_t* records, uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) {
+            if (LoadLe32(records + size_t{i} * length) == discId) {
+                found = index + i;
+                matched = true;
+                return false;
+            }
+        }
+        return true;
+    });
+    return read && matched;
+}
+
+// Copies the tracks file into `out` without the records of the disc id: a disc that is not in the
+// titles file has no business in the tracks file, and what is there is the run of an earlier
+// store whose title never made it. A store replaces that run instead of adding a second one.
+bool CopyTracksWithout(HeldFile& tracks, uint32_t discId, RecordWriter& out) {
+    if (tracks.empty) {
+        return true;
     }
-    if (!file.Open(path, recordLength)) {
-        messages.ShowMessage(openMessage);
-        return false;
+    const uint32_t length = kTrackRecordLength;
+    bool written = true;
+    bool read = tracks.records.ForEachBlock(0, [&](uint32_t, const uint8_t* records, uint32_t count) {
+        uint32_t runStart = 0;
+        for (uint32_t i = 0; i <= count && written; ++i) {
+            if (i == count || LoadLe32(records + size_t{i} * length) == discId) {
+                if (i > runStart) {
+                    written = out.Append(records + size_t{runStart} * length, i - runStart);
+                }
+                runStart = i + 1;
+            }
+        }
+        return written;
+    });
+    return read && written;
+}
+
+// The index of a title record of the disc id. Files that stores wrote are sorted by id but for
+// their last record, so a binary search with a few positioned reads finds a stored disc; when it
+// finds nothing, a scan makes sure, as the file may be in any order.
+bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found) {
+    constexpr uint32_t kWindow = 64;  // records read at once once the search gets this close
+    const uint32_t count = titles.GetCount();
+    uint8_t records[kWindow * kTitleRecordLength];
+    if (count > 0 && titles.Read(count - 1, 1, records) && LoadLe32(records) == discId) {
+        found = count - 1;
+        return true;
     }
-    return true;
+    uint32_t low = 0;
+    uint32_t high = count > 0 ? count - 1 : 0;
+    while (high - low > kWindow && titles.Read(low + (high - low) / 2, 1, records)) {
+        uint32_t middle = low + (high - low) / 2;
+        uint32_t id = LoadLe32(records);
+        if (id == discId) {
+            found = middle;
+            return true;
+        }
+        if (id < discId) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    if (high - low <= kWindow && titles.Read(low, high - low, records)) {
+        for (uint32_t i = 0; i < high - low; ++i) {
+            if (LoadLe32(records + size_t{i} * kTitleRecordLength) == discId) {
+                found = low + i;
+                return true;
+            }
+        }
+    }
+    return FindDiscId(titles, discId, found);
+}
+
+// A new file beside `held` for its next image, held until it takes the file's place.
+std::unique_ptr<FileHandle> OpenReplacement(FilePort& files, const BusyWait& wait, const HeldFile& held) {
+    std::unique_ptr<FileHandle> handle;
+    RetryWhileBusy(wait, [&] {
+        FileFailure failure = FileFailure::None;
+        handle = files.OpenFile(TemporaryPathOf(held.path), FilePort::Access::Overwrite, failure);
+        return failure;
+    });
+    return handle;
 }
 
 }  // namespace
@@ -36,75 +114,91 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     if (count == 0 || device.discTitle.empty() || count >= device.tracks.size()) {
         return;
     }
-
-    RecordFile titles(files);
-    bool titlesUsable =
-        OpenForStore(titles, PathOf(kTitlesFile), kTitleRecordLength, "Unable to create TITLE database file !!!",
-                     "Unable to open TITLE database file !!!", messages);
-    RecordFile tracks(files);
-    bool tracksUsable =
-        OpenForStore(tracks, PathOf(kTracksFile), kTrackRecordLength, "Unable to create TRACK database file !!!",
-                     "Unable to open TRACK database file !!!", messages);
+    DatabaseFiles held(files, wait);
     // Without the titles file the disc can't be found again, so its tracks would be appended on
     // every store; without the tracks file its title would point at nothing.
-    if (!titlesUsable || !tracksUsable) {
+    if (!held.OpenToStore(PathOf(kTitlesFile), PathOf(kTracksFile), messages)) {
         return;
     }
 
-    uint8_t key[4];
-    EncodeDiscIdKey(device.discId, key);
-    titles.Sort(CompareDiscId);
-    if (titles.Search(key, CompareDiscId) != nullptr) {
-        return;
+    TitlesOrder order;
+    if (!held.titles.empty && (!order.Scan(held.titles.records, device.discId) || order.Contains())) {
+        return;  // stored already (or unreadable): both files stay as they are
     }
 
     uint8_t titleImage[kTitleRecordLength];
     EncodeTitleRecord(
         MakeTitleRecord(device.discId, device.discTitle, device.category, device.tracks[count].startMs, count),
         titleImage);
-    if (!titles.AppendRecord(titleImage)) {
-        return;
-    }
+    std::vector<uint8_t> run(size_t{count} * kTrackRecordLength);
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t trackImage[kTrackRecordLength];
         uint32_t length = device.tracks[i + 1].startMs - device.tracks[i].startMs;
         EncodeTrackRecord(MakeTrackRecord(device.discId, i + 1, device.trackTitles[i], length), trackImage);
-        if (!tracks.AppendRecord(trackImage)) {
-            return;
-        }
+        std::copy(trackImage, trackImage + kTrackRecordLength, run.begin() + i * kTrackRecordLength);
     }
-    // The title record is the commit mark: it is saved only once the disc's tracks are, so a
-    // failure in between can't leave a title whose tracks would never be stored.
-    if (tracks.Save()) {
-        titles.Save();
+
+    // Both new images are written in full before either takes its file's place; a failure before
+    // that leaves both files as they were.
+    std::unique_ptr<FileHandle> newTracks = OpenReplacement(files, wait, held.tracks);
+    std::unique_ptr<FileHandle> newTitles = newTracks ? OpenReplacement(files, wait, held.titles) : nullptr;
+    bool written = newTracks && newTitles;
+    if (written) {
+        RecordWriter tracksOut(*newTracks, held.tracks.GetHeader());
+        RecordWriter titlesOut(*newTitles, held.titles.GetHeader());
+        written = tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
+                  tracksOut.Append(run.data(), count) && tracksOut.Finish() && titlesOut.Begin() &&
+                  (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
+                  titlesOut.Append(titleImage) && titlesOut.Finish();
+    }
+    auto discard = [this](std::unique_ptr<FileHandle>& replacement, const HeldFile& file) {
+        if (replacement) {
+            replacement.reset();
+            files.Remove(TemporaryPathOf(file.path));
+        }
+    };
+    if (!written) {
+        discard(newTracks, held.tracks);
+        discard(newTitles, held.titles);
+        return;
+    }
+    // The title record is the commit mark: it is saved only once the disc's tracks are. A failure
+    // in between leaves a run without a title, which the next store of the disc replaces.
+    if (held.Replace(held.tracks, newTracks)) {
+        held.Replace(held.titles, newTitles);
+    } else {
+        discard(newTitles, held.titles);
     }
 }
 
 bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
-    RecordFile titles(files);
-    if (!titles.Open(PathOf(kTitlesFile), kTitleRecordLength)) {
+    DatabaseFiles held(files, wait);
+    if (!held.OpenToRead(PathOf(kTitlesFile), PathOf(kTracksFile))) {
         return false;
     }
-    RecordFile tracks(files);
-    if (!tracks.Open(PathOf(kTracksFile), kTrackRecordLength)) {
+    uint32_t titleIndex = 0;
+    uint8_t image[kTitleRecordLength];
+    if (!FindTitle(held.titles.records, device.discId, titleIndex) || !held.titles.records.Read(titleIndex, 1, image)) {
         return false;
     }
-    uint8_t key[4];
-    EncodeDiscIdKey(device.discId, key);
-    titles.Sort(CompareDiscId);
-    const void* found = titles.Search(key, CompareDiscId);
-    if (found == nullptr) {
-        return false;
-    }
-    TitleRecord title = DecodeTitleRecord(static_cast<const uint8_t*>(found));
+    TitleRecord title = DecodeTitleRecord(image);
     device.discTitle = FieldText(title.title);
 
-    if (tracks.FindFirst(key, CompareDiscId)) {
-        const uint32_t first = tracks.GetCurrentIndex();
-        uint8_t image[kTrackRecordLength];
-        for (uint32_t j = 0;
-             j < title.trackCount && j < device.trackTitles.size() && tracks.ReadRecord(first + j, image); ++j) {
-            device.trackTitles[j] = FieldText(DecodeTrackRecord(image).title);
+    uint32_t first = 0;
+    if (FindDiscId(held.tracks.records, device.discId, first)) {
+        uint64_t available = held.tracks.records.GetCount() - first;
+        uint64_t wanted = title.trackCount;
+        if (wanted > device.trackTitles.size()) {
+            wanted = device.trackTitles.size();
+        }
+        if (wanted > available) {
+            wanted = available;
+        }
+        std::vector<uint8_t> run(static_cast<size_t>(wanted) * kTrackRecordLength);
+        if (held.tracks.records.Read(first, static_cast<uint32_t>(wanted), run.data())) {
+            for (size_t j = 0; j < wanted; ++j) {
+                device.trackTitles[j] = FieldText(DecodeTrackRecord(run.data() + j * kTrackRecordLength).title);
+            }
         }
     }
     return true;

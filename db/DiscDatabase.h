@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "db/FilePort.h"
+#include "db/DatabaseFiles.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 
@@ -25,18 +26,21 @@ struct DatabasePreview {
 
 // The local disc database: "titles.sdb" with one TitleRecord per disc and "tracks.sdb" with the
 // discs' TrackRecords, in `directory` (the current directory when it is empty). Nothing is kept
-// between calls: every operation opens the files, works and lets them go.
+// between calls: every operation opens the files, works and lets them go. Look-up and store read
+// the files where they lie, a block at a time, so memory stays small whatever their size; a file
+// that another program holds is waited for as `wait` says.
 class DiscDatabase {
   public:
     static constexpr const char* kTitlesFile = "titles.sdb";
     static constexpr const char* kTracksFile = "tracks.sdb";
     static constexpr const char* kTitlesReportFile = "Titles.htm";
 
-    explicit DiscDatabase(FilePort& files, std::string directory = std::string());
+    explicit DiscDatabase(FilePort& files, std::string directory = std::string(), BusyWait wait = BusyWait());
 
     // Adds the current disc unless it is stored already or not identified yet (no tracks or no
     // title). Failures to create or open a file are shown as message boxes; a save that fails
-    // leaves the files as they were.
+    // leaves the files as they were, except that the disc's tracks may be saved without its title
+    // (the next store of the disc replaces them). Afterwards the disc has one run of tracks.
     void StoreDisc(const CdAudioDevice& device, MessageSink& messages);
 
     // Fills the disc's title line and track titles from the database. True when the disc was
@@ -57,6 +61,7 @@ class DiscDatabase {
 
     FilePort& files;
     std::string directory;
+    BusyWait wait;
 };
 
 // The "Titles.htm" line of a disc and of a track, as in the report.

@@ -11,24 +11,6 @@ namespace {
 constexpr char kSignature[8] = {'T', 'a', 'r', 'v', 'i', 'k', 'o', 'n'};
 constexpr char kDefaultVersion[] = "1.00";
 
-void EncodeHeader(const RecordFileHeader& header, uint8_t* out) {
-    std::memcpy(out, header.signature, 8);
-    std::memcpy(out + 8, header.version, 4);
-    StoreLe32(out + 12, header.recordCount);
-    StoreLe32(out + 16, header.recordLength);
-    StoreLe32(out + 20, header.headerLength);
-}
-
-RecordFileHeader DecodeHeader(const uint8_t* in) {
-    RecordFileHeader header;
-    std::memcpy(header.signature, in, 8);
-    std::memcpy(header.version, in + 8, 4);
-    header.recordCount = LoadLe32(in + 12);
-    header.recordLength = LoadLe32(in + 16);
-    header.headerLength = LoadLe32(in + 20);
-    return header;
-}
-
 // Size in bytes of `count` records, or 0 when it does not fit in memory at all (record counts and
 // lengths come from files, and a 32-bit size_t wraps long before a 64-bit product does).
 size_t BufferSize(uint64_t count, uint32_t recordLength) {
@@ -43,6 +25,47 @@ size_t BufferSize(uint64_t count, uint32_t recordLength) {
 }
 
 }  // namespace
+
+RecordFileHeader NewRecordFileHeader(uint32_t recordLength, const char* version) {
+    if (version == nullptr) {
+        version = kDefaultVersion;
+    }
+    RecordFileHeader header;
+    std::memcpy(header.signature, kSignature, sizeof header.signature);
+    std::memset(header.version, 0, sizeof header.version);
+    for (size_t i = 0; i < sizeof header.version && version[i] != '\0'; ++i) {
+        header.version[i] = version[i];
+    }
+    header.recordCount = 0;
+    header.recordLength = recordLength;
+    header.headerLength = kRecordFileHeaderLength;
+    return header;
+}
+
+void EncodeRecordFileHeader(const RecordFileHeader& header, uint8_t (&out)[kRecordFileHeaderLength]) {
+    std::memcpy(out, header.signature, 8);
+    std::memcpy(out + 8, header.version, 4);
+    StoreLe32(out + 12, header.recordCount);
+    StoreLe32(out + 16, header.recordLength);
+    StoreLe32(out + 20, header.headerLength);
+}
+
+RecordFileHeader DecodeRecordFileHeader(const uint8_t* in) {
+    RecordFileHeader header;
+    std::memcpy(header.signature, in, 8);
+    std::memcpy(header.version, in + 8, 4);
+    header.recordCount = LoadLe32(in + 12);
+    header.recordLength = LoadLe32(in + 16);
+    header.headerLength = LoadLe32(in + 20);
+    return header;
+}
+
+uint64_t RecordsInFile(uint64_t fileSize, uint32_t recordLength) {
+    if (recordLength == 0 || fileSize < kRecordFileHeaderLength) {
+        return 0;
+    }
+    return (fileSize - kRecordFileHeaderLength) / recordLength;
+}
 
 RecordFile::RecordFile(FilePort& files) : files(files) {}
 
@@ -74,29 +97,19 @@ bool RecordFile::Create(const std::string& name, uint32_t recordLength, const ch
         return false;
     }
     status = Ready;
-    if (version == nullptr) {
-        version = kDefaultVersion;
-    }
-    std::memcpy(header.signature, kSignature, sizeof header.signature);
-    std::memset(header.version, 0, sizeof header.version);
-    for (size_t i = 0; i < sizeof header.version && version[i] != '\0'; ++i) {
-        header.version[i] = version[i];
-    }
-    header.recordCount = 0;
-    header.recordLength = recordLength;
-    header.headerLength = kRecordFileHeaderLength;
+    header = NewRecordFileHeader(recordLength, version);
     if (recordLength == 0) {
         status = Failed;
         return false;
     }
 
-    std::unique_ptr<FileHandle> created = files.Open(name, FilePort::Access::CreateWrite);
+    std::unique_ptr<FileHandle> created = files.Open(name, FilePort::Access::CreateNew);
     if (!created) {
         status = Failed;
         return false;
     }
     uint8_t image[kRecordFileHeaderLength];
-    EncodeHeader(header, image);
+    EncodeRecordFileHeader(header, image);
     bool written = created->Write(image, sizeof image);
     bool closed = created->Close();
     if (!written || !closed) {
@@ -133,15 +146,15 @@ bool RecordFile::LoadRecords(uint32_t expectedLength) {
     if (!file->Read(image, sizeof image, got) || got != sizeof image) {
         return false;
     }
-    header = DecodeHeader(image);
+    header = DecodeRecordFileHeader(image);
     if (expectedLength == 0 || header.recordLength != expectedLength) {
         return false;
     }
     uint64_t fileSize = 0;
-    if (!file->GetSize(fileSize) || fileSize < kRecordFileHeaderLength) {
+    if (!file->GetSize(fileSize)) {
         return false;
     }
-    uint64_t whole = (fileSize - kRecordFileHeaderLength) / header.recordLength;
+    uint64_t whole = RecordsInFile(fileSize, header.recordLength);
     if (header.recordCount > whole) {
         header.recordCount = static_cast<uint32_t>(whole);
     }
@@ -179,48 +192,35 @@ bool RecordFile::Close() {
 
 bool RecordFile::WriteImage(FileHandle& target) {
     uint8_t image[kRecordFileHeaderLength];
-    EncodeHeader(header, image);
+    EncodeRecordFileHeader(header, image);
     if (!target.Write(image, sizeof image)) {
         return false;
     }
     if (header.recordCount > 0 && !target.Write(records.get(), BufferSize(header.recordCount, header.recordLength))) {
         return false;
     }
-    return target.Flush() && target.Close();
+    return target.Flush();
 }
 
 // The new image goes to a file beside the old one and replaces it only once it is complete, so a
-// failure at any point leaves the old file whole. The file is held exclusively again afterwards.
+// failure at any point leaves the old file whole. The new file stays held, so nobody comes between.
 bool RecordFile::Save() {
     if (status != Ready || !file || !records) {
         return false;
     }
-    const std::string temporary = path + ".tmp";
-    std::unique_ptr<FileHandle> image = files.Open(temporary, FilePort::Access::CreateWrite);
+    const std::string temporary = TemporaryPathOf(path);
+    std::unique_ptr<FileHandle> image = files.Open(temporary, FilePort::Access::Overwrite);
     if (!image) {
         status = Failed;
         return false;
     }
-    bool written = WriteImage(*image);
-    image.reset();
-    if (!written) {
+    if (!WriteImage(*image) || image->ReplaceTarget(path, file) != FileFailure::None) {
+        image->Close();
         files.Remove(temporary);
         status = Failed;
         return false;
     }
-
-    // The platform can't replace a file that is open with exclusive use.
-    file->Close();
-    file.reset();
-    bool replaced = files.Replace(temporary, path);
-    if (!replaced) {
-        files.Remove(temporary);
-    }
-    file = files.Open(path, FilePort::Access::ReadWrite);
-    if (!replaced || !file) {
-        status = Failed;
-        return false;
-    }
+    file = std::move(image);
     return true;
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "db/FilePort.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 
@@ -25,6 +25,15 @@ struct RecordFileHeader {
 static_assert(sizeof(RecordFileHeader) == 24, "the header is 24 bytes on disk");
 
 constexpr uint32_t kRecordFileHeaderLength = 24;
+
+// The header of a new file: signature "Tarvikon", the first 4 characters of `version` ("1.00"
+// when null), no records.
+RecordFileHeader NewRecordFileHeader(uint32_t recordLength, const char* version = nullptr);
+void EncodeRecordFileHeader(const RecordFileHeader& header, uint8_t (&out)[kRecordFileHeaderLength]);
+RecordFileHeader DecodeRecordFileHeader(const uint8_t* in);
+// The number of whole records of `recordLength` bytes that a file of `fileSize` bytes holds after
+// its header (0 when it is shorter than a header).
+uint64_t RecordsInFile(uint64_t fileSize, uint32_t recordLength);
 
 // A file of fixed-length records after a 24-byte header, loaded whole into memory by Open and
 // rewritten whole by Save. The engine knows nothing about what a record holds.
@@ -47,7 +56,8 @@ class RecordFile {
 
     // True when the file can be opened for reading (it exists and nobody holds it).
     bool Exists(const std::string& path);
-    // Creates (or truncates) the file with a header of no records. Leaves no file open.
+    // Creates the file with a header of no records; never over a file that exists. Leaves no file
+    // open.
     bool Create(const std::string& path, uint32_t recordLength, const char* version = nullptr);
     // Opens an existing file for exclusive use and loads its records. The file's record length
     // must be `recordLength`, the length of the records the caller reads and writes. A file
@@ -96,6 +106,12 @@ class RecordFile {
     const uint32_t growthStep = kGrowthStep;
     std::unique_ptr<uint8_t[]> scratch;
 };
+
+// Where a new image of a record file is written before it takes the file's place. A crash can
+// leave one behind; the next save writes over it.
+inline std::string TemporaryPathOf(const std::string& path) {
+    return path + ".tmp";
+}
 
 // Little-endian 32-bit numbers in byte buffers, independent of the host's byte order.
 inline uint32_t LoadLe32(const void* data) {

@@ -50,8 +50,7 @@ void DiscExport::SaveTitleList(const ListLines& lines, CursorSink& cursor, Messa
     cursor.SetCursorResource(IDC_CURSOR_BUSY);
     if (lines.GetLineCount() > 0) {
         const char* operation = "<Create>";
-        std::unique_ptr<FileHandle> file =
-            files.Open(JoinPath(directory, kTitleListFile), FilePort::Access::CreateWrite);
+        std::unique_ptr<FileHandle> file = files.Open(JoinPath(directory, kTitleListFile), FilePort::Access::Overwrite);
         bool ok = file != nullptr;
         if (ok) {
             operation = "<Save>";

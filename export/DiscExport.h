@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "db/FilePort.h"
+#include "ports/FilePort.h"
 
 namespace discdeck {
 

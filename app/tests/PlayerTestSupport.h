@@ -12,8 +12,8 @@
 #include "app/PlayerController.h"
 #include "app/PlayerView.h"
 #include "cdaudio/SimulatedDrive.h"
-#include "db/PosixFilePort.h"
 #include "lookup/CddbTransport.h"
+#include "ports/PosixFilePort.h"
 #include "ports/Profile.h"
 
 namespace discdeck::testing_support {

@@ -18,12 +18,12 @@
 #include "controls/win/SkinSlider.h"
 #include "db/DiscDatabase.h"
 #include "db/win/DatabasePreviewDialog.h"
-#include "db/win/WinFilePort.h"
 #include "export/DiscExport.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "lookup/CddbTransport.h"
 #include "ports/Profile.h"
+#include "ports/win/WinFilePort.h"
 
 namespace discdeck {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "db/DiscDatabase.h"
-#include "db/tests/PageText.h"
 #include "db/tests/TestSupport.h"
+#include "export/tests/PageText.h"
 
 namespace discdeck {
 namespace {

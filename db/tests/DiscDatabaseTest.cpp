@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "db/DiscRecords.h"
 #include "db/RecordFile.h"
@@ -240,22 +244,238 @@ TEST_F(DiscDatabaseTest, FailedTrackSaveLeavesBothFilesAsTheyWere) {
     }());
 }
 
-TEST_F(DiscDatabaseTest, FailedTitleSaveLetsTheNextStoreCompleteTheDisc) {
-    DiscSpec disc = SampleDisc(2, "Second", 2);
+TEST_F(DiscDatabaseTest, FailedTitleSaveLetsTheNextStoreReplaceTheDiscsTracks) {
     files.target = "titles.sdb";
     files.failReplace = true;
-    Store(disc);
+    Store(SampleDisc(2, "Inexact match", 2));
     files.Disarm();
     LoadDisc(device, SampleDisc(2, "?", 2));
     EXPECT_FALSE(database.LookUpDisc(device));
 
-    Store(disc);
+    // Stored again, with the entry the user chose this time: its run takes the old run's place.
+    DiscSpec chosen = SampleDisc(2, "Chosen entry", 2);
+    Store(chosen);
+    EXPECT_EQ(RecordFileImage(2, 84, TrackRun(chosen)), ReadBytes(Tracks()));
     CdAudioDevice fresh(control);
     LoadDisc(fresh, SampleDisc(2, "?", 2));
     ASSERT_TRUE(database.LookUpDisc(fresh));
-    EXPECT_EQ("Second", fresh.discTitle);
-    EXPECT_EQ("Second track 2", fresh.trackTitles[1]);
+    EXPECT_EQ("Chosen entry", fresh.discTitle);
+    EXPECT_EQ("Chosen entry track 1", fresh.trackTitles[0]);
 }
+
+// How many runs of consecutive records each disc id has in a tracks file.
+std::map<uint32_t, int> RunsPerDisc(const Bytes& tracks) {
+    std::map<uint32_t, int> runs;
+    for (size_t at = 24; at + 84 <= tracks.size(); at += 84) {
+        uint32_t id = LoadLe32(tracks.data() + at);
+        if (at == 24 || id != LoadLe32(tracks.data() + at - 84)) {
+            ++runs[id];
+        }
+    }
+    return runs;
+}
+
+// Each file step of a store fails in turn, into an empty folder and into one with two discs. The
+// discs stored before stay whole, no disc gets a second run, nothing is left beside the files, and
+// storing the disc again ends like a store that never failed (or changes nothing when the failed
+// one got through after all).
+TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
+    const DiscSpec a = SampleDisc(0x50000000, "A", 2);
+    const DiscSpec b = SampleDisc(0x20000000, "B", 3);
+    const DiscSpec failing = SampleDisc(0x30000000, "Inexact", 2);
+    const DiscSpec again = SampleDisc(0x30000000, "Chosen", 2);
+    auto storedAfter = [](std::vector<DiscSpec> discs) {
+        TempDir clean;
+        FaultyFilePort port;
+        DiscDatabase fresh(port, clean.Path());
+        InertDrive drive;
+        CdAudioDevice disc(drive);
+        RecordingMessages quiet;
+        for (const DiscSpec& spec : discs) {
+            LoadDisc(disc, spec);
+            fresh.StoreDisc(disc, quiet);
+        }
+        return std::make_pair(ReadBytes(clean.File("titles.sdb")), ReadBytes(clean.File("tracks.sdb")));
+    };
+
+    for (const std::vector<DiscSpec>& before : {std::vector<DiscSpec>{}, std::vector<DiscSpec>{a, b}}) {
+        std::vector<DiscSpec> retried = before;
+        retried.push_back(again);
+        std::vector<DiscSpec> through = before;
+        through.push_back(failing);
+        const auto whenRetried = storedAfter(retried);
+        const auto whenThrough = storedAfter(through);
+        bool reached = true;
+        for (int step = 1; reached; ++step) {
+            SCOPED_TRACE(std::to_string(before.size()) + " discs before, failing step " + std::to_string(step));
+            ::unlink(Titles().c_str());
+            ::unlink(Tracks().c_str());
+            for (const DiscSpec& disc : before) {
+                Store(disc);
+            }
+            files.steps = 0;
+            files.failStep = step;
+            Store(failing);
+            reached = files.steps >= step;
+            files.Disarm();
+
+            for (const std::string& name : ListDirectory(dir.Path())) {
+                EXPECT_TRUE(name == "titles.sdb" || name == "tracks.sdb") << name;
+            }
+            if (FileExists(Tracks())) {
+                for (const auto& runs : RunsPerDisc(ReadBytes(Tracks()))) {
+                    EXPECT_EQ(1, runs.second) << std::hex << runs.first;
+                }
+            }
+            for (const DiscSpec& stored : before) {
+                CdAudioDevice found(control);
+                LoadDisc(found, SampleDisc(stored.discId, "?", 3));
+                ASSERT_TRUE(database.LookUpDisc(found));
+                EXPECT_EQ(stored.title, found.discTitle);
+                EXPECT_EQ(stored.trackTitles[1], found.trackTitles[1]);
+            }
+            LoadDisc(device, SampleDisc(failing.discId, "?", 2));
+            const bool gotThrough = database.LookUpDisc(device);
+
+            Store(again);
+            const auto& expected = gotThrough ? whenThrough : whenRetried;
+            EXPECT_EQ(expected.first, ReadBytes(Titles()));
+            EXPECT_EQ(expected.second, ReadBytes(Tracks()));
+        }
+    }
+}
+
+// A file that another program holds (a second player, a virus scanner) is waited for; it is
+// never taken for missing and never emptied. Given up on, it leaves both files as they were.
+struct BusyCase {
+    const char* name;
+    const char* file;        // the file held elsewhere
+    unsigned releasedAfter;  // pauses before the holder lets go (0: never)
+    std::vector<std::string> messages;
+};
+
+std::ostream& operator<<(std::ostream& out, const BusyCase& busy) {
+    return out << busy.name;
+}
+
+class DiscDatabaseBusyTest : public DiscDatabaseTest, public ::testing::WithParamInterface<BusyCase> {};
+
+TEST_P(DiscDatabaseBusyTest, IsWaitedForAndNeverEmptied) {
+    const DiscSpec first = SampleDisc(0x50000000, "First", 2);
+    const DiscSpec second = SampleDisc(0x20000000, "Second", 3);
+    Store(first);
+    const Bytes titles = ReadBytes(Titles());
+    const Bytes tracks = ReadBytes(Tracks());
+
+    PosixFilePort elsewhere;
+    std::unique_ptr<FileHandle> holder = elsewhere.Open(dir.File(GetParam().file), FilePort::Access::Read);
+    ASSERT_NE(nullptr, holder);
+    unsigned pauses = 0;
+    BusyWait wait;
+    wait.pause = [&](unsigned ms) {
+        EXPECT_EQ(50u, ms);
+        if (++pauses == GetParam().releasedAfter) {
+            holder.reset();
+        }
+    };
+    DiscDatabase waiting(files, dir.Path(), wait);
+    LoadDisc(device, second);
+    waiting.StoreDisc(device, messages);
+    EXPECT_EQ(GetParam().messages, messages.texts);
+
+    holder.reset();
+    if (GetParam().releasedAfter == 0) {
+        EXPECT_EQ(wait.tries - 1, pauses);  // about two seconds of pauses in all
+        EXPECT_EQ(titles, ReadBytes(Titles()));
+        EXPECT_EQ(tracks, ReadBytes(Tracks()));
+        return;
+    }
+    EXPECT_EQ(GetParam().releasedAfter, pauses);
+    Bytes expected = TitleOf(first);
+    Append(expected, TitleOf(second));
+    EXPECT_EQ(RecordFileImage(2, 104, expected), ReadBytes(Titles()));
+    expected = TrackRun(first);
+    Append(expected, TrackRun(second));
+    EXPECT_EQ(RecordFileImage(5, 84, expected), ReadBytes(Tracks()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    DiscDatabaseBusyTest,
+    ::testing::Values(BusyCase{"TitlesLetGo", "titles.sdb", 3, {}},
+                      BusyCase{"TracksLetGo", "tracks.sdb", 1, {}},
+                      BusyCase{"TitlesKept", "titles.sdb", 0, {"Unable to open TITLE database file !!!"}},
+                      BusyCase{"TracksKept", "tracks.sdb", 0, {"Unable to open TRACK database file !!!"}}),
+    [](const ::testing::TestParamInfo<BusyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DiscDatabaseTest, ALookUpWaitsForABusyFile) {
+    Store(SampleDisc(7, "Held", 1));
+    PosixFilePort elsewhere;
+    std::unique_ptr<FileHandle> holder = elsewhere.Open(Tracks(), FilePort::Access::Read);
+    BusyWait wait;
+    wait.pause = [&holder](unsigned) { holder.reset(); };
+    LoadDisc(device, SampleDisc(7, "?", 1));
+    EXPECT_TRUE(DiscDatabase(files, dir.Path(), wait).LookUpDisc(device));
+    EXPECT_EQ("Held", device.discTitle);
+}
+
+// A file of 0 bytes (what a crash while creating it leaves) holds nothing: a store writes it anew.
+// A file with part of a header is something else, and stays as it is.
+struct ShortFileCase {
+    const char* name;
+    const char* file;
+    size_t size;
+    std::vector<std::string> messages;
+};
+
+std::ostream& operator<<(std::ostream& out, const ShortFileCase& shortFile) {
+    return out << shortFile.name;
+}
+
+class DiscDatabaseShortFileTest : public DiscDatabaseTest, public ::testing::WithParamInterface<ShortFileCase> {};
+
+TEST_P(DiscDatabaseShortFileTest, EmptyFilesAreWrittenAnewAndCutHeadersRefused) {
+    const DiscSpec first = SampleDisc(0x50000000, "First", 2);
+    const DiscSpec second = SampleDisc(0x20000000, "Second", 3);
+    Store(first);
+    const std::string path = dir.File(GetParam().file);
+    const Bytes whole = ReadBytes(path);
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(GetParam().size));
+    WriteBytes(path, cut);
+    const std::string other = dir.File(std::string(GetParam().file) == "titles.sdb" ? "tracks.sdb" : "titles.sdb");
+    const Bytes otherBefore = ReadBytes(other);
+
+    LoadDisc(device, second);
+    EXPECT_FALSE(database.LookUpDisc(device));
+    Store(second);
+    EXPECT_EQ(GetParam().messages, messages.texts);
+    if (!GetParam().messages.empty()) {
+        EXPECT_EQ(cut, ReadBytes(path));
+        EXPECT_EQ(otherBefore, ReadBytes(other));
+        return;
+    }
+    bool titlesCut = std::string(GetParam().file) == "titles.sdb";
+    Bytes titles = titlesCut ? TitleOf(second) : TitleOf(first);
+    if (!titlesCut) {
+        Append(titles, TitleOf(second));
+    }
+    Bytes tracks = titlesCut ? TrackRun(first) : Bytes();
+    Append(tracks, TrackRun(second));
+    EXPECT_EQ(RecordFileImage(static_cast<uint32_t>(titles.size() / 104), 104, titles), ReadBytes(Titles()));
+    EXPECT_EQ(RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks), ReadBytes(Tracks()));
+    LoadDisc(device, SampleDisc(second.discId, "?", 3));
+    EXPECT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ("Second track 3", device.trackTitles[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    DiscDatabaseShortFileTest,
+    ::testing::Values(ShortFileCase{"EmptyTitles", "titles.sdb", 0, {}},
+                      ShortFileCase{"EmptyTracks", "tracks.sdb", 0, {}},
+                      ShortFileCase{"CutTitlesHeader", "titles.sdb", 10, {"Unable to open TITLE database file !!!"}},
+                      ShortFileCase{"CutTracksHeader", "tracks.sdb", 23, {"Unable to open TRACK database file !!!"}}),
+    [](const ::testing::TestParamInfo<ShortFileCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DiscDatabaseTest, LookUpWithoutFilesCreatesNone) {
     LoadDisc(device, SampleDisc(1, "Before", 2));

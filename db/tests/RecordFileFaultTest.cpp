@@ -70,7 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SaveFault{"WriteFailsInTheHeader", [](FaultyFilePort& f) { f.writeBudget = 10; }},
                       SaveFault{"WriteFailsInTheRecords", [](FaultyFilePort& f) { f.writeBudget = 24 + 7 * kLength; }},
                       SaveFault{"FlushFails", [](FaultyFilePort& f) { f.failFlush = true; }},
-                      SaveFault{"CloseFails", [](FaultyFilePort& f) { f.failClose = true; }},
                       SaveFault{"ReplaceFails", [](FaultyFilePort& f) { f.failReplace = true; }},
                       SaveFault{"TemporaryCannotBeCreated", [](FaultyFilePort& f) { f.failCreate = true; }}),
     [](const ::testing::TestParamInfo<SaveFault>& info) { return std::string(info.param.name); });

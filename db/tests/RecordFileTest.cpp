@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "db/PosixFilePort.h"
 #include "db/tests/TestSupport.h"
+#include "ports/PosixFilePort.h"
 
 namespace discdeck {
 namespace {
@@ -61,18 +61,20 @@ TEST_F(RecordFileTest, CreateWritesTheHeaderOnly) {
     EXPECT_EQ(RecordFileImage(0, 104, {}), ReadBytes(Path()));
     EXPECT_FALSE(file.IsLoaded());  // Open must follow before records can be used
 
-    ASSERT_TRUE(file.Create(Path(), 84, "2"));
+    ASSERT_TRUE(file.Create(dir.File("short.sdb"), 84, "2"));
     Bytes padded = RecordFileImage(0, 84, {}, "Tarvikon", "2\0\0\0");
-    EXPECT_EQ(padded, ReadBytes(Path()));
-    ASSERT_TRUE(file.Create(Path(), 84, "1.2345"));
-    EXPECT_EQ(RecordFileImage(0, 84, {}, "Tarvikon", "1.23"), ReadBytes(Path()));
+    EXPECT_EQ(padded, ReadBytes(dir.File("short.sdb")));
+    ASSERT_TRUE(file.Create(dir.File("long.sdb"), 84, "1.2345"));
+    EXPECT_EQ(RecordFileImage(0, 84, {}, "Tarvikon", "1.23"), ReadBytes(dir.File("long.sdb")));
 }
 
-TEST_F(RecordFileTest, CreateTruncatesAnExistingFile) {
-    WriteBytes(Path(), RecordFileImage(2, kLength, Records({{1, 1}, {2, 2}})));
+TEST_F(RecordFileTest, CreateNeverWritesOverAnExistingFile) {
+    const Bytes existing = RecordFileImage(2, kLength, Records({{1, 1}, {2, 2}}));
+    WriteBytes(Path(), existing);
     RecordFile file(files);
-    ASSERT_TRUE(file.Create(Path(), kLength));
-    EXPECT_EQ(24u, ReadBytes(Path()).size());
+    EXPECT_FALSE(file.Create(Path(), kLength));
+    EXPECT_EQ(RecordFile::Failed, file.GetStatus());
+    EXPECT_EQ(existing, ReadBytes(Path()));
 }
 
 TEST_F(RecordFileTest, EmptyFileLoadsRoomForTenRecords) {

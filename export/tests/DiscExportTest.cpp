@@ -5,9 +5,11 @@
 
 #include "cdaudio/CdAudioDevice.h"
 #include "cdaudio/SimulatedDrive.h"
-#include "db/tests/PageText.h"
-#include "db/tests/TestSupport.h"
+#include "cdaudio/tests/InertDrive.h"
 #include "export/TextFormat.h"
+#include "export/tests/PageText.h"
+#include "ports/tests/FileTestSupport.h"
+#include "ports/tests/RecordingSinks.h"
 
 namespace discdeck {
 namespace {

@@ -14,8 +14,8 @@
 #include "cdaudio/SimulatedDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/win/DatabasePreviewDialog.h"
-#include "db/win/WinFilePort.h"
 #include "ports/MessageSink.h"
+#include "ports/win/WinFilePort.h"
 #include "res/resource.h"
 #include "tests/wine/WineTestSupport.h"
 

@@ -10,8 +10,8 @@
 #include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/RecordFile.h"
-#include "db/win/WinFilePort.h"
 #include "ports/MessageSink.h"
+#include "ports/win/WinFilePort.h"
 
 namespace discdeck {
 namespace {
@@ -152,25 +152,31 @@ class ShortWritePort : public FilePort {
       public:
         explicit Handle(std::unique_ptr<FileHandle> real) : real(std::move(real)) {}
         bool Read(void* buffer, size_t size, size_t& got) override { return real->Read(buffer, size, got); }
+        bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+            return real->ReadAt(offset, buffer, size, got);
+        }
         bool Write(const void* data, size_t size) override {
             real->Write(data, size / 2);
             return false;
         }
+        bool Seek(uint64_t offset) override { return real->Seek(offset); }
         bool GetSize(uint64_t& size) override { return real->GetSize(size); }
         bool Flush() override { return real->Flush(); }
         bool Close() override { return real->Close(); }
+        FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
+            return real->ReplaceTarget(target, previous);
+        }
 
       private:
         std::unique_ptr<FileHandle> real;
     };
-    std::unique_ptr<FileHandle> Open(const std::string& path, Access access) override {
-        std::unique_ptr<FileHandle> handle = real.Open(path, access);
-        if (handle && access == Access::CreateWrite) {
+    std::unique_ptr<FileHandle> OpenFile(const std::string& path, Access access, FileFailure& failure) override {
+        std::unique_ptr<FileHandle> handle = real.OpenFile(path, access, failure);
+        if (handle && access == Access::Overwrite) {
             return std::make_unique<Handle>(std::move(handle));
         }
         return handle;
     }
-    bool Replace(const std::string& source, const std::string& target) override { return real.Replace(source, target); }
     bool Remove(const std::string& path) override { return real.Remove(path); }
     WinFilePort real;
 };
@@ -191,29 +197,64 @@ TEST_F(WinFilePortTest, SaveFailingPartWayKeepsTheOldFileAndRemovesTheTemporary)
     EXPECT_FALSE(Exists(path + ".tmp"));
 }
 
-TEST_F(WinFilePortTest, ReplaceWorksWithAndWithoutAnOldFile) {
-    std::string source = File("new.bin");
-    std::string target = File("target.bin");
-    auto write = [this](const std::string& path, const std::string& text) {
-        ASSERT_TRUE(WriteWholeFile(files, path, text));
+// What each open tells: a held file is busy, never missing, and neither creating nor overwriting
+// touches it; a new file is never made over an existing one.
+TEST_F(WinFilePortTest, OpenTellsMissingFromBusyAndRefused) {
+    std::string held = File("held.sdb");
+    ASSERT_TRUE(WriteWholeFile(files, held, "kept"));
+    ASSERT_TRUE(CreateDirectoryA(File("folder").c_str(), nullptr));
+    std::unique_ptr<FileHandle> holder = files.Open(held, FilePort::Access::Read);
+    ASSERT_NE(nullptr, holder);
+    struct Case {
+        std::string path;
+        FilePort::Access access;
+        FileFailure failure;
     };
-    write(source, "first");
-    ASSERT_TRUE(files.Replace(source, target));  // nothing to replace yet
-    EXPECT_EQ(Bytes({'f', 'i', 'r', 's', 't'}), Read(target));
-    EXPECT_FALSE(Exists(source));
+    for (const Case& c : std::vector<Case>{
+             {File("missing.sdb"), FilePort::Access::ReadWrite, FileFailure::NotFound},
+             {File("no-folder\\x.sdb"), FilePort::Access::CreateNew, FileFailure::NotFound},
+             {held, FilePort::Access::Read, FileFailure::Busy},
+             {held, FilePort::Access::ReadWrite, FileFailure::Busy},
+             {held, FilePort::Access::CreateNew, FileFailure::Exists},
+             {held, FilePort::Access::Overwrite, FileFailure::Busy},
+             {File("folder"), FilePort::Access::ReadWrite, FileFailure::Refused},
+         }) {
+        FileFailure failure = FileFailure::None;
+        EXPECT_EQ(nullptr, files.OpenFile(c.path, c.access, failure)) << c.path;
+        EXPECT_EQ(c.failure, failure) << c.path << " " << static_cast<int>(c.access);
+    }
+    holder.reset();
+    EXPECT_EQ(Bytes({'k', 'e', 'p', 't'}), Read(held));
+    EXPECT_NE(nullptr, files.Open(File("new.sdb"), FilePort::Access::CreateNew));
+}
 
-    write(source, "second");
-    ASSERT_TRUE(files.Replace(source, target));
-    EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
-    EXPECT_FALSE(Exists(source));
+// A finished file takes the target's place with or without an old file there, and stays held; a
+// target that another program holds keeps the rename from happening.
+TEST_F(WinFilePortTest, ReplaceTargetSwapsInOneStepAndKeepsTheFile) {
+    std::string target = File("target.bin");
+    auto fresh = [this](const std::string& text) {
+        std::unique_ptr<FileHandle> file = files.Open(File("new.tmp"), FilePort::Access::Overwrite);
+        EXPECT_TRUE(file && file->Write(text.data(), text.size()) && file->Flush());
+        return file;
+    };
+    std::unique_ptr<FileHandle> none;
+    std::unique_ptr<FileHandle> first = fresh("first");
+    ASSERT_EQ(FileFailure::None, first->ReplaceTarget(target, none));  // nothing to replace yet
+    EXPECT_EQ(nullptr, files.Open(target, FilePort::Access::Read));    // still ours
+    EXPECT_FALSE(Exists(File("new.tmp")));
 
-    // A target in use stays as it is.
-    write(source, "third");
-    std::unique_ptr<FileHandle> held = files.Open(target, FilePort::Access::Read);
-    ASSERT_NE(nullptr, held);
-    EXPECT_FALSE(files.Replace(source, target));
-    held.reset();
+    std::unique_ptr<FileHandle> second = fresh("second");
+    ASSERT_EQ(FileFailure::None, second->ReplaceTarget(target, first));
+    EXPECT_EQ(nullptr, first);
+    second.reset();
     EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
+
+    std::unique_ptr<FileHandle> elsewhere = WinFilePort().Open(target, FilePort::Access::Read);
+    std::unique_ptr<FileHandle> third = fresh("third");
+    EXPECT_EQ(FileFailure::Busy, third->ReplaceTarget(target, none));
+    elsewhere.reset();
+    EXPECT_EQ(Bytes({'s', 'e', 'c', 'o', 'n', 'd'}), Read(target));
+    EXPECT_EQ(FileFailure::None, third->ReplaceTarget(target, none));  // once it is let go
 }
 
 // The player opens its database by bare name in the current folder; replacing must work there too.
@@ -222,10 +263,14 @@ TEST_F(WinFilePortTest, ReplaceWorksWithBareNamesInTheCurrentFolder) {
     ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, previous));
     ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
     ASSERT_TRUE(WriteWholeFile(files, "bare.bin", "old"));
-    ASSERT_TRUE(WriteWholeFile(files, "bare.tmp", "new"));
-    bool replaced = files.Replace("bare.tmp", "bare.bin");
+    std::unique_ptr<FileHandle> old = files.Open("bare.bin", FilePort::Access::ReadWrite);
+    std::unique_ptr<FileHandle> image = files.Open("bare.tmp", FilePort::Access::Overwrite);
+    bool written = image && image->Write("new", 3);
+    FileFailure replaced = image ? image->ReplaceTarget("bare.bin", old) : FileFailure::Refused;
+    image.reset();
     SetCurrentDirectoryA(previous);
-    ASSERT_TRUE(replaced);
+    ASSERT_TRUE(written);
+    ASSERT_EQ(FileFailure::None, replaced);
     EXPECT_EQ(Bytes({'n', 'e', 'w'}), Read(File("bare.bin")));
     EXPECT_FALSE(Exists(File("bare.tmp")));
 }

@@ -15,6 +15,7 @@
 //   driver preview-click ID        a click on button ID of the preview (1056 Report, 1057 the
 //                                  "+ Tracks" check box, 1 OK)
 //   driver shell-open LOG ARGS...  the prefix's "open" handler: appends ARGS to the file LOG
+//   driver players                 every running player: process, report lines, message boxes
 #include <windows.h>
 
 #include <cstdio>
@@ -300,10 +301,31 @@ int ShellOpen(const std::string& log, const std::vector<std::string>& arguments)
     return 0;
 }
 
+// Every running player, for players that run side by side: its process, its report's lines and its
+// other visible windows (message boxes).
+int Players() {
+    std::string json = "{\"players\": [";
+    std::vector<DWORD> ids = FindProcesses("discdeck.exe");
+    for (size_t i = 0; i < ids.size(); ++i) {
+        HWND player = PlayerWindowOf(ids[i]);
+        std::string lines = "[";
+        if (player != nullptr) {
+            std::vector<std::string> texts = ListLines(::GetDlgItem(player, kListId));
+            for (size_t j = 0; j < texts.size(); ++j) {
+                lines += (j == 0 ? "" : ", ") + Quote(texts[j]);
+            }
+        }
+        json += (i == 0 ? "" : ", ") + std::string("{\"pid\": ") + std::to_string(ids[i]) + ", \"lines\": " + lines +
+                "], \"windows\": " + WindowsJson(ids[i], player) + "}";
+    }
+    std::printf("%s]}\n", json.c_str());
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
-                 "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS...\n");
+                 "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players\n");
     return 2;
 }
 
@@ -332,6 +354,8 @@ int main(int argc, char** argv) {
         status = Preview(args.size() == 2 ? std::atoi(args[1].c_str()) : 10);
     } else if (command == "preview-click" && args.size() == 2) {
         status = PreviewClick(std::atoi(args[1].c_str()));
+    } else if (command == "players" && args.size() == 1) {
+        status = Players();
     } else if (command == "shell-open" && args.size() >= 2) {
         status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else {

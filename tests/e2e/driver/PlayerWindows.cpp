@@ -166,12 +166,19 @@ std::vector<TopWindow> TopWindowsOf(DWORD processId) {
 
 HWND FindPlayerWindow(DWORD& processId) {
     for (DWORD id : FindProcesses("discdeck.exe")) {
-        for (const TopWindow& window : TopWindowsOf(id)) {
-            if (window.className == "#32770" && ::GetDlgItem(window.hwnd, kTitleLineId) != nullptr &&
-                ::GetDlgItem(window.hwnd, kListId) != nullptr) {
-                processId = id;
-                return window.hwnd;
-            }
+        if (HWND hwnd = PlayerWindowOf(id)) {
+            processId = id;
+            return hwnd;
+        }
+    }
+    return nullptr;
+}
+
+HWND PlayerWindowOf(DWORD processId) {
+    for (const TopWindow& window : TopWindowsOf(processId)) {
+        if (window.className == "#32770" && ::GetDlgItem(window.hwnd, kTitleLineId) != nullptr &&
+            ::GetDlgItem(window.hwnd, kListId) != nullptr) {
+            return window.hwnd;
         }
     }
     return nullptr;

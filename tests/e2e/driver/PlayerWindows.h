@@ -27,6 +27,8 @@ std::vector<TopWindow> TopWindowsOf(DWORD processId);
 // The player window: the top-level dialog of a discdeck.exe process that holds the title line and
 // the report list. Null when there is none (yet); processId receives its process.
 HWND FindPlayerWindow(DWORD& processId);
+// The player window of one process, or null.
+HWND PlayerWindowOf(DWORD processId);
 // A top-level dialog of that process with this caption, or null.
 HWND FindDialog(DWORD processId, const std::string& caption);
 

@@ -1,0 +1,149 @@
+#include "db/DatabaseFiles.h"
+
+#include <chrono>
+#include <thread>
+
+#include "db/DiscRecords.h"
+#include "ports/MessageSink.h"
+
+namespace discdeck {
+
+void BusyWait::Pause() const {
+    if (pause) {
+        pause(pauseMs);
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    }
+}
+
+FileFailure RetryWhileBusy(const BusyWait& wait, const std::function<FileFailure()>& attempt) {
+    FileFailure result = attempt();
+    for (unsigned tried = 1; result == FileFailure::Busy && tried < wait.tries; ++tried) {
+        wait.Pause();
+        result = attempt();
+    }
+    return result;
+}
+
+RecordFileHeader HeldFile::GetHeader() const {
+    return empty ? NewRecordFileHeader(recordLength) : records.GetHeader();
+}
+
+DatabaseFiles::DatabaseFiles(FilePort& files, const BusyWait& wait) : files(files), wait(wait) {
+    titles.recordLength = kTitleRecordLength;
+    tracks.recordLength = kTrackRecordLength;
+}
+
+void DatabaseFiles::Release() {
+    for (HeldFile* held : {&tracks, &titles}) {
+        held->handle.reset();
+        held->empty = false;
+    }
+}
+
+DatabaseFiles::Outcome DatabaseFiles::CreateOne(HeldFile& held) {
+    FileFailure failure = FileFailure::None;
+    held.handle = files.OpenFile(held.path, FilePort::Access::CreateNew, failure);
+    if (!held.handle) {
+        // One that appeared since it was missing is opened on the next try.
+        return failure == FileFailure::Exists || failure == FileFailure::Busy ? Outcome::Busy : Outcome::CreateFailed;
+    }
+    uint8_t image[kRecordFileHeaderLength];
+    EncodeRecordFileHeader(NewRecordFileHeader(held.recordLength), image);
+    if (!held.handle->Write(image, sizeof image) || !held.records.Open(*held.handle, held.recordLength)) {
+        // The file is ours and unusable: take it away rather than leave a cut header behind.
+        held.handle.reset();
+        files.Remove(held.path);
+        return Outcome::CreateFailed;
+    }
+    return Outcome::Usable;
+}
+
+DatabaseFiles::Outcome DatabaseFiles::OpenOne(HeldFile& held, bool create) {
+    FileFailure failure = FileFailure::None;
+    held.empty = false;
+    held.handle = files.OpenFile(held.path, FilePort::Access::ReadWrite, failure);
+    if (!held.handle) {
+        if (failure == FileFailure::Busy) {
+            return Outcome::Busy;
+        }
+        return create && failure == FileFailure::NotFound ? CreateOne(held) : Outcome::OpenFailed;
+    }
+    uint64_t size = 0;
+    if (create && held.handle->GetSize(size) && size == 0) {
+        held.empty = true;
+        return Outcome::Usable;
+    }
+    if (!held.records.Open(*held.handle, held.recordLength)) {
+        held.handle.reset();
+        return Outcome::OpenFailed;
+    }
+    return Outcome::Usable;
+}
+
+bool DatabaseFiles::Acquire(bool create, Outcome& titlesOutcome, Outcome& tracksOutcome) {
+    for (unsigned tried = 1;; ++tried) {
+        titlesOutcome = OpenOne(titles, create);
+        // Reading needs both files; a store goes on to the tracks file for its messages.
+        bool tracksNeeded = titlesOutcome == Outcome::Usable || (create && titlesOutcome != Outcome::Busy);
+        tracksOutcome = tracksNeeded ? OpenOne(tracks, create) : Outcome::NotTried;
+        if (titlesOutcome != Outcome::Busy && tracksOutcome != Outcome::Busy) {
+            break;
+        }
+        Release();
+        if (tried >= wait.tries) {
+            break;
+        }
+        wait.Pause();
+    }
+    if (titlesOutcome == Outcome::Usable && tracksOutcome == Outcome::Usable) {
+        return true;
+    }
+    Release();
+    return false;
+}
+
+bool DatabaseFiles::OpenToRead(const std::string& titlesPath, const std::string& tracksPath) {
+    titles.path = titlesPath;
+    tracks.path = tracksPath;
+    Outcome titlesOutcome;
+    Outcome tracksOutcome;
+    return Acquire(false, titlesOutcome, tracksOutcome);
+}
+
+bool DatabaseFiles::OpenToStore(const std::string& titlesPath, const std::string& tracksPath, MessageSink& messages) {
+    titles.path = titlesPath;
+    tracks.path = tracksPath;
+    Outcome titlesOutcome;
+    Outcome tracksOutcome;
+    if (Acquire(true, titlesOutcome, tracksOutcome)) {
+        return true;
+    }
+    // Shown with both files let go: a message box waits for the user, other programs need not.
+    auto report = [&messages](Outcome outcome, const char* createMessage, const char* openMessage) {
+        if (outcome == Outcome::CreateFailed) {
+            messages.ShowMessage(createMessage);
+        }
+        if (outcome != Outcome::Usable && outcome != Outcome::NotTried) {
+            messages.ShowMessage(openMessage);
+        }
+    };
+    report(titlesOutcome, "Unable to create TITLE database file !!!", "Unable to open TITLE database file !!!");
+    report(tracksOutcome, "Unable to create TRACK database file !!!", "Unable to open TRACK database file !!!");
+    return false;
+}
+
+bool DatabaseFiles::Replace(HeldFile& held, std::unique_ptr<FileHandle>& replacement) {
+    FileFailure result =
+        RetryWhileBusy(wait, [&held, &replacement] { return replacement->ReplaceTarget(held.path, held.handle); });
+    if (result != FileFailure::None) {
+        replacement.reset();
+        files.Remove(TemporaryPathOf(held.path));
+        return false;
+    }
+    held.handle = std::move(replacement);
+    held.empty = false;
+    return true;
+}
+
+}  // namespace discdeck

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "db/RecordFile.h"
+#include "ports/FilePort.h"
+
+namespace discdeck {
+
+// Reads the records of an open record file where they lie, a block at a time, so that a file of
+// any size is read in bounded memory. The header is outside input and is checked as RecordFile
+// checks it: the record length must be the caller's, and a count beyond the file's end is cut to
+// the whole records the file holds.
+class RecordReader {
+  public:
+    // Bytes read at a time by ForEachBlock: small enough to stay in the processor's cache.
+    static constexpr size_t kBlockBytes = 128 * 1024;
+
+    // False when the file is shorter than a header or its records are not `recordLength` bytes.
+    bool Open(FileHandle& file, uint32_t recordLength);
+    const RecordFileHeader& GetHeader() const { return header; }
+    uint32_t GetCount() const { return header.recordCount; }
+
+    // Copies `count` records from `index` on into `destination`; false unless all of them are there.
+    bool Read(uint32_t index, uint32_t count, void* destination);
+
+    // Calls visit(firstIndex, records, count) for the records from `first` on, a block at a time,
+    // until visit returns false. False on a read error.
+    template <typename Visit>
+    bool ForEachBlock(uint32_t first, Visit visit);
+
+  private:
+    FileHandle* file = nullptr;
+    RecordFileHeader header{};
+    std::unique_ptr<uint8_t[]> block;  // not cleared: every use reads into it first
+    uint32_t blockRecords = 0;
+};
+
+// Writes a record file front to back through a buffer: the header, the records, then the header
+// again with the number of records written. Nothing but the header's count differs from the
+// header it is given, so a rewritten file keeps its signature and version.
+class RecordWriter {
+  public:
+    static constexpr size_t kBufferBytes = 256 * 1024;
+
+    RecordWriter(FileHandle& file, const RecordFileHeader& header);
+    // Writes the header (with a provisional count).
+    bool Begin();
+    bool Append(const void* records, uint32_t count = 1);
+    // Writes what is buffered and the final header, and commits it all to the device.
+    bool Finish();
+    uint32_t GetCount() const { return header.recordCount; }
+
+  private:
+    bool WriteBuffered();
+
+    FileHandle& file;
+    RecordFileHeader header;
+    std::vector<uint8_t> buffer;
+    size_t used = 0;
+    bool failed = false;
+};
+
+template <typename Visit>
+bool RecordReader::ForEachBlock(uint32_t first, Visit visit) {
+    for (uint32_t index = first; index < header.recordCount;) {
+        uint32_t remaining = header.recordCount - index;
+        uint32_t count = remaining < blockRecords ? remaining : blockRecords;
+        if (!Read(index, count, block.get())) {
+            return false;
+        }
+        if (!visit(index, static_cast<const uint8_t*>(block.get()), count)) {
+            return true;
+        }
+        index += count;
+    }
+    return true;
+}
+
+}  // namespace discdeck

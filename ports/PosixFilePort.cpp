@@ -1,0 +1,220 @@
+#include "ports/PosixFilePort.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+namespace discdeck {
+namespace {
+
+class PosixFileHandle : public FileHandle {
+  public:
+    PosixFileHandle(int fd, std::string path) : fd(fd), path(std::move(path)) {}
+    ~PosixFileHandle() override {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    PosixFileHandle(const PosixFileHandle&) = delete;
+    PosixFileHandle& operator=(const PosixFileHandle&) = delete;
+
+    bool Read(void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        if (fd < 0) {
+            return false;
+        }
+        char* out = static_cast<char*>(buffer);
+        while (got < size) {
+            ssize_t n = ::read(fd, out + got, size - got);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        if (fd < 0 || offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+            return false;
+        }
+        char* out = static_cast<char*>(buffer);
+        while (got < size) {
+            ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(offset + got));
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    bool Write(const void* data, size_t size) override {
+        if (fd < 0) {
+            return false;
+        }
+        const char* in = static_cast<const char*>(data);
+        size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::write(fd, in + done, size - done);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+
+    bool Seek(uint64_t offset) override {
+        return fd >= 0 && offset <= static_cast<uint64_t>(std::numeric_limits<off_t>::max()) &&
+               ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+    }
+
+    bool GetSize(uint64_t& size) override {
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0) {
+            return false;
+        }
+        size = static_cast<uint64_t>(st.st_size);
+        return true;
+    }
+
+    bool Flush() override { return fd >= 0 && ::fsync(fd) == 0; }
+
+    bool Close() override {
+        if (fd < 0) {
+            return false;
+        }
+        int result = ::close(fd);
+        fd = -1;
+        return result == 0;
+    }
+
+    // rename() replaces a file that others hold open; the old one goes only after the swap, and a
+    // waiter that then gets its lock sees that the name has moved on (see OpenFile).
+    FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
+        if (fd < 0) {
+            return FileFailure::Refused;
+        }
+        if (::rename(path.c_str(), target.c_str()) != 0) {
+            return FileFailure::Refused;
+        }
+        path = target;
+        SyncDirectoryOf(target);
+        if (previous) {
+            previous->Close();
+            previous.reset();
+        }
+        return FileFailure::None;
+    }
+
+  private:
+    // The rename itself must survive a crash too; a directory that can't be synced (some file
+    // systems refuse) does not undo the replacement.
+    static void SyncDirectoryOf(const std::string& file) {
+        std::string::size_type slash = file.find_last_of('/');
+        std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
+        int handle = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (handle >= 0) {
+            ::fsync(handle);
+            ::close(handle);
+        }
+    }
+
+    int fd;
+    std::string path;
+};
+
+FileFailure FailureOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileFailure::NotFound;
+        case EEXIST:
+            return FileFailure::Exists;
+        case EWOULDBLOCK:
+            return FileFailure::Busy;
+        default:
+            return FileFailure::Refused;
+    }
+}
+
+// Whether `path` still names the file open in `fd`: it may have been replaced while we waited.
+FileFailure StillNamed(int fd, const std::string& path) {
+    struct stat open;
+    struct stat named;
+    if (::fstat(fd, &open) != 0) {
+        return FileFailure::Refused;
+    }
+    if (::stat(path.c_str(), &named) != 0) {
+        return FailureOf(errno);
+    }
+    if (open.st_dev != named.st_dev || open.st_ino != named.st_ino) {
+        return FileFailure::Busy;
+    }
+    return S_ISREG(open.st_mode) ? FileFailure::None : FileFailure::Refused;
+}
+
+}  // namespace
+
+std::unique_ptr<FileHandle> PosixFilePort::OpenFile(const std::string& path, Access access, FileFailure& failure) {
+    int flags = O_CLOEXEC;
+    switch (access) {
+        case Access::Read:
+            flags |= O_RDONLY;
+            break;
+        case Access::ReadWrite:
+            flags |= O_RDWR;
+            break;
+        case Access::CreateNew:
+            flags |= O_RDWR | O_CREAT | O_EXCL;
+            break;
+        case Access::Overwrite:
+            // No O_TRUNC: the file is emptied only once the lock is ours, so a file held by
+            // another handle is never emptied under it.
+            flags |= O_WRONLY | O_CREAT;
+            break;
+    }
+    int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        failure = FailureOf(errno);
+        return nullptr;
+    }
+    failure = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? StillNamed(fd, path) : FailureOf(errno);
+    if (failure == FileFailure::None && access == Access::Overwrite && ::ftruncate(fd, 0) != 0) {
+        failure = FileFailure::Refused;
+    }
+    if (failure != FileFailure::None) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFileHandle>(fd, path);
+}
+
+bool PosixFilePort::Remove(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace discdeck
