@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+
+#include "cdaudio/DataFiles.h"
+#include "cdaudio/SheetAudio.h"
 
 namespace discdeck {
 
@@ -27,7 +32,8 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
-// Splits a line into words; a word in double quotes may hold blanks. False on a missing closing quote.
+// Splits a line into words; a word in double quotes may hold blanks. A quote left open runs to the
+// end of the line (false then).
 bool Tokenize(std::string_view line, std::vector<std::string>& words) {
     words.clear();
     size_t i = 0;
@@ -39,6 +45,7 @@ bool Tokenize(std::string_view line, std::vector<std::string>& words) {
         if (line[i] == '"') {
             size_t close = line.find('"', i + 1);
             if (close == std::string_view::npos) {
+                words.emplace_back(line.substr(i + 1));
                 return false;
             }
             words.emplace_back(line.substr(i + 1, close - i - 1));
@@ -53,6 +60,29 @@ bool Tokenize(std::string_view line, std::vector<std::string>& words) {
         i = end;
     }
     return true;
+}
+
+// The text after the keyword, as written: titles may hold quotes of their own
+// (TITLE "The "Best" Of"); only the outer pair goes.
+std::string RestOfLine(std::string_view line) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) {
+        ++i;
+    }
+    while (i < line.size() && !IsBlank(line[i])) {
+        ++i;
+    }
+    while (i < line.size() && IsBlank(line[i])) {
+        ++i;
+    }
+    line.remove_prefix(i);
+    while (!line.empty() && IsBlank(line.back())) {
+        line.remove_suffix(1);
+    }
+    if (line.size() >= 2 && line.front() == '"' && line.back() == '"') {
+        line = line.substr(1, line.size() - 2);
+    }
+    return std::string(line);
 }
 
 // Digits only, at most maxDigits of them.
@@ -89,13 +119,46 @@ bool ParseTime(std::string_view text, uint32_t& frames) {
     return true;
 }
 
-std::string Join(const std::vector<std::string>& words, size_t from) {
+std::string TimeText(uint64_t frames) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02llu:%02u:%02u",
+                  static_cast<unsigned long long>(frames / mci::kFramesPerMinute),
+                  static_cast<unsigned>(frames / mci::kFramesPerSecond % 60),
+                  static_cast<unsigned>(frames % mci::kFramesPerSecond));
+    return text;
+}
+
+struct TrackMode {
+    const char* name;
+    bool audio;
+    uint32_t sectorBytes;
+};
+
+constexpr TrackMode kTrackModes[] = {
+    {"AUDIO", true, kBytesPerFrame},     {"MODE1/2048", false, 2048},           {"MODE1/2352", false, kBytesPerFrame},
+    {"MODE2/2336", false, 2336},         {"MODE2/2352", false, kBytesPerFrame}, {"CDI/2336", false, 2336},
+    {"CDI/2352", false, kBytesPerFrame},
+};
+
+struct FileKind {
+    const char* name;
+    CueFileType type;
+};
+
+constexpr FileKind kFileKinds[] = {
+    {"BINARY", CueFileType::Binary},
+    {"MOTOROLA", CueFileType::Motorola},
+    {"WAVE", CueFileType::Wave},
+    {"FLAC", CueFileType::Flac},
+};
+
+template <typename Table>
+std::string Names(const Table& table) {
     std::string text;
-    for (size_t i = from; i < words.size(); ++i) {
-        if (i > from) {
-            text += ' ';
-        }
-        text += words[i];
+    size_t count = std::size(table);
+    for (size_t i = 0; i < count; ++i) {
+        text += i == 0 ? "" : (i + 1 == count ? " or " : ", ");
+        text += table[i].name;
     }
     return text;
 }
@@ -104,9 +167,15 @@ class Parser {
   public:
     explicit Parser(CueSheet& sheet) : sheet(sheet) {}
 
-    CueError Line(uint32_t number, const std::vector<std::string>& words) {
+    CueError Line(uint32_t number, std::string_view text, const std::vector<std::string>& words, bool closed) {
         line = number;
         const std::string command = Upper(words[0]);
+        const bool shapesDisc = command == "FILE" || command == "TRACK" || command == "INDEX" || command == "PREGAP" ||
+                                command == "POSTGAP" ||
+                                (command == "REM" && words.size() > 1 && Upper(words[1]) == "LEADOUT");
+        if (!closed && shapesDisc) {
+            return Fail(CueStatus::UnclosedQuote, line, "missing closing quote");
+        }
         if (command == "REM") {
             return Remark(words);
         }
@@ -119,26 +188,21 @@ class Parser {
         if (command == "INDEX") {
             return Index(words);
         }
-        if (command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER") {
-            if (words.size() < 2) {
-                return Fail(CueStatus::MissingArgument, line, command + " without a value");
-            }
-            std::string value = Join(words, 1);
-            CueTrack* track = sheet.tracks.empty() ? nullptr : &sheet.tracks.back();
-            if (command == "TITLE") {
-                (track ? track->title : sheet.title) = value;
-            } else if (command == "PERFORMER") {
-                (track ? track->performer : sheet.performer) = value;
-            }
-            return {};
-        }
         if (command == "PREGAP" || command == "POSTGAP") {
             return Gap(command, words);
         }
-        if (command == "CATALOG" || command == "CDTEXTFILE" || command == "ISRC" || command == "FLAGS") {
-            return {};
+        if (command == "TITLE" || command == "PERFORMER") {
+            CueTrack* track = sheet.tracks.empty() ? nullptr : &sheet.tracks.back();
+            std::string value = RestOfLine(text);
+            if (command == "TITLE") {
+                (track ? track->title : sheet.title) = std::move(value);
+            } else {
+                (track ? track->performer : sheet.performer) = std::move(value);
+            }
         }
-        return Fail(CueStatus::UnknownCommand, line, "unknown command \"" + words[0] + "\"");
+        // CATALOG, ISRC, FLAGS, SONGWRITER, CDTEXTFILE and what later programs add say nothing about
+        // where the sound lies.
+        return {};
     }
 
     CueError Finish() {
@@ -194,14 +258,17 @@ class Parser {
         if (CueError error = Arguments(words, 2, "FILE"); !error.Ok()) {
             return error;
         }
-        std::string type = Upper(words[2]);
-        if (type != "BINARY" && type != "WAVE") {
-            return Fail(CueStatus::BadFileType, line, "file type \"" + words[2] + "\" is not BINARY or WAVE");
+        const std::string type = Upper(words[2]);
+        const FileKind* kind = std::find_if(std::begin(kFileKinds), std::end(kFileKinds),
+                                            [&type](const FileKind& k) { return type == k.name; });
+        if (kind == std::end(kFileKinds)) {
+            return Fail(CueStatus::BadFileType, line,
+                        "file type \"" + words[2] + "\" is not supported (" + Names(kFileKinds) + ")");
         }
         if (words[1].empty()) {
             return Fail(CueStatus::MissingArgument, line, "FILE without a name");
         }
-        sheet.files.push_back({words[1], type, line});
+        sheet.files.push_back({words[1], kind->type, line});
         return {};
     }
 
@@ -227,19 +294,23 @@ class Parser {
                         "track " + std::to_string(number) + " where track " + std::to_string(sheet.tracks.size() + 1) +
                             " was expected");
         }
-        std::string type = Upper(words[2]);
-        bool audio = type == "AUDIO";
-        if (!audio && type != "MODE1/2352" && type != "MODE2/2352") {
+        const std::string type = Upper(words[2]);
+        const TrackMode* mode = std::find_if(std::begin(kTrackModes), std::end(kTrackModes),
+                                             [&type](const TrackMode& m) { return type == m.name; });
+        if (mode == std::end(kTrackModes)) {
             return Fail(CueStatus::BadTrackType, line,
-                        "track type \"" + words[2] + "\" is not AUDIO, MODE1/2352 or MODE2/2352");
+                        "track type \"" + words[2] + "\" is not supported (" + Names(kTrackModes) + ")");
         }
         CueTrack track;
         track.number = number;
-        track.audio = audio;
+        track.audio = mode->audio;
+        track.sectorBytes = mode->sectorBytes;
         track.file = sheet.files.size() - 1;
+        track.startFile = track.file;
         track.line = line;
         sheet.tracks.push_back(track);
         hasIndex = false;
+        hasGapIndex = false;
         return {};
     }
 
@@ -258,22 +329,43 @@ class Parser {
         if (CueError error = Time(words[2], frames); !error.Ok()) {
             return error;
         }
-        if (number != 1) {
-            return {};  // pregap and sub-indexes do not move the track's start
-        }
-        if (hasIndex) {
-            return Fail(CueStatus::OutOfPlace, line, "second INDEX 01 in a track");
+        if (number > 1) {
+            return {};  // sub-indexes do not move the track's start
         }
         CueTrack& track = sheet.tracks.back();
+        const std::string which = number == 0 ? "INDEX 00" : "INDEX 01";
+        if (hasIndex) {
+            return Fail(CueStatus::OutOfPlace, line,
+                        number == 0 ? "INDEX 00 after INDEX 01" : "second INDEX 01 in a track");
+        }
+        if (number == 0 && hasGapIndex) {
+            return Fail(CueStatus::OutOfPlace, line, "second INDEX 00 in a track");
+        }
+        const size_t file = sheet.files.size() - 1;
+        // Positions run forward: past the previous track's start, and INDEX 01 not before INDEX 00.
         if (sheet.tracks.size() > 1) {
             const CueTrack& previous = sheet.tracks[sheet.tracks.size() - 2];
-            if (previous.file == track.file && previous.indexFrames >= frames) {
+            if (previous.file == file && previous.indexFrames >= frames) {
                 return Fail(CueStatus::IndexOutOfOrder, line,
                             "track " + std::to_string(track.number) + " does not start after track " +
                                 std::to_string(previous.number));
             }
         }
+        if (number == 1 && hasGapIndex && track.startFile == file && track.startFrames > frames) {
+            return Fail(CueStatus::IndexOutOfOrder, line, "INDEX 01 lies before INDEX 00");
+        }
+        if (number == 0) {
+            track.startFile = file;
+            track.startFrames = frames;
+            hasGapIndex = true;
+            return {};
+        }
+        track.file = file;
         track.indexFrames = frames;
+        if (!hasGapIndex) {
+            track.startFile = file;
+            track.startFrames = frames;
+        }
         hasIndex = true;
         return {};
     }
@@ -305,8 +397,23 @@ class Parser {
 
     CueSheet& sheet;
     uint32_t line = 0;
-    bool hasIndex = false;
+    bool hasIndex = false;     // the current track's INDEX 01
+    bool hasGapIndex = false;  // its INDEX 00
 };
+
+// A stretch of one file that belongs to one track: from a track's first index (or the file's start)
+// to the next track's first index (or the file's end).
+struct Piece {
+    size_t track;
+    uint64_t from;  // frames into the file
+};
+
+CueError Beyond(const CueSheet& sheet, size_t track, size_t file, uint64_t fileFrames) {
+    const CueTrack& t = sheet.tracks[track];
+    return Fail(CueStatus::BeyondDataFile, t.line,
+                "track " + std::to_string(t.number) + " starts at or after the end of \"" + sheet.files[file].name +
+                    "\" (" + TimeText(fileFrames) + " long)");
+}
 
 }  // namespace
 
@@ -333,71 +440,125 @@ CueError ParseCueSheet(std::string_view text, CueSheet& sheet) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        if (!Tokenize(line, words)) {
-            return Fail(CueStatus::UnclosedQuote, number, "missing closing quote");
-        }
+        const bool closed = Tokenize(line, words);
         if (words.empty()) {
             continue;
         }
-        if (CueError error = parser.Line(number, words); !error.Ok()) {
+        if (CueError error = parser.Line(number, line, words, closed); !error.Ok()) {
             return error;
         }
     }
     return parser.Finish();
 }
 
-CueError LayOutDisc(const CueSheet& sheet, const DataFileSize& fileSize, SimulatedDisc& disc) {
+CueError LayOutDisc(const CueSheet& sheet,
+                    const DataFileSize& fileSize,
+                    SimulatedDisc& disc,
+                    std::vector<AudioSpan>* audio) {
     disc = SimulatedDisc{};
+    if (audio) {
+        audio->clear();
+    }
     if (sheet.tracks.empty()) {
         return Fail(CueStatus::NoTracks, 0, "the sheet has no TRACK");
     }
-    // Each file's length in frames; REM LEADOUT stands for the last file's.
-    std::vector<uint64_t> lengths(sheet.files.size());
-    for (size_t i = 0; i < sheet.files.size(); ++i) {
-        if (i + 1 == sheet.files.size() && sheet.leadOutFrames) {
-            lengths[i] = *sheet.leadOutFrames;
-            continue;
+    // Where each file's pieces begin. What comes before the first track's first index belongs to
+    // the first track (its pregap, or audio hidden before it); the start of any later file belongs
+    // to the track still running.
+    std::vector<std::vector<Piece>> pieces(sheet.files.size());
+    size_t running = 0;
+    for (size_t f = 0; f < sheet.files.size(); ++f) {
+        pieces[f].push_back({running, 0});
+        for (size_t t = 0; t < sheet.tracks.size(); ++t) {
+            const CueTrack& track = sheet.tracks[t];
+            if (track.startFile >= sheet.files.size() || track.file >= sheet.files.size()) {
+                return Fail(CueStatus::OutOfPlace, track.line, "TRACK before FILE");
+            }
+            if (track.startFile == f) {
+                if (pieces[f].back().from == track.startFrames) {
+                    pieces[f].pop_back();  // nothing of the track before it in this file
+                }
+                pieces[f].push_back({t, track.startFrames});
+                running = t;
+            }
         }
-        std::optional<uint64_t> size = fileSize(sheet.files[i]);
-        if (!size) {
-            return Fail(CueStatus::DataFileUnreadable, sheet.files[i].line,
-                        "cannot read the size of \"" + sheet.files[i].name + "\"");
-        }
-        // Anything longer than a disc is refused below; clamping keeps the sums from overflowing.
-        lengths[i] = std::min<uint64_t>(*size / kBytesPerFrame, kMaxDiscFrames);
-    }
-    std::vector<uint64_t> fileStarts(sheet.files.size());
-    uint64_t offset = mci::kPregapFrames;
-    for (size_t i = 0; i < sheet.files.size(); ++i) {
-        fileStarts[i] = offset;
-        offset += lengths[i];
     }
 
     SimulatedDisc result;
-    uint64_t gaps = 0;
-    uint64_t previousStart = 0;
-    for (const CueTrack& track : sheet.tracks) {
-        if (track.file >= sheet.files.size()) {
-            return Fail(CueStatus::OutOfPlace, track.line, "TRACK before FILE");
+    result.tracks.resize(sheet.tracks.size());
+    std::vector<bool> placed(sheet.tracks.size(), false);
+    std::vector<uint64_t> lengths(sheet.files.size(), 0);  // frames
+    uint64_t position = mci::kPregapFrames;                // absolute frame where the next piece goes
+    std::optional<size_t> previousTrack;
+    for (size_t f = 0; f < sheet.files.size(); ++f) {
+        const CueFile& file = sheet.files[f];
+        // A file's length is known in frames (REM LEADOUT) or in bytes, which the tracks' sector
+        // sizes turn into frames piece by piece.
+        std::optional<uint64_t> statedFrames;
+        uint64_t bytes = 0;
+        if (f + 1 == sheet.files.size() && sheet.leadOutFrames) {
+            statedFrames = *sheet.leadOutFrames;
+        } else if (std::optional<uint64_t> size = fileSize(file)) {
+            bytes = *size;
+        } else {
+            return Fail(CueStatus::DataFileNotFound, file.line, "file \"" + file.name + "\" not found");
         }
-        gaps += track.pregapFrames;
-        if (track.indexFrames >= lengths[track.file]) {
-            return Fail(CueStatus::BeyondDataFile, track.line,
-                        "track " + std::to_string(track.number) + " starts at or after the end of its data file");
+        uint64_t offset = 0;  // bytes of the file before the piece
+        for (size_t p = 0; p < pieces[f].size(); ++p) {
+            const Piece& piece = pieces[f][p];
+            const CueTrack& track = sheet.tracks[piece.track];
+            const uint64_t sectorBytes = HoldsRawSectors(file.type) ? track.sectorBytes : kBytesPerFrame;
+            uint64_t frames = 0;
+            if (p + 1 < pieces[f].size()) {
+                frames = pieces[f][p + 1].from - piece.from;
+            } else if (statedFrames) {
+                frames = *statedFrames > piece.from ? *statedFrames - piece.from : 0;
+            } else {
+                frames = bytes > offset ? (bytes - offset) / sectorBytes : 0;
+            }
+            // A track may not begin past the file's end (nor at it, which the placement below finds).
+            if (statedFrames ? piece.from > *statedFrames : offset > bytes) {
+                return Beyond(sheet, piece.track, f, statedFrames ? *statedFrames : bytes / sectorBytes);
+            }
+            // Anything longer than a disc is refused below; clamping keeps the sums from overflowing.
+            frames = std::min<uint64_t>(frames, kMaxDiscFrames);
+            if (previousTrack != piece.track) {
+                if (previousTrack) {
+                    position += sheet.tracks[*previousTrack].postgapFrames;
+                }
+                position += track.pregapFrames;
+                previousTrack = piece.track;
+            }
+            if (track.file == f && track.indexFrames >= piece.from && track.indexFrames < piece.from + frames) {
+                const uint64_t start = position + (track.indexFrames - piece.from);
+                result.tracks[piece.track] = {static_cast<uint32_t>(std::min<uint64_t>(start, kMaxDiscFrames)),
+                                              track.audio};
+                placed[piece.track] = true;
+            }
+            if (audio && track.audio && frames > 0 && position < kMaxDiscFrames) {
+                audio->push_back({static_cast<uint32_t>(position), static_cast<uint32_t>(frames), f, offset});
+            }
+            position += frames;
+            offset += frames * sectorBytes;
+            lengths[f] += frames;
         }
-        uint64_t start = fileStarts[track.file] + track.indexFrames + gaps;
-        if (!result.tracks.empty() && start <= previousStart) {
+    }
+    for (size_t t = 0; t < sheet.tracks.size(); ++t) {
+        const CueTrack& track = sheet.tracks[t];
+        if (!placed[t]) {
+            return Beyond(sheet, t, track.file, lengths[track.file]);
+        }
+        if (t > 0 && result.tracks[t].startFrame <= result.tracks[t - 1].startFrame) {
             return Fail(CueStatus::IndexOutOfOrder, track.line,
                         "track " + std::to_string(track.number) + " does not start after the previous track");
         }
-        // Every start lies before the lead-out, which is checked below; the cast cannot lose bits then.
-        result.tracks.push_back({static_cast<uint32_t>(std::min<uint64_t>(start, kMaxDiscFrames)), track.audio});
-        previousStart = start;
-        gaps += track.postgapFrames;
     }
-    uint64_t leadOut = offset + gaps;
+    const uint64_t leadOut = position + sheet.tracks.back().postgapFrames;
     if (leadOut >= kMaxDiscFrames) {
         uint32_t line = sheet.leadOutFrames ? sheet.leadOutLine : sheet.files.back().line;
+        if (audio) {
+            audio->clear();
+        }
         return Fail(CueStatus::DiscTooLong, line, "the disc would end after 99:59:74");
     }
     result.leadOutFrame = static_cast<uint32_t>(leadOut);
@@ -405,46 +566,54 @@ CueError LayOutDisc(const CueSheet& sheet, const DataFileSize& fileSize, Simulat
     return {};
 }
 
-CueError LoadCueSheet(const std::string& path, CueSheet& sheet, SimulatedDisc& disc) {
+CueError LoadCueSheet(const std::string& path,
+                      CueSheet& sheet,
+                      SimulatedDisc& disc,
+                      std::unique_ptr<DiscAudio>* audio) {
     sheet = CueSheet{};
     disc = SimulatedDisc{};
-    std::ifstream in(path, std::ios::binary);
+    if (audio) {
+        audio->reset();
+    }
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) {
-        return Fail(CueStatus::CannotRead, 0, "cannot open \"" + path + "\"");
+        return Fail(CueStatus::CannotRead, 0, "the sheet cannot be opened");
     }
     std::string text;
     text.resize(kMaxCueSheetBytes + 1);
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) {
-        return Fail(CueStatus::CannotRead, 0, "cannot read \"" + path + "\"");
+        return Fail(CueStatus::CannotRead, 0, "the sheet cannot be read");
     }
     text.resize(static_cast<size_t>(in.gcount()));
     if (text.size() > kMaxCueSheetBytes) {
-        return Fail(CueStatus::TooLarge, 0,
-                    "\"" + path + "\" is larger than " + std::to_string(kMaxCueSheetBytes) + " bytes");
+        return Fail(CueStatus::TooLarge, 0, "the sheet is larger than " + std::to_string(kMaxCueSheetBytes) + " bytes");
     }
     if (CueError error = ParseCueSheet(text, sheet); !error.Ok()) {
         return error;
     }
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return LayOutDisc(
+    std::vector<std::unique_ptr<AudioFile>> files(sheet.files.size());
+    for (size_t i = 0; i < sheet.files.size(); ++i) {
+        CueError error = OpenDataFile(folder, sheet.files[i], files[i]);
+        // REM LEADOUT states the last file's length: without the file the disc is silent there.
+        const bool stated = i + 1 == sheet.files.size() && sheet.leadOutFrames;
+        if (!error.Ok() && !(stated && error.status == CueStatus::DataFileNotFound)) {
+            return error;
+        }
+    }
+    std::vector<AudioSpan> spans;
+    CueError error = LayOutDisc(
         sheet,
-        [&folder](const CueFile& file) -> std::optional<uint64_t> {
-            std::filesystem::path data(file.name);
-            if (data.is_relative()) {
-                data = folder / data;
-            }
-            std::error_code error;
-            if (!std::filesystem::is_regular_file(data, error)) {
-                return std::nullopt;
-            }
-            uint64_t size = std::filesystem::file_size(data, error);
-            if (error) {
-                return std::nullopt;
-            }
-            return size;
+        [&sheet, &files](const CueFile& file) -> std::optional<uint64_t> {
+            const AudioFile* data = files[static_cast<size_t>(&file - sheet.files.data())].get();
+            return data ? std::optional<uint64_t>(data->Units() * 4) : std::nullopt;
         },
-        disc);
+        disc, &spans);
+    if (error.Ok() && audio) {
+        *audio = std::make_unique<SheetAudio>(std::move(files), std::move(spans));
+    }
+    return error;
 }
 
 }  // namespace discdeck

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cdaudio/DiscAudio.h"
 #include "cdaudio/SimulatedDrive.h"
 
 namespace discdeck {
@@ -16,28 +18,29 @@ enum class CueStatus {
     Ok,
     CannotRead,          // the sheet file cannot be read
     TooLarge,            // the sheet file is larger than kMaxCueSheetBytes
-    UnknownCommand,      // a keyword the sheet format does not have
     MissingArgument,     // a command without its value
     ExtraArgument,       // more values than the command takes
-    UnclosedQuote,       // a quoted value without its closing quote
+    UnclosedQuote,       // a quoted value of FILE, TRACK, INDEX or a gap without its closing quote
     BadTime,             // not mm:ss:ff with ss below 60 and ff below 75
-    BadNumber,           // a track or index number that is not 1 to 99
-    BadFileType,         // FILE type other than BINARY or WAVE
-    BadTrackType,        // TRACK type other than AUDIO, MODE1/2352, MODE2/2352
-    OutOfPlace,          // TRACK before FILE, INDEX before TRACK, a second REM LEADOUT or INDEX 01
+    BadNumber,           // a track or index number that is not 1 to 99 (index 0 to 99)
+    BadFileType,         // FILE type other than BINARY, MOTOROLA, WAVE or FLAC
+    BadTrackType,        // TRACK type other than AUDIO or a data mode with its sector size
+    OutOfPlace,          // TRACK before FILE, INDEX before TRACK, a second REM LEADOUT, INDEX 00 or 01
     TrackOutOfSequence,  // track numbers must run 1, 2, 3, ...
     TooManyTracks,       // more than kMaxCueTracks
     MissingIndex,        // a track without INDEX 01
-    IndexOutOfOrder,     // a track starting at or before the previous one
+    IndexOutOfOrder,     // an index before the one it follows, a track starting at or before the previous one
     NoTracks,            // no TRACK at all
-    DataFileUnreadable,  // the length of a data file is needed and its size cannot be read
+    DataFileNotFound,    // a data file that is not there, not even by its name in another case
+    DataFileUnreadable,  // a data file that cannot be opened, read or decoded
+    UnsupportedAudio,    // audio other than 44.1 kHz 16-bit stereo PCM, or a file of another kind
     BeyondDataFile,      // a track starting at or after the end of its data file
     DiscTooLong,         // the disc would end after 99:59:74
 };
 
 constexpr uint32_t kMaxCueTracks = 99;
 constexpr size_t kMaxCueSheetBytes = 1 << 20;
-// Bytes of one raw CD frame in the data file.
+// Bytes of one raw CD frame (an audio sector) in the data file.
 constexpr uint32_t kBytesPerFrame = 2352;
 
 struct CueError {
@@ -48,22 +51,39 @@ struct CueError {
     bool Ok() const { return status == CueStatus::Ok; }
 };
 
-// "line 12: ..." (or just the message for the whole sheet).
+// What follows "Cannot play album.cue: ", e.g. "line 12: file "02.flac" not found" (without the
+// line for what concerns the sheet as a whole).
 std::string DescribeCueError(const CueError& error);
+
+enum class CueFileType {
+    Binary,    // raw sectors, audio little-endian
+    Motorola,  // raw sectors, audio big-endian
+    Wave,      // audio in a container: a RIFF WAVE file, or a FLAC file (sheets often say WAVE for it)
+    Flac,
+};
 
 struct CueFile {
     std::string name;
-    std::string type;  // BINARY or WAVE
+    CueFileType type = CueFileType::Binary;
     uint32_t line = 0;
 };
+
+// A file holding sectors as written (BINARY, MOTOROLA): data tracks take their own sector size in it.
+// The other kinds hold audio only, 2352 bytes a frame whatever the track.
+inline bool HoldsRawSectors(CueFileType type) {
+    return type == CueFileType::Binary || type == CueFileType::Motorola;
+}
 
 struct CueTrack {
     uint32_t number = 0;
     bool audio = true;
+    uint32_t sectorBytes = kBytesPerFrame;  // in a raw file: 2048 or 2336 for some data modes
     std::string title;
     std::string performer;
-    size_t file = 0;            // index into CueSheet::files
-    uint32_t indexFrames = 0;   // INDEX 01, relative to the start of the data file
+    size_t file = 0;            // index into CueSheet::files: the file holding INDEX 01
+    uint32_t indexFrames = 0;   // INDEX 01, relative to the start of that file
+    size_t startFile = 0;       // where the track's sectors begin: INDEX 00 when it has one (which may
+    uint32_t startFrames = 0;   // lie in the previous file), else INDEX 01
     uint32_t pregapFrames = 0;  // PREGAP: silence before the track that the file does not hold
     uint32_t postgapFrames = 0;
     uint32_t line = 0;
@@ -82,19 +102,39 @@ struct CueSheet {
     uint32_t leadOutLine = 0;
 };
 
-// Reads the text of a sheet. Keywords are case-blind; values may be quoted. Unknown commands,
-// malformed times and numbers, and misplaced commands are errors with their line number.
+// Reads the text of a sheet (LF or CRLF lines). Keywords are case-blind; values may be quoted.
+// Commands that do not shape the disc (CATALOG, ISRC, FLAGS, SONGWRITER, CDTEXTFILE, other REMs,
+// unknown ones) are skipped; malformed times and numbers and misplaced commands are errors with
+// their line number.
 CueError ParseCueSheet(std::string_view text, CueSheet& sheet);
 
-// Size in bytes of a data file, or nothing when it cannot be read.
+// Length of a data file's contents in bytes: for a raw file its size, for WAVE and FLAC the bytes
+// its samples take as CD audio (4 a sample); nothing when it cannot be read.
 using DataFileSize = std::function<std::optional<uint64_t>(const CueFile&)>;
 
-// Lays the sheet out as a drive would report it: absolute positions are the file positions plus
-// the two-second pregap; a file's length is its size in 2352-byte frames, except that REM LEADOUT
-// gives the last file's length without looking at it.
-CueError LayOutDisc(const CueSheet& sheet, const DataFileSize& fileSize, SimulatedDisc& disc);
+// A stretch of audio on the disc and where its sound lies in a data file.
+struct AudioSpan {
+    uint32_t startFrame = 0;  // absolute
+    uint32_t frames = 0;
+    size_t file = 0;          // index into CueSheet::files
+    uint64_t fileOffset = 0;  // bytes from the start of the file's contents
+};
 
-// Reads, parses and lays out a sheet file; data file names are relative to the sheet's folder.
-CueError LoadCueSheet(const std::string& path, CueSheet& sheet, SimulatedDisc& disc);
+// Lays the sheet out as a drive would report it: the files follow one another from the two-second
+// pregap on, with PREGAP and POSTGAP silence between tracks; a track starts at its INDEX 01. A
+// file's length in frames follows from its contents (REM LEADOUT gives the last file's length
+// without looking at it). audio, when given, receives the stretches of audio tracks in the files.
+CueError LayOutDisc(const CueSheet& sheet,
+                    const DataFileSize& fileSize,
+                    SimulatedDisc& disc,
+                    std::vector<AudioSpan>* audio = nullptr);
+
+// Reads, parses and lays out a sheet file; data file names are relative to the sheet's folder and
+// found case-blind when the exact name is missing. audio, when given, receives the disc's sound
+// (the last file may be missing when REM LEADOUT states its length: it sounds as silence then).
+CueError LoadCueSheet(const std::string& path,
+                      CueSheet& sheet,
+                      SimulatedDisc& disc,
+                      std::unique_ptr<DiscAudio>* audio = nullptr);
 
 }  // namespace discdeck

@@ -33,6 +33,7 @@ void SheetFileDrive::Refresh() {
         if (seen) {
             drive.RemoveDisc();
             sheet = CueSheet{};
+            audio.reset();
             seen.reset();
         }
         return;
@@ -43,10 +44,14 @@ void SheetFileDrive::Refresh() {
     // A new file, or the old one rewritten: whatever was in the drive goes, the sheet is read again.
     seen = now;
     drive.RemoveDisc();
+    audio.reset();
     SimulatedDisc disc;
-    lastError = LoadCueSheet(path, sheet, disc);
+    lastError = LoadCueSheet(path, sheet, disc, &audio);
     if (lastError.Ok() && !drive.InsertDisc(disc)) {
         lastError = CueError{CueStatus::DiscTooLong, 0, "the sheet does not describe a disc the drive can hold"};
+    }
+    if (!lastError.Ok()) {
+        audio.reset();
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "cdaudio/Clock.h"
 #include "cdaudio/CueSheet.h"
+#include "cdaudio/DiscAudio.h"
 #include "cdaudio/MediaControl.h"
 #include "cdaudio/SimulatedDrive.h"
 
@@ -41,6 +42,9 @@ class SheetFileDrive : public MediaControl {
     // The sheet of the disc in the drive, and the outcome of the last attempt to read one.
     const CueSheet& Sheet() const { return sheet; }
     const CueError& LastError() const { return lastError; }
+    // The sound of the disc in the drive (null without one), read from the sheet's data files. It
+    // lives until the disc changes: a Refresh that finds the sheet gone, rewritten or replaced.
+    DiscAudio* Audio() { return audio.get(); }
 
   private:
     // What identifies one version of the file: a rewrite changes its time or size.
@@ -55,6 +59,7 @@ class SheetFileDrive : public MediaControl {
     std::string path;
     SimulatedDrive drive;
     CueSheet sheet;
+    std::unique_ptr<DiscAudio> audio;
     CueError lastError;
     std::optional<Stamp> seen;  // the version last read, whether it loaded or not
 };

@@ -113,14 +113,14 @@ TEST(CueSheetTest, LeadOutFromTheDataFileSize) {
 TEST(CueSheetTest, DataFilesAreFoundBesideTheSheetOrByAbsolutePath) {
     TempFolder folder;
     folder.WriteSized("a.bin", 4500 * kBytesPerFrame);
-    folder.WriteSized("b.wav", 9000 * kBytesPerFrame);
+    folder.WriteSized("b.img", 9000 * kBytesPerFrame);
     folder.Write("sheets/two.cue",
                  "FILE \"../a.bin\" BINARY\n"
                  "  TRACK 01 AUDIO\n"
                  "    INDEX 01 00:00:00\n"
                  "FILE \"" +
-                     folder.Path("b.wav") +
-                     "\" WAVE\n"
+                     folder.Path("b.img") +
+                     "\" BINARY\n"
                      "  TRACK 02 MODE1/2352\n"
                      "    INDEX 01 00:00:00\n"
                      "  TRACK 03 AUDIO\n"
@@ -145,14 +145,14 @@ TEST(CueSheetTest, LoadFailures) {
 
     folder.Write("nodata.cue", "REM a sheet\nFILE \"missing.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
     CueError error = LoadCueSheet(folder.Path("nodata.cue"), sheet, disc);
-    EXPECT_EQ(error.status, CueStatus::DataFileUnreadable);
+    EXPECT_EQ(error.status, CueStatus::DataFileNotFound);
     EXPECT_EQ(error.line, 2u);
     EXPECT_TRUE(disc.tracks.empty());
 
     // A folder by the data file's name is not a data file.
     std::filesystem::create_directories(folder.Path("dir.bin"));
     folder.Write("dir.cue", "FILE \"dir.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
-    EXPECT_EQ(LoadCueSheet(folder.Path("dir.cue"), sheet, disc).status, CueStatus::DataFileUnreadable);
+    EXPECT_EQ(LoadCueSheet(folder.Path("dir.cue"), sheet, disc).status, CueStatus::DataFileNotFound);
 
     std::ifstream demo(kDemoSheet, std::ios::binary);
     std::string demoText((std::istreambuf_iterator<char>(demo)), std::istreambuf_iterator<char>());
@@ -240,8 +240,7 @@ std::vector<Malformed> MalformedSheets() {
         {"SignedTime", std::string(kHead) + "    INDEX 01 -1:00:00\n", CueStatus::BadTime, 3},
         {"LongMinutes", std::string(kHead) + "    INDEX 01 1000:00:00\n", CueStatus::BadTime, 3},
         {"BadLeadOut", "REM LEADOUT soon\n", CueStatus::BadTime, 1},
-        {"UnknownCommand", std::string(kHead) + "    INDEX 01 00:00:00\nLYRICS \"la\"\n", CueStatus::UnknownCommand, 4},
-        {"UnclosedQuote", "TITLE \"Open\nFILE \"x.bin\" BINARY\n", CueStatus::UnclosedQuote, 1},
+        {"UnclosedQuote", "TITLE \"Open\nFILE \"x.bin BINARY\n", CueStatus::UnclosedQuote, 2},
         {"TrackBeforeFile", "TRACK 01 AUDIO\n", CueStatus::OutOfPlace, 1},
         {"IndexBeforeTrack", "FILE \"x.bin\" BINARY\nINDEX 01 00:00:00\n", CueStatus::OutOfPlace, 2},
         {"GapBeforeTrack", "FILE \"x.bin\" BINARY\nPREGAP 00:02:00\n", CueStatus::OutOfPlace, 2},
@@ -253,7 +252,7 @@ std::vector<Malformed> MalformedSheets() {
         {"TrackNotANumber", "FILE \"x.bin\" BINARY\nTRACK 1a AUDIO\n", CueStatus::BadNumber, 2},
         {"TrackThreeDigits", "FILE \"x.bin\" BINARY\nTRACK 001 AUDIO\n", CueStatus::BadNumber, 2},
         {"IndexNumber", std::string(kHead) + "INDEX 100 00:00:00\n", CueStatus::BadNumber, 3},
-        {"TrackType", "FILE \"x.bin\" BINARY\nTRACK 01 MODE1/2048\n", CueStatus::BadTrackType, 2},
+        {"TrackType", "FILE \"x.bin\" BINARY\nTRACK 01 CDG\n", CueStatus::BadTrackType, 2},
         {"FileType", "FILE \"x.mp3\" MP3\n", CueStatus::BadFileType, 1},
         {"EmptyFileName", "FILE \"\" BINARY\n", CueStatus::MissingArgument, 1},
         {"TrackWithoutIndex", std::string(kHead) + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n", CueStatus::MissingIndex, 2},
@@ -264,7 +263,7 @@ std::vector<Malformed> MalformedSheets() {
         {"Empty", "", CueStatus::NoTracks, 0},
         {"ExtraArgument", "FILE \"x.bin\" BINARY\nTRACK 01 AUDIO now\n", CueStatus::ExtraArgument, 2},
         {"MissingTime", std::string(kHead) + "INDEX 01\n", CueStatus::MissingArgument, 3},
-        {"MissingTitle", "TITLE\n", CueStatus::MissingArgument, 1},
+        {"MissingGap", std::string(kHead) + "PREGAP\n", CueStatus::MissingArgument, 3},
         {"HundredTracks", hundred, CueStatus::TooManyTracks, 2 + 99 * 2 + 1},
     };
 }
@@ -311,7 +310,7 @@ TEST(CueSheetTest, LayoutFailuresNameTheirLine) {
          CueStatus::BeyondDataFile, 4},
         // +150 frames takes the lead-out past 99:59:74.
         {"REM LEADOUT 99:58:00\nFILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", CueStatus::DiscTooLong, 1},
-        {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", CueStatus::DataFileUnreadable, 1},
+        {"FILE \"x.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", CueStatus::DataFileNotFound, 1},
         // A second file's tracks start where the first file ends; a huge first file is too long a disc.
         {"FILE \"huge.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nFILE \"y.bin\" BINARY\nTRACK 02 AUDIO\n"
          "INDEX 01 00:00:00\nREM LEADOUT 01:00:00\n",

@@ -113,6 +113,29 @@ TEST_F(SheetFileDriveTest, DeviceFollowsDiscChanges) {
     EXPECT_EQ(drive.Drive().Mode(), mci::MCI_MODE_PLAY);
 }
 
+// The drive's sound comes and goes with the disc; a sheet over a BIN sounds as the BIN holds it.
+TEST_F(SheetFileDriveTest, TheSoundFollowsTheDisc) {
+    std::string bin(3 * kBytesPerFrame, '\0');
+    for (size_t i = 0; i < bin.size(); ++i) {
+        bin[i] = static_cast<char>(i * 7 + 1);
+    }
+    folder.Write("v.bin", bin);
+    ASSERT_EQ(drive.Open(id), 0u);
+    EXPECT_EQ(drive.Audio(), nullptr);
+
+    folder.Write("disc.cue", "FILE \"v.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    drive.Refresh();
+    ASSERT_NE(drive.Audio(), nullptr);
+    std::string sound(8, '\x55');
+    // The last sample of the pregap, then the first of the file.
+    ASSERT_TRUE(drive.Audio()->Read(150 * kSamplesPerFrame - 1, 2, reinterpret_cast<uint8_t*>(sound.data())));
+    EXPECT_EQ(sound, std::string(4, '\0') + bin.substr(0, 4));
+
+    folder.Remove("disc.cue");
+    drive.Refresh();
+    EXPECT_EQ(drive.Audio(), nullptr);
+}
+
 TEST(SheetFileDriveOwnClockTest, PlaysOnItsOwnClock) {
     TempFolder folder;
     folder.Write("disc.cue", Sheet(1));
