@@ -44,7 +44,7 @@ class SheetFileDrive : public MediaControl {
     const CueError& LastError() const { return lastError; }
     // The sound of the disc in the drive (null without one), read from the sheet's data files. It
     // lives until the disc changes: a Refresh that finds the sheet gone, rewritten or replaced.
-    DiscAudio* Audio() { return audio.get(); }
+    DiscAudio* Audio() const { return audio.get(); }
 
   private:
     // What identifies one version of the file: a rewrite changes its time or size.
