@@ -134,7 +134,8 @@ std::vector<Rip> Rips() {
          kDiscAId,
          ""},
         // The common layout of per-track rips: each gap ends the previous file. CRLF lines, names
-        // with blanks, one written in another case than on disk, one WAVE_FORMAT_EXTENSIBLE.
+        // with blanks, two written in another case than on disk (one with a Windows separator),
+        // one WAVE_FORMAT_EXTENSIBLE.
         {"WavesWithGapsAtTheirEnds",
          "REM GENRE Test\r\nPERFORMER \"The \"Gap\" Band\"\r\nCATALOG 0000000000000\r\n"
          "FILE \"01 - One.wav\" WAVE\r\n"
@@ -143,11 +144,11 @@ std::vector<Rip> Rips() {
          "FILE \"02 - TWO.WAV\" WAVE\r\n"
          "    INDEX 01 00:00:00\r\n"
          "  TRACK 03 AUDIO\r\n    SONGWRITER \"S\"\r\n    INDEX 00 00:03:00\r\n"
-         "FILE \"03 - Three.wav\" WAVE\r\n"
+         "FILE \"CD1\\03 - Three.wav\" WAVE\r\n"
          "    INDEX 01 00:00:00\r\n    NEWCOMMAND whatever\r\n",
          {{"01 - One.wav", Form::Wave, {{150, 450}}},
           {"02 - two.wav", Form::WaveExtensible, {{600, 300}}},
-          {"03 - Three.wav", Form::Wave, {{900, 187}}}},
+          {"cd1/03 - three.wav", Form::Wave, {{900, 187}}}},
          kDiscAStarts,
          kDiscALeadOut,
          kDiscAId,
