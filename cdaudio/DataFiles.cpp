@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "cdaudio/FlacAudioFile.h"
 #include "cdaudio/RawAudioFile.h"
@@ -34,10 +35,10 @@ std::optional<fs::path> FindBlind(const fs::path& path) {
         std::error_code error;
         if (!fs::exists(next, error)) {
             const fs::path folder = found.empty() ? fs::path(".") : found;
-            const std::string wanted = part.string();
+            const std::string wanted = part.u8string();
             std::optional<fs::path> match;
             for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-                if (SameBlind(it->path().filename().string(), wanted)) {
+                if (SameBlind(it->path().filename().u8string(), wanted)) {
                     match = found / it->path().filename();
                     break;
                 }
@@ -50,6 +51,27 @@ std::optional<fs::path> FindBlind(const fs::path& path) {
         found = next;
     }
     return found;
+}
+
+// The ways a name in a sheet may be meant: UTF-8, as most programs now write sheets, when it reads
+// as such; else the single-byte text it is.
+std::vector<fs::path> Readings(const fs::path& folder, const std::string& name) {
+    std::vector<fs::path> readings;
+    try {
+        readings.push_back(fs::u8path(name));
+    } catch (const std::exception&) {
+        // not UTF-8
+    }
+    const fs::path plain(name);
+    if (readings.empty() || readings.front() != plain) {
+        readings.push_back(plain);
+    }
+    for (fs::path& reading : readings) {
+        if (reading.is_relative()) {
+            reading = folder / reading;
+        }
+    }
+    return readings;
 }
 
 CueError Problem(CueStatus status, const CueFile& file, const std::string& problem) {
@@ -86,22 +108,22 @@ CueError OpenWave(const fs::path& path, const CueFile& file, std::unique_ptr<Aud
 }  // namespace
 
 std::optional<fs::path> FindDataFile(const fs::path& folder, const std::string& name) {
-    fs::path path(name);
-    if (path.is_relative()) {
-        path = folder / path;
-    }
-    if (IsFile(path)) {
-        return path;
-    }
-    std::string slashed = name;
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    fs::path blind(slashed);
-    if (blind.is_relative()) {
-        blind = folder / blind;
-    }
-    std::optional<fs::path> found = FindBlind(blind);
-    if (found && IsFile(*found)) {
-        return found;
+    // A name the system cannot convert (on Windows, to its UTF-16 names) is no file there.
+    try {
+        for (const fs::path& path : Readings(folder, name)) {
+            if (IsFile(path)) {
+                return path;
+            }
+        }
+        std::string slashed = name;
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        for (const fs::path& path : Readings(folder, slashed)) {
+            std::optional<fs::path> found = FindBlind(path);
+            if (found && IsFile(*found)) {
+                return found;
+            }
+        }
+    } catch (const std::exception&) {
     }
     return std::nullopt;
 }

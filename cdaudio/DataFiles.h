@@ -10,9 +10,9 @@
 
 namespace discdeck {
 
-// Where a sheet's data file is: name as written (relative to folder unless absolute); when that
-// is missing, the same name in another case and with '\' as the separator, as sheets made on
-// Windows write them. Nothing when no such file exists.
+// Where a sheet's data file is: name as written (relative to folder unless absolute), read as
+// UTF-8 or else as single-byte text; when that is missing, the same name in another case and with
+// '\' as the separator, as sheets made on Windows write them. Nothing when no such file exists.
 std::optional<std::filesystem::path> FindDataFile(const std::filesystem::path& folder, const std::string& name);
 
 // Finds and opens a data file for its audio: BINARY and MOTOROLA as they are, WAVE and FLAC by

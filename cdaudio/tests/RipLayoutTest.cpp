@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "cdaudio/CdAudioDevice.h"
@@ -60,27 +62,34 @@ std::string Contents(const RipFile& file) {
     return bytes + std::string(file.extraBytes, 'x');
 }
 
+// Names are UTF-8, as sheets are now mostly written.
+void Save(const TempFolder& folder, const std::string& name, const std::string& bytes) {
+    const std::filesystem::path path = std::filesystem::u8path(folder.Path(name));
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
 void Write(const TempFolder& folder, const RipFile& file) {
     const std::string pcm = Contents(file);
     switch (file.form) {
         case Form::Bin:
         case Form::Motorola:
-            folder.Write(file.name, pcm);
+            Save(folder, file.name, pcm);
             break;
         case Form::Wave:
-            folder.Write(file.name, WaveFile(pcm));
+            Save(folder, file.name, WaveFile(pcm));
             break;
         case Form::WaveExtensible:
-            folder.Write(file.name, WaveFile(pcm, {44100, 16, 2, 1, true}));
+            Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, true}));
             break;
         case Form::Wave48k:
-            folder.Write(file.name, WaveFile(pcm, {48000}));
+            Save(folder, file.name, WaveFile(pcm, {48000}));
             break;
         case Form::WaveFloat:
-            folder.Write(file.name, WaveFile(pcm, {44100, 32, 2, 3, true}));
+            Save(folder, file.name, WaveFile(pcm, {44100, 32, 2, 3, true}));
             break;
         case Form::WaveNoData:
-            folder.Write(file.name, WaveFile(pcm, {44100, 16, 2, 1, false, false}));
+            Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, false, false}));
             break;
         case Form::Flac:
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm)));
@@ -89,7 +98,7 @@ void Write(const TempFolder& folder, const RipFile& file) {
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), std::vector<int32_t>(4096, 1000), 1, 24));
             break;
         case Form::Text:
-            folder.Write(file.name, "not audio at all\n");
+            Save(folder, file.name, "not audio at all\n");
             break;
     }
 }
@@ -134,11 +143,11 @@ std::vector<Rip> Rips() {
          kDiscAId,
          ""},
         // The common layout of per-track rips: each gap ends the previous file. CRLF lines, names
-        // with blanks, two written in another case than on disk (one with a Windows separator),
-        // one WAVE_FORMAT_EXTENSIBLE.
+        // with blanks, one in UTF-8, two written in another case than on disk (one with a Windows
+        // separator), one WAVE_FORMAT_EXTENSIBLE.
         {"WavesWithGapsAtTheirEnds",
          "REM GENRE Test\r\nPERFORMER \"The \"Gap\" Band\"\r\nCATALOG 0000000000000\r\n"
-         "FILE \"01 - One.wav\" WAVE\r\n"
+         "FILE \"01 - \xC3\x96ne.wav\" WAVE\r\n"
          "  TRACK 01 AUDIO\r\n    FLAGS DCP\r\n    INDEX 01 00:00:00\r\n"
          "  TRACK 02 AUDIO\r\n    ISRC ABCDE1234567\r\n    INDEX 00 00:04:00\r\n"
          "FILE \"02 - TWO.WAV\" WAVE\r\n"
@@ -146,7 +155,7 @@ std::vector<Rip> Rips() {
          "  TRACK 03 AUDIO\r\n    SONGWRITER \"S\"\r\n    INDEX 00 00:03:00\r\n"
          "FILE \"CD1\\03 - Three.wav\" WAVE\r\n"
          "    INDEX 01 00:00:00\r\n    NEWCOMMAND whatever\r\n",
-         {{"01 - One.wav", Form::Wave, {{150, 450}}},
+         {{"01 - \xC3\x96ne.wav", Form::Wave, {{150, 450}}},
           {"02 - two.wav", Form::WaveExtensible, {{600, 300}}},
           {"cd1/03 - three.wav", Form::Wave, {{900, 187}}}},
          kDiscAStarts,
