@@ -85,6 +85,50 @@ std::string RestOfLine(std::string_view line) {
     return std::string(line);
 }
 
+void AppendUtf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// A sheet saved as UTF-16 (some rippers do, for names beyond the system's code page), as UTF-8.
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    auto unit = [&bytes, bigEndian](size_t i) -> uint32_t {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? (first << 8 | second) : (second << 8 | first);
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        uint32_t code = unit(i);
+        if (code >= 0xD800 && code < 0xE000) {
+            const bool paired = code < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000;
+            if (paired) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+                i += 2;
+            } else {
+                code = 0xFFFD;
+            }
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
 // Digits only, at most maxDigits of them.
 bool ParseDigits(std::string_view text, size_t maxDigits, uint32_t& value) {
     if (text.empty() || text.size() > maxDigits) {
@@ -426,7 +470,11 @@ std::string DescribeCueError(const CueError& error) {
 
 CueError ParseCueSheet(std::string_view text, CueSheet& sheet) {
     sheet = CueSheet{};
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    std::string decoded;
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        decoded = Utf16ToUtf8(text.substr(2), text[0] == '\xFE');
+        text = decoded;
+    } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);
     }
     Parser parser(sheet);

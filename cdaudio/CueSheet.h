@@ -102,7 +102,8 @@ struct CueSheet {
     uint32_t leadOutLine = 0;
 };
 
-// Reads the text of a sheet (LF or CRLF lines). Keywords are case-blind; values may be quoted.
+// Reads the text of a sheet (LF or CRLF lines; UTF-8, single-byte, or UTF-16 with its byte-order
+// mark, which is read as UTF-8). Keywords are case-blind; values may be quoted.
 // Commands that do not shape the disc (CATALOG, ISRC, FLAGS, SONGWRITER, CDTEXTFILE, other REMs,
 // unknown ones) are skipped; malformed times and numbers and misplaced commands are errors with
 // their line number.

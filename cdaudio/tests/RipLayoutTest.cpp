@@ -130,6 +130,16 @@ constexpr uint32_t kDiscBLeadOut = 900;
 constexpr uint32_t kDiscBDataFirstId = 0x08000c02;
 constexpr uint32_t kDiscBDataLastId = 0x02000202;
 
+// ASCII text as a UTF-16LE file with its byte-order mark.
+std::string Utf16(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
 std::vector<Rip> Rips() {
     return {
         {"OneBinWithGaps",
@@ -181,6 +191,15 @@ std::vector<Rip> Rips() {
          "  TRACK 02 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:04:00\n    POSTGAP 00:01:00\n"
          "  TRACK 03 AUDIO\n    INDEX 01 00:07:00\n",
          {{"disc.bin", Form::Motorola, {{150, 300}, {600, 225}, {900, 187}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        {"Utf16Sheet",
+         Utf16("FILE \"disc.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+               "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
+               "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n"),
+         {{"disc.bin", Form::Bin, {{150, 937}}}},
          kDiscAStarts,
          kDiscALeadOut,
          kDiscAId,
