@@ -134,10 +134,11 @@ uint64_t SoundPlayer::Position() {
 uint32_t SoundPlayer::Feed() {
     std::lock_guard<std::mutex> guard(lock);
     uint32_t handed = 0;
-    if (!deviceOpen || state == State::Idle) {
+    if (!deviceOpen || state != State::Playing) {
         return 0;
     }
-    while (nextSample < endSample && output.FreeBuffers() > 0) {
+    while (nextSample < endSample && nextSample - startSample < ClockSamples() + kLeadSamples &&
+           output.FreeBuffers() > 0) {
         uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kBufferSamples, endSample - nextSample));
         uint32_t bytes = count * kBytesPerSample;
         if (source == nullptr) {

@@ -23,6 +23,10 @@ class SoundPlayer : public PlayHead {
     static constexpr uint32_t kBufferSamples = kSampleRate / 10;
     // How often the feeder looks for free buffers, well within one buffer's time.
     static constexpr uint32_t kFeedPeriodMs = 20;
+    // How far the sound handed over may run ahead of the time played on the clock. A device paces
+    // itself, so this never holds it back; a sink that takes everything at once (a null or file
+    // device) still gets the disc at its own pace instead of many times faster.
+    static constexpr uint32_t kLeadSamples = 4 * kBufferSamples;
 
     // ByHand: no feeder thread; the caller calls Feed (tests, benchmarks).
     enum class Feeding { OwnThread, ByHand };

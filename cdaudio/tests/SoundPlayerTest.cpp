@@ -24,12 +24,13 @@ class SoundPlayerTest : public ::testing::Test {
         ASSERT_EQ(drive.SetTimeFormat(id, mci::MCI_FORMAT_TMSF), 0u);
     }
 
-    // The device plays this many samples, the feeder keeping it supplied.
+    // The device plays this many samples in their time, the feeder keeping it supplied.
     void PlayFor(uint64_t samples) {
         while (samples > 0) {
             player.Feed();
-            uint64_t step = std::min<uint64_t>(samples, 1000);
+            uint64_t step = std::min<uint64_t>(samples, kSampleRate / 100);
             output.Play(step);
+            clock.Advance(step * 1000 / kSampleRate);
             samples -= step;
         }
         player.Feed();
@@ -97,6 +98,18 @@ TEST_F(SoundPlayerTest, TheDiscEndsWhenItsLastSampleWasPlayed) {
     PlayFor(TrackSample(30) - TrackSample(21) + 1);
     EXPECT_EQ(Status(mci::MCI_STATUS_MODE), mci::MCI_MODE_STOP);
     EXPECT_EQ(output.played.size(), (TrackSample(30) - TrackSample(19)) * kBytesPerSample);
+}
+
+TEST_F(SoundPlayerTest, ASinkThatTakesEverythingAtOnceStillGetsTheDiscAtItsPace) {
+    output.bufferCount = 1000;
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 0, 0)), 0u);
+    player.Feed();
+    output.Play(kSecond * 10);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(2) + SoundPlayer::kLeadSamples);
+    clock.Advance(1000);
+    player.Feed();
+    output.Play(kSecond * 10);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(3) + SoundPlayer::kLeadSamples);
 }
 
 TEST_F(SoundPlayerTest, WithoutADeviceTheDiscPlaysSilentlyOnTheClock) {
