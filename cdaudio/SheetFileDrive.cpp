@@ -2,7 +2,6 @@
 
 #include <utility>
 
-
 namespace discdeck {
 
 SheetFileDrive::SheetFileDrive(std::string sheetPath, const Clock& clock) : path(std::move(sheetPath)), drive(clock) {}
