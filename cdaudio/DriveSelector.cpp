@@ -2,27 +2,7 @@
 
 #include <utility>
 
-#include "cdaudio/SimulatedDrive.h"
-
 namespace discdeck {
-
-namespace {
-
-// The drive of a machine without one: it cannot be opened.
-class NoDrive : public MediaControl {
-  public:
-    uint32_t Open(uint32_t&) override { return mci::MCIERR_CANNOT_LOAD_DRIVER; }
-    uint32_t Close(uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t SetTimeFormat(uint32_t, uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t Status(uint32_t, uint32_t, bool, uint32_t, uint32_t&) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t Play(uint32_t, bool, uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t Stop(uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t Pause(uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t Seek(uint32_t, uint32_t, uint32_t) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-    uint32_t SetDoor(uint32_t, bool) override { return mci::MCIERR_INVALID_DEVICE_ID; }
-};
-
-}  // namespace
 
 DriveSelector::DriveSelector(std::unique_ptr<MediaControl> realDrive,
                              std::unique_ptr<SoundOutput> output,
@@ -31,7 +11,7 @@ DriveSelector::DriveSelector(std::unique_ptr<MediaControl> realDrive,
     : clock(std::move(clock)),
       output(std::move(output)),
       sound(*this->output, *this->clock, feeding),
-      realDrive(realDrive ? std::move(realDrive) : std::make_unique<NoDrive>()) {}
+      realDrive(std::move(realDrive)) {}
 
 DriveSelector::~DriveSelector() {
     sheetDrive.reset();  // detaches from the sound before the player goes

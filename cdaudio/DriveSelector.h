@@ -16,7 +16,6 @@ namespace discdeck {
 // to the drive in use.
 class DriveSelector : public MediaControl, public DiscChanger {
   public:
-    // realDrive may be null (no real drive: every command fails until a sheet is chosen).
     DriveSelector(std::unique_ptr<MediaControl> realDrive,
                   std::unique_ptr<SoundOutput> output,
                   std::unique_ptr<Clock> clock,

@@ -156,9 +156,4 @@ uint32_t SoundPlayer::Feed() {
     return handed;
 }
 
-bool SoundPlayer::HasDevice() {
-    std::lock_guard<std::mutex> guard(lock);
-    return deviceOpen;
-}
-
 }  // namespace discdeck

@@ -47,8 +47,6 @@ class SoundPlayer : public PlayHead {
 
     // Hands the device the next buffers while it has room for them; the number handed.
     uint32_t Feed();
-    // True once a device opened (a start tries again while there is none).
-    bool HasDevice();
 
   private:
     enum class State { Idle, Playing, Paused };
