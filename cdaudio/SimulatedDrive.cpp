@@ -325,8 +325,8 @@ uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
     }
     const auto& tracks = disc->tracks;
     // While playing, positionSample is where the running play began; a play on goes from here.
-    const bool resuming = motion == Motion::Paused && !withFrom;
-    uint64_t start = PositionSample();
+    const uint64_t here = PositionSample();
+    uint64_t start = here;
     if (withFrom) {
         uint32_t frame = 0;
         if (!ToFrame(from, formats[deviceId], frame)) {
@@ -349,16 +349,17 @@ uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
         }
         start = FrameSample(next->startFrame);
     }
-    const bool wasPlaying = motion == Motion::Playing;
+    const Motion before = motion;
     positionSample = std::max(start, FrameSample(tracks.front().startFrame));
     playStartMs = clock.NowMs();
     motion = Motion::Playing;
     if (playHead != nullptr) {
-        if (resuming && positionSample == start) {
-            playHead->Resume();  // the paused sound goes on from the sample where it stopped
-        } else if (!(wasPlaying && !withFrom)) {
+        if (positionSample != here || before == Motion::Stopped) {
             playHead->Start(positionSample, FrameSample(disc->leadOutFrame));
+        } else if (before == Motion::Paused) {
+            playHead->Resume();  // the paused sound goes on from the sample where it stopped
         }
+        // Playing on from where it plays: the sound goes on as it is.
     }
     Settle();  // playing from the lead-out ends at once
     return Record(command);
