@@ -148,6 +148,12 @@ uint32_t SoundPlayer::Feed() {
             source->Read(nextSample, count, buffer.data());
         }
         if (!output.Write(buffer.data(), bytes)) {
+            // The device had room and refused: it is gone (unplugged, taken away). The disc plays on,
+            // silently on the clock, from what was heard.
+            heldSamples = std::min(output.PlayedSamples(), nextSample - startSample);
+            clockStartMs = clock.NowMs();
+            output.Close();
+            deviceOpen = false;
             break;
         }
         nextSample += count;

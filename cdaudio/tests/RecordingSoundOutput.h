@@ -23,7 +23,7 @@ class RecordingSoundOutput : public SoundOutput {
     void Close() override { open = false; }
     uint32_t FreeBuffers() override { return open ? bufferCount - static_cast<uint32_t>(queue.size()) : 0; }
     bool Write(const uint8_t* data, uint32_t bytes) override {
-        if (FreeBuffers() == 0) {
+        if (FreeBuffers() == 0 || !available) {
             return false;
         }
         queue.emplace_back(data, data + bytes);
@@ -54,7 +54,7 @@ class RecordingSoundOutput : public SoundOutput {
         }
     }
 
-    bool available = true;
+    bool available = true;  // false: opening fails, and so does writing to an open device
     bool open = false;
     bool paused = false;
     uint32_t bufferCount;

@@ -126,5 +126,17 @@ TEST_F(SoundPlayerTest, WithoutADeviceTheDiscPlaysSilentlyOnTheClock) {
     EXPECT_TRUE(output.played.empty());
 }
 
+TEST_F(SoundPlayerTest, ADeviceThatGoesAwayLeavesTheDiscPlayingOnTheClockFromWhatWasHeard) {
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(2, 0, 0, 0)), 0u);
+    PlayFor(kSecond);
+    output.available = false;
+    output.Play(kSecond);  // what was queued is heard; the next buffer is refused
+    clock.Advance(1000);
+    player.Feed();
+    EXPECT_FALSE(output.open);
+    clock.Advance(2000);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + 3 * kSecond + SoundPlayer::kLeadSamples);
+}
+
 }  // namespace
 }  // namespace discdeck
