@@ -264,10 +264,13 @@ class Scenario:
         self.driver("click", EXIT)
         c.check(self.player.wait(30) is not None, "the exit button ends the player")
 
-        # Started with a bare path, the player plays that sheet.
+        # Started with a bare path relative to its folder and a data folder elsewhere (as the
+        # shell's verb starts it), the player plays that sheet and keeps its files in the data folder.
         self.player = None
+        data_folder = os.path.join(self.work, "data")
         log = open(os.path.join(self.work, "bare-wine.log"), "ab")
-        process = self.wine.start([self.options.player, self.sheet("other.cue")], self.player_dir, log)
+        process = self.wine.start([self.options.player, "--data-folder=" + windows_path(data_folder), "other.cue"],
+                                  self.discs, log)
         c.check(self.wait(lambda s: "Total tracks: 02" in s["lines"] and "Mode: Play [20e]" in s["lines"], 60)
                 is not None, "a bare sheet path on the command line plays that disc")
         self.driver("click", EXIT)
@@ -275,6 +278,8 @@ class Scenario:
             process.wait(timeout=30)
         except subprocess.TimeoutExpired:
             process.kill()
+        c.check(os.path.isdir(data_folder) and not any(name.endswith(".sdb") for name in os.listdir(self.discs)),
+                "its files go to the data folder, not beside the sheet")
 
     def run(self):
         try:
