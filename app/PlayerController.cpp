@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/PlayerTexts.h"
+#include "cdaudio/VirtualDiscOption.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"
@@ -142,10 +143,21 @@ bool PlayerController::OnCommand(int id) {
 
 // ---- transport
 
+void PlayerController::ReportError() {
+    ShowInfoReport("ERROR");
+    if (changer == nullptr) {
+        return;
+    }
+    const CueError error = changer->SheetError();
+    if (!error.Ok()) {
+        view.AddLine(FormatSheetRefusal(changer->SheetPath(), DescribeCueError(error)), kLightRed);
+    }
+}
+
 void PlayerController::Play() {
     view.StopTimer(kDisplayTimer);
     if (device.Play() != 1) {
-        ShowInfoReport("ERROR");
+        ReportError();
         return;
     }
     ShowInfoReport("PLAY");
@@ -163,7 +175,7 @@ void PlayerController::Play() {
 void PlayerController::Stop() {
     view.StopTimer(kDisplayTimer);
     if (device.Stop() != 1) {
-        ShowInfoReport("ERROR");
+        ReportError();
         return;
     }
     SetSliderRange();
@@ -175,14 +187,14 @@ void PlayerController::PauseOrResume() {
     view.StopTimer(kDisplayTimer);
     if (device.action == ActionPaused) {
         if (device.Resume() != 1) {
-            ShowInfoReport("ERROR");
+            ReportError();
             return;
         }
         ShowInfoReport("RESUME");
         StartDisplayTimer();
     } else {
         if (device.Pause() != 1) {
-            ShowInfoReport("ERROR");
+            ReportError();
             return;
         }
         ShowInfoReport("PAUSE");
@@ -192,7 +204,7 @@ void PlayerController::PauseOrResume() {
 void PlayerController::Rewind() {
     view.StopTimer(kDisplayTimer);
     if (device.PreviousTrack() != 1) {
-        ShowInfoReport("ERROR");
+        ReportError();
         return;
     }
     SetSliderRange();
@@ -204,7 +216,7 @@ void PlayerController::Rewind() {
 void PlayerController::Forward() {
     view.StopTimer(kDisplayTimer);
     if (device.NextTrack() == 0) {
-        ShowInfoReport("ERROR");
+        ReportError();
         return;
     }
     SetSliderRange();
@@ -216,7 +228,7 @@ void PlayerController::Forward() {
 void PlayerController::Eject() {
     // The display timer keeps running: its next tick notices the open drive and resets.
     if (device.ToggleDoor() != 1) {
-        ShowInfoReport("ERROR");
+        ReportError();
         return;
     }
     SetSliderRange();
@@ -556,6 +568,52 @@ void PlayerController::NoDiscReset() {
     // each tick would pile up on the screen.
     TakeSettingsFromEdits(false);
     view.AddLine(kNoDiscLine, kOrange);
+}
+
+// ---- choosing a disc
+
+void PlayerController::OnDiscChosen(const std::string& sheetPath) {
+    if (changer == nullptr || !IsSheetName(sheetPath)) {
+        return;
+    }
+    view.StopTimer(kDisplayTimer);
+    // The old disc goes out as a taken-out disc does; the new one is read and played like a disc
+    // the poll found.
+    NoDiscReset();
+    changer->ChangeDisc(sheetPath);
+    if (device.Connect() == 1) {
+        Play();
+    } else {
+        ReportError();
+    }
+}
+
+void PlayerController::OnFilesDropped(const std::vector<std::string>& paths) {
+    auto sheet = std::find_if(paths.begin(), paths.end(), [](const std::string& path) { return IsSheetName(path); });
+    if (sheet != paths.end()) {
+        OnDiscChosen(*sheet);
+    }
+}
+
+void PlayerController::OnMediaKey(MediaKey key) {
+    switch (key) {
+        case MediaKey::PlayPause:
+            if (device.action == ActionPaused || device.QueryStatus(mci::MCI_STATUS_MODE) == mci::MCI_MODE_PLAY) {
+                PauseOrResume();
+            } else {
+                Play();
+            }
+            break;
+        case MediaKey::Stop:
+            Stop();
+            break;
+        case MediaKey::NextTrack:
+            Forward();
+            break;
+        case MediaKey::PreviousTrack:
+            Rewind();
+            break;
+    }
 }
 
 // ---- seek

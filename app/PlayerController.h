@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/PlayerView.h"
 #include "app/RuntimeRandom.h"
 #include "cdaudio/CdAudioDevice.h"
 #include "controls/SliderGeometry.h"
+#include "cdaudio/DiscChanger.h"
 #include "db/DiscDatabase.h"
 #include "export/DiscExport.h"
 #include "ports/Profile.h"
@@ -66,6 +68,9 @@ constexpr unsigned kMouseRightButtonUp = 0x0205;
 constexpr const char* kMakerWebSite = "http://www.discdeck.example/";
 constexpr const char* kSettingsSection = "Settings";
 
+// The multimedia keys of a keyboard, which act as the transport buttons.
+enum class MediaKey { PlayPause, Stop, NextTrack, PreviousTrack };
+
 // Every decision of the player window. The Win32 dialog forwards its messages to the On* entry
 // points and implements PlayerView; the controller drives the CD device, the CDDB client, the disc
 // database and the exporters, and tells the view what to show.
@@ -95,6 +100,16 @@ class PlayerController {
     int OnTrayCallback(unsigned iconId, unsigned mouseMessage);
     // EN_CHANGE of the server (1011) or port (1012) edit.
     void OnEditChanged(int id);
+    // A sheet dropped on the window or handed over by a second start: the disc in the drive goes
+    // out and the sheet's disc plays as a newly inserted one. Names other than "*.cue" are ignored.
+    void OnDiscChosen(const std::string& sheetPath);
+    // Files dropped on the window: the first sheet among them is chosen.
+    void OnFilesDropped(const std::vector<std::string>& paths);
+    // A multimedia key, with or without the focus: PLAY/PAUSE, STOP, FWD, REW.
+    void OnMediaKey(MediaKey key);
+
+    // Where discs are changed and refused sheets explained; null: the drive cannot change discs.
+    void SetDiscChanger(DiscChanger* discChanger) { changer = discChanger; }
 
     // Rewrites the list with the report of the disc, ending with the action word.
     void ShowInfoReport(const std::string& action);
@@ -107,6 +122,8 @@ class PlayerController {
     int16_t Port() const { return port; }
 
   private:
+    // The ERROR report, with the reason a sheet was refused in light red after it.
+    void ReportError();
     // Transport commands; each reports its outcome in the list.
     void Play();
     void Stop();
@@ -154,6 +171,7 @@ class PlayerController {
     std::string server;
     int16_t port;
     RuntimeRandom random;
+    DiscChanger* changer = nullptr;
     // Set while the controller itself writes the settings edits, whose change notifications
     // would otherwise read the half-written pair back.
     bool writingEdits = false;

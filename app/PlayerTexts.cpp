@@ -105,4 +105,10 @@ std::optional<uint32_t> TrackNumberOfLine(const std::string& text) {
     return static_cast<uint32_t>(tens * 10 + units);
 }
 
+std::string FormatSheetRefusal(const std::string& sheetPath, const std::string& reason) {
+    const size_t slash = sheetPath.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? sheetPath : sheetPath.substr(slash + 1);
+    return "Cannot play " + name + ": " + reason;
+}
+
 }  // namespace discdeck

@@ -43,4 +43,8 @@ std::vector<std::string> SplitReplyLines(std::string_view reply);
 // seventh and eighth characters), or 0 - which plays nothing - when those are not digits.
 std::optional<uint32_t> TrackNumberOfLine(const std::string& line);
 
+// Why a sheet cannot be played, for the report: "Cannot play album.cue: line 12: ..." with the
+// sheet's file name (its folder left out, "/" or "\\" separated) and the description of the error.
+std::string FormatSheetRefusal(const std::string& sheetPath, const std::string& reason);
+
 }  // namespace discdeck

@@ -9,6 +9,29 @@ SheetFileDrive::SheetFileDrive(std::string sheetPath, const Clock& clock) : path
 SheetFileDrive::SheetFileDrive(std::string sheetPath, std::unique_ptr<Clock> clock)
     : ownClock(std::move(clock)), path(std::move(sheetPath)), drive(*ownClock) {}
 
+SheetFileDrive::~SheetFileDrive() {
+    AttachSound(nullptr);
+}
+
+void SheetFileDrive::AttachSound(SoundPlayer* player) {
+    if (sound != nullptr) {
+        sound->SetSource(nullptr);
+    }
+    drive.SetPlayHead(player);
+    sound = player;
+    if (sound != nullptr) {
+        sound->SetSource(audio.get());
+    }
+}
+
+void SheetFileDrive::TakeDiscOut() {
+    drive.RemoveDisc();
+    if (sound != nullptr) {
+        sound->SetSource(nullptr);
+    }
+    audio.reset();
+}
+
 std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
     std::error_code error;
     const std::filesystem::path file(path);
@@ -30,10 +53,10 @@ std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
 void SheetFileDrive::Refresh() {
     std::optional<Stamp> now = ReadStamp();
     if (!now) {
+        lastError = CueError{};  // no sheet is no refusal: the drive is just empty
         if (seen) {
-            drive.RemoveDisc();
+            TakeDiscOut();
             sheet = CueSheet{};
-            audio.reset();
             seen.reset();
         }
         return;
@@ -43,8 +66,7 @@ void SheetFileDrive::Refresh() {
     }
     // A new file, or the old one rewritten: whatever was in the drive goes, the sheet is read again.
     seen = now;
-    drive.RemoveDisc();
-    audio.reset();
+    TakeDiscOut();
     SimulatedDisc disc;
     lastError = LoadCueSheet(path, sheet, disc, &audio);
     if (lastError.Ok() && !drive.InsertDisc(disc)) {
@@ -52,6 +74,8 @@ void SheetFileDrive::Refresh() {
     }
     if (!lastError.Ok()) {
         audio.reset();
+    } else if (sound != nullptr) {
+        sound->SetSource(audio.get());
     }
 }
 

@@ -11,6 +11,7 @@
 #include "cdaudio/DiscAudio.h"
 #include "cdaudio/MediaControl.h"
 #include "cdaudio/SimulatedDrive.h"
+#include "cdaudio/SoundPlayer.h"
 
 namespace discdeck {
 
@@ -23,6 +24,13 @@ class SheetFileDrive : public MediaControl {
     SheetFileDrive(std::string sheetPath, const Clock& clock);
     // The product's form: the drive keeps its own clock.
     SheetFileDrive(std::string sheetPath, std::unique_ptr<Clock> ownClock);
+    ~SheetFileDrive() override;
+    SheetFileDrive(const SheetFileDrive&) = delete;
+    SheetFileDrive& operator=(const SheetFileDrive&) = delete;
+
+    // The disc sounds through this player from now on (null: silent on the clock); the player must
+    // outlive the drive or be detached first.
+    void AttachSound(SoundPlayer* player);
 
     uint32_t Open(uint32_t& deviceId) override;
     uint32_t Close(uint32_t deviceId) override;
@@ -54,6 +62,8 @@ class SheetFileDrive : public MediaControl {
         bool operator==(const Stamp& other) const { return written == other.written && size == other.size; }
     };
     std::optional<Stamp> ReadStamp() const;
+    // The disc and its sound go out together; the player no longer reads the old sound after this.
+    void TakeDiscOut();
 
     std::unique_ptr<Clock> ownClock;
     std::string path;
@@ -62,6 +72,7 @@ class SheetFileDrive : public MediaControl {
     std::unique_ptr<DiscAudio> audio;
     CueError lastError;
     std::optional<Stamp> seen;  // the version last read, whether it loaded or not
+    SoundPlayer* sound = nullptr;
 };
 
 }  // namespace discdeck

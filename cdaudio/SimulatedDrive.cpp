@@ -15,6 +15,10 @@ uint32_t PackMsf(uint32_t frames) {
                         frames % mci::kFramesPerSecond);
 }
 
+uint64_t FrameSample(uint32_t frame) {
+    return static_cast<uint64_t>(frame) * kSamplesPerFrame;
+}
+
 uint32_t FramesToMs(uint32_t frames) {
     return static_cast<uint32_t>(static_cast<uint64_t>(frames) * 1000 / mci::kFramesPerSecond);
 }
@@ -67,13 +71,36 @@ std::optional<DriveCommand> SimulatedDrive::LastCommand(DriveCommand::Kind kind)
     return std::nullopt;
 }
 
-uint32_t SimulatedDrive::PositionFrame() const {
+uint64_t SimulatedDrive::PositionSample() const {
     if (motion != Motion::Playing) {
-        return positionFrame;
+        return positionSample;
+    }
+    const uint64_t leadOut = static_cast<uint64_t>(disc->leadOutFrame) * kSamplesPerFrame;
+    if (playHead != nullptr) {
+        return std::min(playHead->Position(), leadOut);
     }
     uint64_t elapsedMs = clock.NowMs() - playStartMs;
-    uint64_t frame = positionFrame + elapsedMs * mci::kFramesPerSecond / 1000;
-    return static_cast<uint32_t>(std::min<uint64_t>(frame, disc->leadOutFrame));
+    return std::min(positionSample + elapsedMs * kSampleRate / 1000, leadOut);
+}
+
+uint32_t SimulatedDrive::PositionFrame() const {
+    return static_cast<uint32_t>(PositionSample() / kSamplesPerFrame);
+}
+
+void SimulatedDrive::SetPlayHead(PlayHead* head) {
+    if (playHead != nullptr) {
+        playHead->Halt();
+    }
+    playHead = head;
+    if (motion == Motion::Playing) {
+        motion = Motion::Stopped;  // the new head knows nothing of the running play
+    }
+}
+
+void SimulatedDrive::Silence() {
+    if (playHead != nullptr) {
+        playHead->Halt();
+    }
 }
 
 uint32_t SimulatedDrive::Mode() const {
@@ -93,10 +120,10 @@ uint32_t SimulatedDrive::Mode() const {
 
 void SimulatedDrive::Settle() {
     if (motion == Motion::Playing) {
-        uint32_t frame = PositionFrame();
-        if (frame >= disc->leadOutFrame) {
-            positionFrame = disc->leadOutFrame;
+        if (PositionFrame() >= disc->leadOutFrame) {
+            positionSample = static_cast<uint64_t>(disc->leadOutFrame) * kSamplesPerFrame;
             motion = Motion::Stopped;
+            Silence();
         }
     }
 }
@@ -108,14 +135,15 @@ bool SimulatedDrive::InsertDisc(const SimulatedDisc& newDisc) {
     }
     disc = newDisc;
     doorOpen = false;
-    positionFrame = disc->tracks.front().startFrame;
+    positionSample = FrameSample(disc->tracks.front().startFrame);
     return true;
 }
 
 void SimulatedDrive::RemoveDisc() {
+    Silence();
     disc.reset();
     motion = Motion::Stopped;
-    positionFrame = 0;
+    positionSample = 0;
 }
 
 uint32_t SimulatedDrive::TrackAt(uint32_t frame) const {
@@ -296,31 +324,43 @@ uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
         return Record(command);
     }
     const auto& tracks = disc->tracks;
-    // While playing, positionFrame is where the running play began; a play on goes from here.
-    uint32_t start = PositionFrame();
+    // While playing, positionSample is where the running play began; a play on goes from here.
+    const uint64_t here = PositionSample();
+    uint64_t start = here;
     if (withFrom) {
-        if (!ToFrame(from, formats[deviceId], start)) {
+        uint32_t frame = 0;
+        if (!ToFrame(from, formats[deviceId], frame)) {
             command.result = mci::MCIERR_OUTOFRANGE;
             return Record(command);
         }
-        if (!tracks[TrackAt(start) - 1].audio) {
+        if (!tracks[TrackAt(frame) - 1].audio) {
             // A drive cannot play a data track.
             command.result = mci::MCIERR_HARDWARE;
             return Record(command);
         }
-    } else if (start < disc->leadOutFrame && !tracks[TrackAt(start) - 1].audio) {
+        start = FrameSample(frame);
+    } else if (start < FrameSample(disc->leadOutFrame) && !tracks[TrackAt(PositionFrame()) - 1].audio) {
         // Playing on from a data track goes on with the next audio track.
-        auto next = std::find_if(tracks.begin() + TrackAt(start), tracks.end(),
+        auto next = std::find_if(tracks.begin() + TrackAt(PositionFrame()), tracks.end(),
                                  [](const SimulatedTrack& t) { return t.audio; });
         if (next == tracks.end()) {
             command.result = mci::MCIERR_HARDWARE;
             return Record(command);
         }
-        start = next->startFrame;
+        start = FrameSample(next->startFrame);
     }
-    positionFrame = std::max(start, tracks.front().startFrame);
+    const Motion before = motion;
+    positionSample = std::max(start, FrameSample(tracks.front().startFrame));
     playStartMs = clock.NowMs();
     motion = Motion::Playing;
+    if (playHead != nullptr) {
+        if (positionSample != here || before == Motion::Stopped) {
+            playHead->Start(positionSample, FrameSample(disc->leadOutFrame));
+        } else if (before == Motion::Paused) {
+            playHead->Resume();  // the paused sound goes on from the sample where it stopped
+        }
+        // Playing on from where it plays: the sound goes on as it is.
+    }
     Settle();  // playing from the lead-out ends at once
     return Record(command);
 }
@@ -333,8 +373,9 @@ uint32_t SimulatedDrive::Stop(uint32_t deviceId) {
     } else if (!IsMediumPresent()) {
         command.result = mci::MCIERR_HARDWARE;
     } else {
-        positionFrame = PositionFrame();
+        positionSample = PositionSample();
         motion = Motion::Stopped;
+        Silence();
     }
     return Record(command);
 }
@@ -347,8 +388,11 @@ uint32_t SimulatedDrive::Pause(uint32_t deviceId) {
     } else if (!IsMediumPresent()) {
         command.result = mci::MCIERR_HARDWARE;
     } else if (motion == Motion::Playing) {
-        positionFrame = PositionFrame();
+        positionSample = PositionSample();
         motion = Motion::Paused;
+        if (playHead != nullptr) {
+            playHead->Pause();
+        }
     }
     return Record(command);
 }
@@ -374,8 +418,9 @@ uint32_t SimulatedDrive::Seek(uint32_t deviceId, uint32_t flags, uint32_t to) {
             command.result = mci::MCIERR_OUTOFRANGE;
         } else {
             // A seek ends playing or pausing: the drive waits at the new position.
-            positionFrame = frame;
+            positionSample = FrameSample(frame);
             motion = Motion::Stopped;
+            Silence();
         }
     }
     return Record(command);
@@ -392,7 +437,8 @@ uint32_t SimulatedDrive::SetDoor(uint32_t deviceId, bool open) {
         // Opening takes the medium away; closing brings the disc back, stopped at its start.
         doorOpen = open;
         motion = Motion::Stopped;
-        positionFrame = (!open && disc) ? disc->tracks.front().startFrame : 0;
+        Silence();
+        positionSample = (!open && disc) ? FrameSample(disc->tracks.front().startFrame) : 0;
     }
     return Record(command);
 }

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "cdaudio/Clock.h"
+#include "cdaudio/DiscAudio.h"
 #include "cdaudio/MediaControl.h"
+#include "cdaudio/PlayHead.h"
 
 namespace discdeck {
 
@@ -70,7 +72,8 @@ struct DriveCommand {
 };
 
 // A CD drive in software, a full implementation of the media-control port. The play position
-// follows the clock while playing and stops at the lead-out. Like the real "cdaudio" device it
+// follows the clock while playing, or the sound's play head when one is attached, so that what is
+// shown is what was heard, and stops at the lead-out. Like the real "cdaudio" device it
 // reports the length of the last track one frame short of the lead-out. Every opened device id
 // talks to the same drive and keeps its own time format (MSF after opening).
 class SimulatedDrive : public MediaControl {
@@ -94,12 +97,16 @@ class SimulatedDrive : public MediaControl {
     void RemoveDisc();
     // Without a drive, opening fails as it does on a machine with no CD drive.
     void SetDriveAvailable(bool available) { driveAvailable = available; }
+    // From now on the drive's motion sounds through the play head, whose position is the drive's
+    // while it plays (null: silent, on the clock).
+    void SetPlayHead(PlayHead* head);
 
     bool HasDisc() const { return disc.has_value(); }
     bool IsDoorOpen() const { return doorOpen; }
     bool IsMediumPresent() const { return disc.has_value() && !doorOpen; }
     uint32_t Mode() const;
     uint32_t PositionFrame() const;
+    uint64_t PositionSample() const;
     size_t OpenDeviceCount() const { return formats.size(); }
     const std::deque<DriveCommand>& Commands() const { return commands; }
     std::optional<DriveCommand> LastCommand(DriveCommand::Kind kind) const;
@@ -112,6 +119,8 @@ class SimulatedDrive : public MediaControl {
 
     // Brings a running play up to the clock: the position moves, and the drive stops at the lead-out.
     void Settle();
+    // The play head falls silent (the drive stopped, paused elsewhere or lost its disc).
+    void Silence();
     uint32_t Record(DriveCommand command);
     bool Valid(uint32_t deviceId) const { return formats.count(deviceId) != 0; }
     // Track (1-based) holding an absolute frame; positions before the first track belong to track 1.
@@ -127,11 +136,12 @@ class SimulatedDrive : public MediaControl {
     bool doorOpen = false;
     bool driveAvailable = true;
     Motion motion = Motion::Stopped;
-    uint32_t positionFrame = 0;  // while playing: where this play started
+    uint64_t positionSample = 0;  // while playing: where this play started
     uint64_t playStartMs = 0;
     std::map<uint32_t, uint32_t> formats;  // open device ids and their time formats
     uint32_t nextDeviceId = 1;
     std::deque<DriveCommand> commands;
+    PlayHead* playHead = nullptr;
 };
 
 }  // namespace discdeck

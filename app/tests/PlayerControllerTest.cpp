@@ -525,5 +525,68 @@ TEST_F(PlayerControllerTest, HideAboutAndTheTrayIcon) {
     EXPECT_FALSE(player->OnCommand(1));
 }
 
+// A drive whose discs are chosen by name: known names put their disc in, others are refused.
+class ChangerOverDrive : public DiscChanger {
+  public:
+    explicit ChangerOverDrive(SimulatedDrive& drive) : drive(drive) {}
+    void ChangeDisc(const std::string& sheetPath) override {
+        path = sheetPath;
+        drive.RemoveDisc();
+        auto it = discs.find(sheetPath);
+        error = it != discs.end() && drive.InsertDisc(it->second)
+                    ? CueError{}
+                    : CueError{CueStatus::DataFileUnreadable, 12, "file \"02.flac\" not found"};
+    }
+    std::string SheetPath() const override { return path; }
+    CueError SheetError() const override { return error; }
+
+    SimulatedDrive& drive;
+    std::map<std::string, SimulatedDisc> discs;
+    std::string path;
+    CueError error;
+};
+
+TEST_F(PlayerControllerTest, AChosenSheetReplacesTheDiscAndARefusedOneSaysWhy) {
+    Start();
+    ChangerOverDrive changer(drive);
+    changer.discs["C:\\rips\\Second.CUE"] = MakeAudioDisc({{0, 2, 0}, {4, 14, 40}, {9, 3, 5}}, {13, 49, 70});
+    player->SetDiscChanger(&changer);
+    const size_t reports = view.actions.size();
+
+    player->OnDiscChosen("C:\\rips\\cover.jpg");
+    EXPECT_EQ(view.actions.size(), reports) << "only sheets are taken";
+    EXPECT_EQ(device->trackCount, 10u);
+
+    player->OnFilesDropped({"C:\\rips\\cover.jpg", "C:\\rips\\Second.CUE", "C:\\rips\\other.cue"});
+    EXPECT_EQ(device->trackCount, 3u);
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_EQ(view.actions[reports], "PLAY");
+    EXPECT_EQ(view.lines[0].text, "Title: unknown") << "the old disc's titles went out with it";
+    EXPECT_TRUE(view.TimerRuns(kDisplayTimer));
+
+    player->OnDiscChosen("D:\\music\\album.cue");
+    EXPECT_FALSE(drive.HasDisc());
+    EXPECT_EQ(view.LastAction(), "ERROR");
+    EXPECT_EQ(view.lines.back().text, "Cannot play album.cue: line 12: file \"02.flac\" not found");
+    EXPECT_EQ(view.lines.back().colour, kLightRed);
+    EXPECT_EQ(view.lines[view.lines.size() - 2].text, "Status: 11");
+}
+
+TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
+    Start();
+    PlayIntoTrack(3);
+    const std::vector<std::pair<MediaKey, std::string>> steps = {
+        {MediaKey::PlayPause, "PAUSE"},      {MediaKey::PlayPause, "RESUME"}, {MediaKey::NextTrack, "FORWARD"},
+        {MediaKey::PreviousTrack, "REWIND"}, {MediaKey::Stop, "STOP"},        {MediaKey::PlayPause, "PLAY"},
+    };
+    for (const auto& [key, action] : steps) {
+        view.actions.clear();
+        player->OnMediaKey(key);
+        ASSERT_FALSE(view.actions.empty()) << action;
+        EXPECT_EQ(view.actions.front(), action);
+    }
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+}
+
 }  // namespace
 }  // namespace discdeck

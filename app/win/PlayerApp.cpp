@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "app/CommandLineSwitches.h"
+#include "app/win/DiscHandOver.h"
 #include "app/win/PlayerDialog.h"
+#include "cdaudio/VirtualDiscOption.h"
 #include "cdaudio/win/MediaControlFactory.h"
 #include "framework/Controls.h"
 #include "framework/Registry.h"
@@ -54,6 +56,16 @@ bool PlayerApp::InitInstance() {
         return true;
     }
 
+    // A sheet given to a second start goes to the player that runs already, which plays it; this
+    // process ends without touching the database.
+    const std::string bareSheet = BareSheetArgument(wholeLine);
+    if (!bareSheet.empty() && HandSheetToRunningPlayer(bareSheet)) {
+        return false;
+    }
+    // The drive is chosen in the folder the player was started in, so that a sheet named relative
+    // to it stays that sheet when the data folder is entered.
+    std::unique_ptr<DriveSelector> drive = CreateMediaControl(wholeLine);
+
     // A data folder on the command line: work there (made if missing), as the Start menu shortcut
     // does; when it cannot be had, the folder the player was started in stays.
     std::string dataFolder = DataFolderOption(wholeLine);
@@ -72,7 +84,8 @@ bool PlayerApp::InitInstance() {
 
     fw::InitCommonControls();
     PlayerDialog::Services services;
-    services.mediaControl = CreateMediaControl(wholeLine);
+    services.discChanger = drive.get();
+    services.mediaControl = std::move(drive);
     services.transport = CreateProductTransport(GetAppName());
     services.profile = &GetProfile();
     {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls/TrayRecord.h"
+#include "app/win/DiscHandOver.h"
 #include "framework/Application.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"
@@ -14,6 +15,7 @@ namespace discdeck {
 namespace {
 constexpr const char* kCaption = "Tarvik CDDB Player";
 constexpr UINT kSeekReportMessage = WM_USER + 1;
+constexpr UINT kHandedSheetMessage = WM_USER + 2;
 }  // namespace
 
 const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
@@ -35,6 +37,11 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnCtlColor<&T::OnCtlColor>(),
         fw::OnQueryDragIcon<&T::OnQueryDragIcon>(),
         fw::OnMessage<&T::OnNcCalcSize>(WM_NCCALCSIZE),
+        fw::OnMessage<&T::OnDropFiles>(WM_DROPFILES),
+        fw::OnMessage<&T::OnCopyData>(WM_COPYDATA),
+        fw::OnMessage<&T::OnHandedSheet>(kHandedSheetMessage),
+        fw::OnMessage<&T::OnAppCommand>(WM_APPCOMMAND),
+        fw::OnMessage<&T::OnHotKey>(WM_HOTKEY),
     };
     static const fw::MessageMap map = fw::MakeMessageMap(&fw::Dialog::GetThisMessageMap, entries);
     return &map;
@@ -51,6 +58,7 @@ PlayerDialog::PlayerDialog(Services services, HWND parent)
       controller(*this, device, *this->services.profile, database, exports),
       preview(database) {
     device.SetTransport(this->services.transport.get());
+    controller.SetDiscChanger(this->services.discChanger);
     preview.SetShellOpen(this->services.shellOpen);
     for (size_t i = 0; i < buttons.size(); ++i) {
         buttons[i].SetSkin(kPlayerButtonSkins[i].skin);
@@ -73,6 +81,7 @@ const BitmapButton* PlayerDialog::GetButton(int id) const {
 PlayerDialog::~PlayerDialog() {
     // The window goes before the members its messages reach.
     if (hwnd != nullptr && ::IsWindow(hwnd)) {
+        UnregisterMediaHotKeys(hwnd);
         ::DestroyWindow(hwnd);
     }
 }
@@ -110,7 +119,47 @@ bool PlayerDialog::OnInitDialog() {
     SetIcon(bigIcon.Get(), true);
     list.SetSelectionColour(kGrey);
     list.SetBackgroundColour(kBlack);
+    ::DragAcceptFiles(hwnd, TRUE);
+    MarkPlayerWindow(hwnd);
+    RegisterMediaHotKeys(hwnd);
     return true;
+}
+
+LRESULT PlayerDialog::OnDropFiles(WPARAM drop, LPARAM) {
+    controller.OnFilesDropped(DroppedFiles(reinterpret_cast<HDROP>(drop)));
+    return 0;
+}
+
+LRESULT PlayerDialog::OnCopyData(WPARAM, LPARAM data) {
+    // The sender waits for the answer: the disc is changed after it has been given.
+    std::optional<std::string> sheet = HandedSheet(data);
+    if (!sheet) {
+        return FALSE;
+    }
+    handedSheet = *sheet;
+    ::PostMessageA(hwnd, kHandedSheetMessage, 0, 0);
+    return TRUE;
+}
+
+LRESULT PlayerDialog::OnHandedSheet(WPARAM, LPARAM) {
+    controller.OnDiscChosen(handedSheet);
+    return 0;
+}
+
+LRESULT PlayerDialog::OnAppCommand(WPARAM, LPARAM command) {
+    std::optional<MediaKey> key = MediaKeyOfAppCommand(command);
+    if (!key) {
+        return Default();
+    }
+    controller.OnMediaKey(*key);
+    return TRUE;
+}
+
+LRESULT PlayerDialog::OnHotKey(WPARAM id, LPARAM) {
+    if (std::optional<MediaKey> key = MediaKeyOfHotKey(id)) {
+        controller.OnMediaKey(*key);
+    }
+    return 0;
 }
 
 void PlayerDialog::AddAboutMenuEntry() {

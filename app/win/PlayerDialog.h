@@ -43,7 +43,8 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
         MessageSink* messages = nullptr;
         std::function<void(const std::string&)> shellOpen;
         std::function<void()> showPreview;
-        TrayNotifier* tray = nullptr;  // null: the shell's notification area
+        TrayNotifier* tray = nullptr;        // null: the shell's notification area
+        DiscChanger* discChanger = nullptr;  // null: discs cannot be changed (dropped sheets are ignored)
     };
 
     // Constructs the device, which opens the drive and reads the disc at once.
@@ -125,6 +126,12 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
     HICON OnQueryDragIcon() { return bigIcon.Get(); }
     LRESULT OnNcCalcSize(WPARAM calculateRects, LPARAM rects);
+    // Choosing a disc and the media keys (app/win/DiscHandOver).
+    LRESULT OnDropFiles(WPARAM drop, LPARAM);
+    LRESULT OnCopyData(WPARAM, LPARAM data);
+    LRESULT OnHandedSheet(WPARAM, LPARAM);
+    LRESULT OnAppCommand(WPARAM, LPARAM command);
+    LRESULT OnHotKey(WPARAM id, LPARAM);
 
     void AddAboutMenuEntry();
 
@@ -146,6 +153,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     DiscExport exports;
     PlayerController controller;
     DatabasePreviewDialog preview;
+    std::string handedSheet;  // taken from WM_COPYDATA, played once the sender is answered
 
     DISCDECK_DECLARE_MESSAGE_MAP()
 };

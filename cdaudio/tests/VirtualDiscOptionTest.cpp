@@ -42,6 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"Environment", "discdeck.exe /Automation", "Z:\\work\\demo.cue", "Z:\\work\\demo.cue"},
         OptionCase{"EmptyValueFallsBack", "x --virtual-disc=", "/b.cue", "/b.cue"},
         OptionCase{"NotTheOption", "x --virtual-disc /a.cue -virtual-disc=/c.cue", "", ""},
+        OptionCase{"BarePath", "\"C:\\Program Files\\discdeck.exe\" \"D:\\My Rips\\Album.CUE\"", "/b.cue",
+                   "D:\\My Rips\\Album.CUE"},
+        OptionCase{"OptionBeforeBarePath", "x a.cue --virtual-disc=b.cue", "", "b.cue"},
+        OptionCase{"NotASheetOrTheProgram", "album.cue notes.txt cue", "", ""},
         OptionCase{"Neither", "discdeck.exe", "", ""}),
     [](const ::testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
 

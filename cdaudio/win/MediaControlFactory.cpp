@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "cdaudio/Clock.h"
-#include "cdaudio/SheetFileDrive.h"
+#include "cdaudio/SoundPlayer.h"
 #include "cdaudio/VirtualDiscOption.h"
 #include "cdaudio/win/MciMediaControl.h"
+#include "cdaudio/win/WaveOutput.h"
 
 namespace discdeck {
 
@@ -28,14 +30,32 @@ std::string EnvironmentValue(const char* name) {
     }
 }
 
+// A relative path made whole against the current folder, so the sheet stays the same file when the
+// player changes its folder later; others as they are.
+std::string InThisFolder(const std::string& path) {
+    if (std::filesystem::path(path).is_absolute()) {
+        return path;
+    }
+    std::vector<char> full(MAX_PATH);
+    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    return length > 0 && length < full.size() ? std::string(full.data(), length) : path;
+}
+
 }  // namespace
 
-std::unique_ptr<MediaControl> CreateMediaControl(const std::string& commandLine) {
+std::unique_ptr<DriveSelector> CreateMediaControl(const std::string& commandLine) {
+    auto drive = std::make_unique<DriveSelector>(
+        std::make_unique<MciMediaControl>(),
+        std::make_unique<WaveOutput>(SoundPlayer::kBufferSamples * kBytesPerSample), std::make_unique<SteadyClock>());
     std::string sheet = VirtualDiscSheet(commandLine, EnvironmentValue(kVirtualDiscVariable));
     if (!sheet.empty()) {
-        return std::make_unique<SheetFileDrive>(sheet, std::make_unique<SteadyClock>());
+        drive->ChangeDisc(InThisFolder(sheet));
     }
-    return std::make_unique<MciMediaControl>();
+    return drive;
 }
 
 }  // namespace discdeck

@@ -61,14 +61,14 @@ TEST(MciMediaControlTest, CommandsToAnUnknownDeviceFail) {
 }
 
 TEST(CreateMediaControlTest, RealDriveWithoutTheOption) {
-    std::unique_ptr<MediaControl> control = CreateMediaControl("discdeck.exe /Automation");
-    EXPECT_NE(dynamic_cast<MciMediaControl*>(control.get()), nullptr);
+    std::unique_ptr<DriveSelector> control = CreateMediaControl("discdeck.exe /Automation");
+    EXPECT_EQ(control->Sheet(), nullptr);
 }
 
 TEST(CreateMediaControlTest, OptionPicksTheVirtualDisc) {
-    std::unique_ptr<MediaControl> control =
+    std::unique_ptr<DriveSelector> control =
         CreateMediaControl("\"C:\\Program Files\\discdeck.exe\" \"--virtual-disc=" + kDemoSheet + "\"");
-    auto* drive = dynamic_cast<SheetFileDrive*>(control.get());
+    auto* drive = control->Sheet();
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->SheetPath(), kDemoSheet);
     CdAudioDevice device(*control);
@@ -80,14 +80,14 @@ TEST(CreateMediaControlTest, OptionPicksTheVirtualDisc) {
 
 TEST(CreateMediaControlTest, EnvironmentPicksTheVirtualDisc) {
     EnvironmentGuard guard(kDemoSheet.c_str());
-    std::unique_ptr<MediaControl> control = CreateMediaControl("discdeck.exe");
-    auto* drive = dynamic_cast<SheetFileDrive*>(control.get());
+    std::unique_ptr<DriveSelector> control = CreateMediaControl("discdeck.exe");
+    auto* drive = control->Sheet();
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->SheetPath(), kDemoSheet);
 
     // The option wins over the environment.
     control = CreateMediaControl("discdeck.exe --virtual-disc=Z:\\nowhere\\other.cue");
-    drive = dynamic_cast<SheetFileDrive*>(control.get());
+    drive = control->Sheet();
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->SheetPath(), "Z:\\nowhere\\other.cue");
 }
@@ -99,7 +99,7 @@ TEST(CreateMediaControlTest, DeletingAndCreatingTheSheetChangesTheDisc) {
     const std::string sheet = TempPath("discdeck-cdaudio-wine.cue");
     DeleteFileA(sheet.c_str());
 
-    std::unique_ptr<MediaControl> control = CreateMediaControl("discdeck.exe --virtual-disc=" + sheet);
+    std::unique_ptr<DriveSelector> control = CreateMediaControl("discdeck.exe --virtual-disc=" + sheet);
     CdAudioDevice device(*control);
     EXPECT_EQ(device.action, ActionFailed);
     EXPECT_FALSE(device.IsMediaPresent());

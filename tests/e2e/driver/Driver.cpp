@@ -16,6 +16,8 @@
 //                                  "+ Tracks" check box, 1 OK)
 //   driver shell-open LOG ARGS...  the prefix's "open" handler: appends ARGS to the file LOG
 //   driver players                 every running player: process, report lines, message boxes
+//   driver drop PATH               drops the file PATH (a Windows path) on the player window
+//   driver appcommand N            the keyboard's command N (WM_APPCOMMAND), e.g. 14 play/pause
 #include <windows.h>
 
 #include <cstdio>
@@ -322,10 +324,39 @@ int Players() {
     return 0;
 }
 
+int Drop(const std::string& path) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    if (!DropFile(player, processId, path)) {
+        return Fail("the drop was not delivered");
+    }
+    std::printf("{\"dropped\": %s}\n", Quote(path).c_str());
+    return 0;
+}
+
+int AppCommand(int command) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    // What DefWindowProc sends for a media key: the command in the high word (FAPPCOMMAND_KEY).
+    LRESULT handled = 0;
+    if (!Send(player, WM_APPCOMMAND, reinterpret_cast<WPARAM>(player), MAKELPARAM(0, command), &handled)) {
+        return Fail("the command was not handled in time");
+    }
+    std::printf("{\"appcommand\": %d, \"handled\": %d}\n", command, static_cast<int>(handled));
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
-                 "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players\n");
+                 "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players |\n"
+                 "       drop PATH | appcommand N\n");
     return 2;
 }
 
@@ -356,6 +387,10 @@ int main(int argc, char** argv) {
         status = PreviewClick(std::atoi(args[1].c_str()));
     } else if (command == "players" && args.size() == 1) {
         status = Players();
+    } else if (command == "drop" && args.size() == 2) {
+        status = Drop(args[1]);
+    } else if (command == "appcommand" && args.size() == 2) {
+        status = AppCommand(std::atoi(args[1].c_str()));
     } else if (command == "shell-open" && args.size() >= 2) {
         status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else {

@@ -1,10 +1,12 @@
 #include "tests/e2e/driver/PlayerWindows.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <memory>
 
 namespace discdeck::e2e {
@@ -288,6 +290,31 @@ bool ReadTree(HWND tree, DWORD processId, std::vector<TreeItem>& items) {
     LRESULT root = 0;
     Send(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0, &root);
     return ReadTreeLevel(tree, process.handle, remote.Get(), reinterpret_cast<HTREEITEM>(root), items);
+}
+
+bool DropFile(HWND window, DWORD processId, const std::string& path) {
+    ProcessHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+    if (process.handle == nullptr) {
+        return false;
+    }
+    // The block the shell hands a drop target: DROPFILES, then the names, each ending in a zero, and
+    // one more zero.
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = FALSE;
+    std::memcpy(block.data(), &header, sizeof header);
+    block += path;
+    block += std::string(2, '\0');
+    RemoteMemory remote(process.handle, block.size());
+    SIZE_T written = 0;
+    if (remote.Get() == nullptr ||
+        !::WriteProcessMemory(process.handle, remote.Get(), block.data(), block.size(), &written) ||
+        written != block.size()) {
+        return false;
+    }
+    // Sent, so the block stays until the player has read it.
+    return Send(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote.Get()), 0);
 }
 
 }  // namespace discdeck::e2e

@@ -60,4 +60,9 @@ struct TreeItem {
 // owner's process. False when that memory could not be used.
 bool ReadTree(HWND tree, DWORD processId, std::vector<TreeItem>& items);
 
+// Drops a file on the window as the shell does: the DROPFILES block in the owner's memory (which
+// Wine's DragQueryFile reads as fixed global memory), then WM_DROPFILES. False when it was not
+// delivered in time.
+bool DropFile(HWND window, DWORD processId, const std::string& path);
+
 }  // namespace discdeck::e2e
