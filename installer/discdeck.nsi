@@ -28,7 +28,7 @@ Unicode true
 ; Our own file type, offered in the .cue file's "Open with" list; never the type's default.
 !define CUE_PROGID "discdeck.CueSheet"
 ; Explorer starts a verb in the file's folder: the data folder is passed on the command line.
-!define CUE_COMMAND '"$INSTDIR\discdeck.exe" "--data-folder=$APPDATA\discdeck" "--virtual-disc=%1"'
+!define CUE_COMMAND '"$INSTDIR\discdeck.exe" "--data-folder=$APPDATA\discdeck" "%1"'
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"

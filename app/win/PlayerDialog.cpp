@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "controls/TrayRecord.h"
 #include "app/win/DiscHandOver.h"
+#include "controls/TrayRecord.h"
 #include "framework/Application.h"
 #include "framework/DataExchange.h"
 #include "res/resource.h"

@@ -209,7 +209,7 @@ def check_installed(checks, place, version, player_bytes):
     checks.equal((place.value(r"HKCR\AppID" + "\\" + APPID, "(Default)"),
                   place.value(r"HKCR\AppID\discdeck.EXE", "AppID")), ("discdeck", APPID), "AppID registered")
 
-    command = '"%s\\discdeck.exe" "--data-folder=%s" "--virtual-disc=%%1"' % (PROGRAM, place.data_windows)
+    command = '"%s\\discdeck.exe" "--data-folder=%s" "%%1"' % (PROGRAM, place.data_windows)
     checks.equal((place.value(VERB_KEY, "(Default)"), place.value(VERB_KEY + r"\command", "(Default)")),
                  ("Play with discdeck", command), ".cue verb")
     checks.equal((place.value(PROGID_KEY + r"\shell\open\command", "(Default)"),
