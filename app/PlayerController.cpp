@@ -542,6 +542,9 @@ void PlayerController::DisplayTick() {
             StartDisplayTimer();
             PlayingPair();
         }
+        // The times above were measured against the track that ended; the title line and the
+        // slider show the track that plays now.
+        view.SetSliderPosition(device.UpdateTimes());
     }
     if (device.AtDiscEnd()) {
         Stop();

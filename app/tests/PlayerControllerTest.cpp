@@ -16,6 +16,7 @@ namespace {
 using namespace testing_support;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 constexpr const char* kQuery =
     "CDDB QUERY 8409a30a 10 150 16740 36002 55710 72558 93683 109121 129120 148295 168900 2469";
@@ -318,6 +319,9 @@ TEST_F(PlayerControllerTest, WithoutPlayModesTheDisplayFollowsTheDriveToTheNextT
     EXPECT_THAT(view.actions, ElementsAre("FORWARD"));
     EXPECT_EQ(device->currentTrack, 2u);
     EXPECT_EQ(view.sliderRange, std::make_pair(device->tracks[1].startMs, device->tracks[2].startMs));
+    // The times are the new track's, not the old one's run past its end.
+    EXPECT_THAT(view.GetTitleLineText(), StartsWith("Track: 02  Elapsed: 00:00  Remainded: "));
+    EXPECT_EQ(view.GetTitleLineText().find('-'), std::string::npos);
     // The drive was not moved: it plays on from where it was.
     EXPECT_GT(drive.PositionFrame(), 16740u);
 }
