@@ -7,7 +7,6 @@ are all there, byte for byte, every disc has one run of tracks and no temporary 
 
 Exit code 0 when every check passed, 1 otherwise (2 when the run could not be set up)."""
 
-import argparse
 import os
 import shutil
 import struct
@@ -17,7 +16,7 @@ import time
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import expected as x  # noqa: E402 - after the line above
-from harness import Checks, CddbServer, Driver, Player, Wine  # noqa: E402
+from harness import Checks, CddbServer, Driver, Player, Wine, suite_options  # noqa: E402
 
 SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
 # Large enough that a store takes a good part of a second under Wine, so the two overlap.
@@ -60,15 +59,8 @@ def records(content, length):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--source-dir", required=True)
-    parser.add_argument("--player", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--prefix", required=True)
-    options = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: run under an X server (scripts/test starts Xvfb)")
+    options = suite_options(__doc__, artifacts=False)
+    if options is None:
         return 2
 
     checks = Checks()

@@ -1,6 +1,7 @@
 """The pieces the end-to-end scenario runs: the Wine prefix, the local CDDB server, the player
 process, the driver program, screenshots and the list of checks."""
 
+import argparse
 import json
 import os
 import shutil
@@ -244,3 +245,20 @@ class Screenshots:
         else:
             print("  (no screenshot %s: %s)" % (name, result.stderr.decode("latin-1", "replace").strip()))
         return path
+
+
+def suite_options(description, artifacts=True):
+    """The suites' common command line; None (after saying why) when there is no X display."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("--source-dir", required=True, help="the repository")
+    parser.add_argument("--player", required=True, help="discdeck.exe")
+    parser.add_argument("--driver", required=True, help="the driver program (e2e_driver.exe)")
+    parser.add_argument("--work", required=True, help="working folder (emptied first)")
+    parser.add_argument("--prefix", required=True, help="a Wine prefix (made when missing)")
+    if artifacts:
+        parser.add_argument("--artifacts", required=True, help="folder for the screenshots (emptied first)")
+    options = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("no DISPLAY: run under an X server (scripts/test starts Xvfb)")
+        return None
+    return options

@@ -4,7 +4,6 @@ driven from outside through window messages by the driver program. See README.md
 
 Exit code 0 when every check passed, 1 otherwise (2 when the run could not be set up)."""
 
-import argparse
 import os
 import re
 import shutil
@@ -16,7 +15,7 @@ import urllib.parse
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import expected as x  # noqa: E402 - after the line above
-from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, windows_path  # noqa: E402
+from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, suite_options, windows_path  # noqa: E402
 
 # Player window controls.
 LIST, HELP, VER, MOTD, DATABASE, SERVER, PORT, LSCAT, DISC_ID, CATEGORY, LYRICS = (
@@ -413,16 +412,8 @@ class Scenario:
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--source-dir", required=True, help="the repository")
-    parser.add_argument("--player", required=True, help="discdeck.exe")
-    parser.add_argument("--driver", required=True, help="the driver program (e2e_driver.exe)")
-    parser.add_argument("--work", required=True, help="working folder (emptied first)")
-    parser.add_argument("--prefix", required=True, help="the test's own Wine prefix (made when missing)")
-    parser.add_argument("--artifacts", required=True, help="folder for the screenshots (emptied first)")
-    options = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: run under an X server (scripts/test starts Xvfb)")
+    options = suite_options(__doc__)
+    if options is None:
         return 2
     return Scenario(options).run()
 

@@ -6,7 +6,6 @@ a hand-over from a second start and a bare path. See README.md here.
 
 Exit code 0 when every check passed, 1 otherwise (2 when the run could not be set up)."""
 
-import argparse
 import array
 import os
 import re
@@ -18,7 +17,7 @@ import traceback
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
-from harness import Checks, Driver, Player, Screenshots, Wine, windows_path  # noqa: E402
+from harness import Checks, Driver, Player, Screenshots, Wine, suite_options, windows_path  # noqa: E402
 
 LIST_LINE_TRACK3 = 3
 PAUSE, EXIT, FORWARD = 1034, 1037, 1036
@@ -306,16 +305,8 @@ class Scenario:
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--source-dir", required=True, help="the repository")
-    parser.add_argument("--player", required=True, help="discdeck.exe")
-    parser.add_argument("--driver", required=True, help="the driver program (e2e_driver.exe)")
-    parser.add_argument("--work", required=True, help="working folder (emptied first)")
-    parser.add_argument("--prefix", required=True, help="a Wine prefix (made when missing)")
-    parser.add_argument("--artifacts", required=True, help="folder for the screenshots (emptied first)")
-    options = parser.parse_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: run under an X server (scripts/test starts Xvfb)")
+    options = suite_options(__doc__)
+    if options is None:
         return 2
     return Scenario(options).run()
 
