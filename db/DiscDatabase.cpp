@@ -17,11 +17,12 @@ DiscDatabase::DiscDatabase(FilePort& files, std::string directory, BusyWait wait
 namespace {
 
 // The index of the first record of `reader` with the disc id; false when there is none (or the
-// file can't be read).
+// file can't be read). Mapped: the scan covers half of the largest file on average, and copying
+// it out would cost more than looking at it.
 bool FindDiscId(RecordReader& reader, uint32_t discId, uint32_t& found) {
     bool matched = false;
     const uint32_t length = reader.GetHeader().recordLength;
-    bool read = reader.ForEachBlock(0, [&](uint32_t index, const uint8_t* records, uint32_t count) {
+    bool read = reader.ScanMapped(0, [&](uint32_t index, const uint8_t* records, uint32_t count) {
         for (uint32_t i = 0; i < count; ++i) {
             if (LoadLe32(records + size_t{i} * length) == discId) {
                 found = index + i;

@@ -34,7 +34,7 @@ bool RecordReader::Read(uint32_t index, uint32_t count, void* destination) {
     if (file == nullptr || index > header.recordCount || count > header.recordCount - index) {
         return false;
     }
-    uint64_t offset = kRecordFileHeaderLength + uint64_t{index} * header.recordLength;
+    uint64_t offset = OffsetOf(index);
     uint64_t bytes = uint64_t{count} * header.recordLength;
     size_t got = 0;
     return bytes <= SIZE_MAX && file->ReadAt(offset, destination, static_cast<size_t>(bytes), got) && got == bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,7 +33,21 @@ class RecordReader {
     template <typename Visit>
     bool ForEachBlock(uint32_t first, Visit visit);
 
+    // Bytes mapped at a time by ScanMapped: many blocks, so that mapping costs little beside the
+    // scan, yet a small part of the 32-bit program's working set and address space.
+    static constexpr size_t kWindowBytes = 16 * 1024 * 1024;
+
+    // As ForEachBlock, but visits the records where they lie, in read-only views of the file of up
+    // to `windowBytes` (no copy), while the file port offers views; block reads take over where it
+    // does not. Less than a window is read: setting up the pages of a view costs more than copying
+    // them out of the system's cache, and only long scans gain. Every view is gone when this
+    // returns, so the file can be let go or replaced.
+    template <typename Visit>
+    bool ScanMapped(uint32_t first, Visit visit, size_t windowBytes = kWindowBytes);
+
   private:
+    uint64_t OffsetOf(uint32_t index) const { return kRecordFileHeaderLength + uint64_t{index} * header.recordLength; }
+
     FileHandle* file = nullptr;
     RecordFileHeader header{};
     std::unique_ptr<uint8_t[]> block;  // not cleared: every use reads into it first
@@ -78,6 +93,28 @@ bool RecordReader::ForEachBlock(uint32_t first, Visit visit) {
         index += count;
     }
     return true;
+}
+
+template <typename Visit>
+bool RecordReader::ScanMapped(uint32_t first, Visit visit, size_t windowBytes) {
+    if (file == nullptr) {
+        return false;
+    }
+    const uint32_t windowRecords =
+        static_cast<uint32_t>(std::min<size_t>(std::max<size_t>(windowBytes / header.recordLength, 1), UINT32_MAX));
+    uint32_t index = first;
+    while (index < header.recordCount && header.recordCount - index > windowRecords) {
+        const uint32_t count = std::min(header.recordCount - index, windowRecords);
+        std::unique_ptr<FileView> view = file->MapView(OffsetOf(index), size_t{count} * header.recordLength);
+        if (!view) {
+            break;
+        }
+        if (!visit(index, view->Data(), count)) {
+            return true;
+        }
+        index += count;
+    }
+    return ForEachBlock(index, visit);
 }
 
 }  // namespace discdeck

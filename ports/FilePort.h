@@ -17,6 +17,15 @@ enum class FileFailure {
     Refused,   // anything else: no permission, not a file, an I/O error
 };
 
+// A read-only view of part of an open file, mapped into memory until the view goes. It must go
+// before the file's handle does, and before the file is replaced: on Windows a mapped file can't be.
+class FileView {
+  public:
+    virtual ~FileView() = default;
+    // The bytes from the offset that was asked for on.
+    virtual const uint8_t* Data() const = 0;
+};
+
 // One open file. Every open is exclusive: while a handle lives, no other open of the same file
 // succeeds, in this process or another. Destroying a handle closes it without reporting errors;
 // call Close to learn whether buffered data reached the file.
@@ -42,6 +51,9 @@ class FileHandle {
     // replaced, so that nobody opens the old file in between; before it where it can't. Busy when
     // another program holds `target`: nothing moved, and trying again later may succeed.
     virtual FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) = 0;
+    // Maps `size` bytes from `offset` (any offset: the port aligns it) for reading, all of them
+    // within the file. Null where the port offers no mapping or it fails: read instead.
+    virtual std::unique_ptr<FileView> MapView(uint64_t /*offset*/, size_t /*size*/) { return nullptr; }
 };
 
 // The file operations of the database and the exports, so that tests can inject faults and the

@@ -2,16 +2,33 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <string>
 
 namespace discdeck {
 namespace {
+
+class PosixFileView : public FileView {
+  public:
+    PosixFileView(void* base, size_t length, size_t skip) : base(base), length(length), skip(skip) {}
+    ~PosixFileView() override { ::munmap(base, length); }
+    PosixFileView(const PosixFileView&) = delete;
+    PosixFileView& operator=(const PosixFileView&) = delete;
+
+    const uint8_t* Data() const override { return static_cast<const uint8_t*>(base) + skip; }
+
+  private:
+    void* base;
+    size_t length;
+    size_t skip;  // from the page boundary the mapping starts at to the offset asked for
+};
 
 class PosixFileHandle : public FileHandle {
   public:
@@ -128,6 +145,25 @@ class PosixFileHandle : public FileHandle {
             previous.reset();
         }
         return FileFailure::None;
+    }
+
+    // Only within the file: a page past its end would fault when touched.
+    std::unique_ptr<FileView> MapView(uint64_t offset, size_t size) override {
+        static const uint64_t page = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+        uint64_t fileSize = 0;
+        if (size == 0 || !GetSize(fileSize) || offset > fileSize || size > fileSize - offset) {
+            return nullptr;
+        }
+        const uint64_t start = offset - offset % page;
+        const size_t skip = static_cast<size_t>(offset - start);
+        if (size > SIZE_MAX - skip || start > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
+            return nullptr;
+        }
+        void* base = ::mmap(nullptr, skip + size, PROT_READ, MAP_SHARED, fd, static_cast<off_t>(start));
+        if (base == MAP_FAILED) {
+            return nullptr;
+        }
+        return std::make_unique<PosixFileView>(base, skip + size, skip);
     }
 
   private:

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "db/tests/MappedScanCheck.h"
 #include "db/tests/TestSupport.h"
 #include "ports/PosixFilePort.h"
 
@@ -235,6 +237,22 @@ struct ArgumentOrder {
 const void* ArgumentOrder::key = nullptr;
 int ArgumentOrder::keyFirst = 0;
 int ArgumentOrder::keySecond = 0;
+
+// Windows of 100 000 bytes over records of 84: no view starts on a page, the last part is read.
+TEST_F(RecordFileTest, MappedScanVisitsWhatBlockReadsDo) {
+    constexpr uint32_t kCount = 5000;
+    constexpr uint32_t kRecord = 84;
+    const Bytes image = testing_support::PatternedRecordFile(kCount, kRecord);
+    WriteBytes(Path(), image);
+    std::unique_ptr<FileHandle> file = files.Open(Path(), FilePort::Access::Read);
+    ASSERT_TRUE(file);
+    for (uint32_t first : {0u, 1u, 2999u, kCount - 1}) {
+        SCOPED_TRACE(first);
+        Bytes mapped = testing_support::VisitedRecords(*file, kRecord, first, 100000);
+        EXPECT_EQ(testing_support::VisitedRecords(*file, kRecord, first, 0), mapped);
+        EXPECT_TRUE(std::equal(mapped.begin(), mapped.end(), image.end() - (kCount - first) * kRecord, image.end()));
+    }
+}
 
 TEST_F(RecordFileTest, SearchPassesTheKeyFirstAndFindFirstPassesItSecond) {
     RecordFile file(files);

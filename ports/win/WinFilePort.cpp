@@ -9,6 +9,20 @@
 namespace discdeck {
 namespace {
 
+class WinFileView : public FileView {
+  public:
+    WinFileView(void* base, size_t skip) : base(base), skip(skip) {}
+    ~WinFileView() override { UnmapViewOfFile(base); }
+    WinFileView(const WinFileView&) = delete;
+    WinFileView& operator=(const WinFileView&) = delete;
+
+    const uint8_t* Data() const override { return static_cast<const uint8_t*>(base) + skip; }
+
+  private:
+    void* base;
+    size_t skip;  // from the granularity boundary the view starts at to the offset asked for
+};
+
 class WinFileHandle : public FileHandle {
   public:
     explicit WinFileHandle(HANDLE handle) : handle(handle) {}
@@ -106,6 +120,37 @@ class WinFileHandle : public FileHandle {
         BOOL closed = CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
         return closed != FALSE;
+    }
+
+    // The section ends where the view does and its handle goes at once: the view alone holds it,
+    // so the file is free to be replaced as soon as the view is unmapped. A view starts on the
+    // allocation granularity (64 KB).
+    // https://learn.microsoft.com/windows/win32/api/memoryapi/nf-memoryapi-mapviewoffile
+    std::unique_ptr<FileView> MapView(uint64_t offset, size_t size) override {
+        uint64_t fileSize = 0;
+        if (size == 0 || !GetSize(fileSize) || offset > fileSize || size > fileSize - offset) {
+            return nullptr;
+        }
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        const uint64_t start = offset - offset % system.dwAllocationGranularity;
+        const size_t skip = static_cast<size_t>(offset - start);
+        if (size > SIZE_MAX - skip) {
+            return nullptr;
+        }
+        const uint64_t end = offset + size;
+        HANDLE section = CreateFileMappingA(handle, nullptr, PAGE_READONLY, static_cast<DWORD>(end >> 32),
+                                            static_cast<DWORD>(end), nullptr);
+        if (section == nullptr) {
+            return nullptr;
+        }
+        void* base = MapViewOfFile(section, FILE_MAP_READ, static_cast<DWORD>(start >> 32), static_cast<DWORD>(start),
+                                   skip + size);
+        CloseHandle(section);
+        if (base == nullptr) {
+            return nullptr;
+        }
+        return std::make_unique<WinFileView>(base, skip);
     }
 
     // An open file can't be replaced, so our own handle on the target goes first; whoever opens the

@@ -10,6 +10,7 @@
 #include "cdaudio/tests/InertDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/RecordFile.h"
+#include "db/tests/MappedScanCheck.h"
 #include "ports/MessageSink.h"
 #include "ports/win/WinFilePort.h"
 
@@ -273,6 +274,27 @@ TEST_F(WinFilePortTest, ReplaceWorksWithBareNamesInTheCurrentFolder) {
     ASSERT_EQ(FileFailure::None, replaced);
     EXPECT_EQ(Bytes({'n', 'e', 'w'}), Read(File("bare.bin")));
     EXPECT_FALSE(Exists(File("bare.tmp")));
+}
+
+// Views start on the 64 KB granularity, never where the records do; and once the scan is over
+// nothing of it keeps the file from being replaced.
+TEST_F(WinFilePortTest, MappedScanVisitsWhatBlockReadsDoAndLetsTheFileBeReplaced) {
+    constexpr uint32_t kCount = 5000;
+    constexpr uint32_t kRecord = 84;
+    const Bytes image = testing_support::PatternedRecordFile(kCount, kRecord);
+    ASSERT_TRUE(WriteWholeFile(files, File("scan.sdb"), std::string(image.begin(), image.end())));
+    std::unique_ptr<FileHandle> file = files.Open(File("scan.sdb"), FilePort::Access::ReadWrite);
+    ASSERT_TRUE(file);
+    for (uint32_t first : {0u, 2999u}) {
+        Bytes mapped = testing_support::VisitedRecords(*file, kRecord, first, 100000);
+        EXPECT_EQ(testing_support::VisitedRecords(*file, kRecord, first, 0), mapped) << first;
+        EXPECT_EQ(Bytes(image.end() - (kCount - first) * kRecord, image.end()), mapped) << first;
+    }
+    std::unique_ptr<FileHandle> replacement = files.Open(File("scan.tmp"), FilePort::Access::Overwrite);
+    ASSERT_TRUE(replacement && replacement->Write("new", 3));
+    EXPECT_EQ(FileFailure::None, replacement->ReplaceTarget(File("scan.sdb"), file));
+    replacement.reset();
+    EXPECT_EQ(Bytes({'n', 'e', 'w'}), Read(File("scan.sdb")));
 }
 
 class Messages : public MessageSink {
