@@ -30,6 +30,27 @@ class PosixFileView : public FileView {
     size_t skip;  // from the page boundary the mapping starts at to the offset asked for
 };
 
+// Reads until `size` bytes are in or the file ends, going on after interrupted calls. `next` reads
+// into `out` up to `wanted` bytes, `done` being what is in already, as read() does.
+template <typename ReadCall>
+bool ReadAll(void* buffer, size_t size, size_t& got, ReadCall next) {
+    char* out = static_cast<char*>(buffer);
+    while (got < size) {
+        ssize_t n = next(out + got, size - got, got);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 class PosixFileHandle : public FileHandle {
   public:
     PosixFileHandle(int fd, std::string path) : fd(fd), path(std::move(path)) {}
@@ -43,24 +64,8 @@ class PosixFileHandle : public FileHandle {
 
     bool Read(void* buffer, size_t size, size_t& got) override {
         got = 0;
-        if (fd < 0) {
-            return false;
-        }
-        char* out = static_cast<char*>(buffer);
-        while (got < size) {
-            ssize_t n = ::read(fd, out + got, size - got);
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return false;
-            }
-            if (n == 0) {
-                break;
-            }
-            got += static_cast<size_t>(n);
-        }
-        return true;
+        return fd >= 0 &&
+               ReadAll(buffer, size, got, [this](char* out, size_t wanted, size_t) { return ::read(fd, out, wanted); });
     }
 
     bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
@@ -68,21 +73,9 @@ class PosixFileHandle : public FileHandle {
         if (fd < 0 || offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
             return false;
         }
-        char* out = static_cast<char*>(buffer);
-        while (got < size) {
-            ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(offset + got));
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return false;
-            }
-            if (n == 0) {
-                break;
-            }
-            got += static_cast<size_t>(n);
-        }
-        return true;
+        return ReadAll(buffer, size, got, [this, offset](char* out, size_t wanted, size_t done) {
+            return ::pread(fd, out, wanted, static_cast<off_t>(offset + done));
+        });
     }
 
     bool Write(const void* data, size_t size) override {
