@@ -11,7 +11,7 @@ Needs python3-pil and fonts-dejavu-core, as the other art generators.
 import os
 import sys
 
-from PIL import Image, ImageDraw
+from PIL import ImageDraw
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "res", "setup"))
@@ -24,11 +24,26 @@ WIZARD_SIZE = (164, 314)
 
 
 def header():
-    """The setup banner, scaled to the header's height; its left part keeps the disc and the name."""
-    banner = art.banner()
-    width, height = banner.size
-    scaled = banner.resize((round(width * HEADER_SIZE[1] / height), HEADER_SIZE[1]), Image.LANCZOS)
-    return scaled.crop((0, 0) + HEADER_SIZE)
+    """Graphite body, the disc, and the name beside it: the banner's pieces laid out to fit the strip
+    (the banner itself, scaled down, would cut its lettering off)."""
+    width, height = HEADER_SIZE
+    image = art.brushed_body(width, height)
+    image = art.draw_disc(image, 27, height // 2, 22)
+    x, y = 56, 9
+    image = name_plate(image, x, y, width - x - 6)
+    ImageDraw.Draw(image).text((x + 2, y + 30), "SETUP", font=font(9), fill=STEEL_PALE)
+    return image
+
+
+def name_plate(image, x, y, room):
+    """"disc" in amber and "deck" in orange, in the largest lettering (up to 30) that fits `room`."""
+    size = 30
+    while ImageDraw.Draw(image).textlength("discdeck", font=font(size)) > room:
+        size -= 1
+    title = font(size)
+    image = art.glow_text(image, (x, y), "disc", title, AMBER, AMBER)
+    disc_width = ImageDraw.Draw(image).textlength("disc", font=title)
+    return art.glow_text(image, (x + disc_width, y), "deck", title, ORANGE, ORANGE)
 
 
 def wizard():
@@ -40,14 +55,7 @@ def wizard():
     draw = ImageDraw.Draw(image)
     draw.rectangle(panel, fill=BLACK)
     x, y = panel[0] + 10, panel[1] + 8
-    # The largest lettering that fits the panel.
-    size = 30
-    while draw.textlength("discdeck", font=font(size)) > panel[2] - panel[0] - 20:
-        size -= 1
-    title = font(size)
-    image = art.glow_text(image, (x, y), "disc", title, AMBER, AMBER)
-    disc_width = ImageDraw.Draw(image).textlength("disc", font=title)
-    image = art.glow_text(image, (x + disc_width, y), "deck", title, ORANGE, ORANGE)
+    image = name_plate(image, x, y, panel[2] - panel[0] - 20)
     draw = ImageDraw.Draw(image)
     label = font(9)
     draw.text((x + 2, y + 44), "COMPACT DISC PLAYER", font=label, fill=AMBER_DIM)

@@ -10,7 +10,6 @@
 namespace discdeck {
 namespace {
 
-using testing_support::DiscSpec;
 using testing_support::ExpectedPageHead;
 using testing_support::ExpectedPageMiddle;
 using testing_support::ExpectedPageTail;
@@ -18,14 +17,15 @@ using testing_support::FileExists;
 using testing_support::LoadDisc;
 using testing_support::ReadText;
 using testing_support::RecordingMessages;
+using testing_support::StoredDisc;
 using testing_support::TempDir;
 
 // A disc whose tracks have the given lengths, the first starting at 2 s.
-DiscSpec Disc(uint32_t id,
-              const std::string& title,
-              const std::string& category,
-              const std::vector<std::pair<std::string, uint32_t>>& tracks) {
-    DiscSpec disc;
+StoredDisc Disc(uint32_t id,
+                const std::string& title,
+                const std::string& category,
+                const std::vector<std::pair<std::string, uint32_t>>& tracks) {
+    StoredDisc disc;
     disc.discId = id;
     disc.title = title;
     disc.category = category;
@@ -41,7 +41,7 @@ DiscSpec Disc(uint32_t id,
 
 class DatabasePreviewTest : public ::testing::Test {
   protected:
-    void Store(const DiscSpec& disc) {
+    void Store(const StoredDisc& disc) {
         LoadDisc(device, disc);
         database.StoreDisc(device, messages);
         ASSERT_TRUE(messages.texts.empty());

@@ -16,7 +16,6 @@ namespace discdeck {
 namespace {
 
 using testing_support::Bytes;
-using testing_support::DiscSpec;
 using testing_support::FaultyFilePort;
 using testing_support::FileExists;
 using testing_support::Le32;
@@ -26,6 +25,7 @@ using testing_support::ReadBytes;
 using testing_support::RecordFileImage;
 using testing_support::RecordingMessages;
 using testing_support::SampleDisc;
+using testing_support::StoredDisc;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
@@ -63,7 +63,7 @@ Bytes TrackBytes(uint32_t id, uint32_t number, const std::string& title, uint32_
     return record;
 }
 
-Bytes TrackRun(const DiscSpec& disc) {
+Bytes TrackRun(const StoredDisc& disc) {
     Bytes run;
     for (size_t i = 0; i + 1 < disc.startsMs.size(); ++i) {
         Append(run, TrackBytes(disc.discId, static_cast<uint32_t>(i + 1), disc.trackTitles[i].substr(0, 69),
@@ -72,7 +72,7 @@ Bytes TrackRun(const DiscSpec& disc) {
     return run;
 }
 
-Bytes TitleOf(const DiscSpec& disc) {
+Bytes TitleOf(const StoredDisc& disc) {
     return TitleBytes(disc.discId, disc.title.substr(0, 69), disc.category, disc.startsMs.back(),
                       static_cast<uint32_t>(disc.startsMs.size() - 1));
 }
@@ -81,7 +81,7 @@ class DiscDatabaseTest : public ::testing::Test {
   protected:
     std::string Titles() const { return dir.File("titles.sdb"); }
     std::string Tracks() const { return dir.File("tracks.sdb"); }
-    void Store(const DiscSpec& disc) {
+    void Store(const StoredDisc& disc) {
         LoadDisc(device, disc);
         database.StoreDisc(device, messages);
     }
@@ -95,7 +95,7 @@ class DiscDatabaseTest : public ::testing::Test {
 };
 
 TEST_F(DiscDatabaseTest, FirstStoreCreatesBothFilesByteForByte) {
-    DiscSpec disc = SampleDisc(0x8409a30a, "Orvo Lindqvist / Northern Lights", 12);
+    StoredDisc disc = SampleDisc(0x8409a30a, "Orvo Lindqvist / Northern Lights", 12);
     disc.category = "folk";
     Store(disc);
     EXPECT_TRUE(messages.texts.empty());
@@ -110,16 +110,16 @@ TEST_F(DiscDatabaseTest, SecondStoreOfTheSameDiscChangesNothing) {
     Store(SampleDisc(0x10203040, "Same", 3));
     Bytes titles = ReadBytes(Titles());
     Bytes tracks = ReadBytes(Tracks());
-    DiscSpec changed = SampleDisc(0x10203040, "Other titles meanwhile", 3);
+    StoredDisc changed = SampleDisc(0x10203040, "Other titles meanwhile", 3);
     Store(changed);
     EXPECT_EQ(titles, ReadBytes(Titles()));
     EXPECT_EQ(tracks, ReadBytes(Tracks()));
 }
 
 TEST_F(DiscDatabaseTest, TitlesAreSortedByIdExceptTheLastStored) {
-    DiscSpec a = SampleDisc(0x50000000, "A", 1);
-    DiscSpec b = SampleDisc(0x20000000, "B", 2);
-    DiscSpec c = SampleDisc(0x30000000, "C", 1);
+    StoredDisc a = SampleDisc(0x50000000, "A", 1);
+    StoredDisc b = SampleDisc(0x20000000, "B", 2);
+    StoredDisc c = SampleDisc(0x30000000, "C", 1);
     Store(a);
     Store(b);
     Bytes expected = TitleOf(a);
@@ -141,9 +141,9 @@ TEST_F(DiscDatabaseTest, TitlesAreSortedByIdExceptTheLastStored) {
 TEST_F(DiscDatabaseTest, TitlesAreCutToSixtyNineCharacters) {
     const std::string t69(69, 'x');
     const std::string t70 = std::string(69, 'y') + "Z";
-    DiscSpec whole = SampleDisc(1, t69, 2);
+    StoredDisc whole = SampleDisc(1, t69, 2);
     whole.trackTitles = {t69, t70};
-    DiscSpec cut = SampleDisc(2, t70, 1);
+    StoredDisc cut = SampleDisc(2, t70, 1);
     Store(whole);
     Store(cut);
     Bytes titles = ReadBytes(Titles());
@@ -161,7 +161,7 @@ TEST_F(DiscDatabaseTest, TitlesAreCutToSixtyNineCharacters) {
 }
 
 TEST_F(DiscDatabaseTest, CategoryFillsItsFieldWithoutTerminator) {
-    DiscSpec disc = SampleDisc(7, "T", 1);
+    StoredDisc disc = SampleDisc(7, "T", 1);
     disc.category = "abcdefghijklmnopqrstuvwxyz";
     Store(disc);
     Bytes titles = ReadBytes(Titles());
@@ -185,7 +185,7 @@ TEST_F(DiscDatabaseTest, IdsWithTheTopBitSetSortLast) {
 
 TEST_F(DiscDatabaseTest, UnidentifiedDiscStoresNothing) {
     Store(SampleDisc(1, "", 3));
-    DiscSpec noTracks = SampleDisc(2, "Title", 0);
+    StoredDisc noTracks = SampleDisc(2, "Title", 0);
     Store(noTracks);
     EXPECT_TRUE(ListDirectory(dir.Path()).empty());
     EXPECT_TRUE(messages.texts.empty());
@@ -253,7 +253,7 @@ TEST_F(DiscDatabaseTest, FailedTitleSaveLetsTheNextStoreReplaceTheDiscsTracks) {
     EXPECT_FALSE(database.LookUpDisc(device));
 
     // Stored again, with the entry the user chose this time: its run takes the old run's place.
-    DiscSpec chosen = SampleDisc(2, "Chosen entry", 2);
+    StoredDisc chosen = SampleDisc(2, "Chosen entry", 2);
     Store(chosen);
     EXPECT_EQ(RecordFileImage(2, 84, TrackRun(chosen)), ReadBytes(Tracks()));
     CdAudioDevice fresh(control);
@@ -280,28 +280,28 @@ std::map<uint32_t, int> RunsPerDisc(const Bytes& tracks) {
 // storing the disc again ends like a store that never failed (or changes nothing when the failed
 // one got through after all).
 TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
-    const DiscSpec a = SampleDisc(0x50000000, "A", 2);
-    const DiscSpec b = SampleDisc(0x20000000, "B", 3);
-    const DiscSpec failing = SampleDisc(0x30000000, "Inexact", 2);
-    const DiscSpec again = SampleDisc(0x30000000, "Chosen", 2);
-    auto storedAfter = [](std::vector<DiscSpec> discs) {
+    const StoredDisc a = SampleDisc(0x50000000, "A", 2);
+    const StoredDisc b = SampleDisc(0x20000000, "B", 3);
+    const StoredDisc failing = SampleDisc(0x30000000, "Inexact", 2);
+    const StoredDisc again = SampleDisc(0x30000000, "Chosen", 2);
+    auto storedAfter = [](std::vector<StoredDisc> discs) {
         TempDir clean;
         FaultyFilePort port;
         DiscDatabase fresh(port, clean.Path());
         InertDrive drive;
         CdAudioDevice disc(drive);
         RecordingMessages quiet;
-        for (const DiscSpec& spec : discs) {
-            LoadDisc(disc, spec);
+        for (const StoredDisc& each : discs) {
+            LoadDisc(disc, each);
             fresh.StoreDisc(disc, quiet);
         }
         return std::make_pair(ReadBytes(clean.File("titles.sdb")), ReadBytes(clean.File("tracks.sdb")));
     };
 
-    for (const std::vector<DiscSpec>& before : {std::vector<DiscSpec>{}, std::vector<DiscSpec>{a, b}}) {
-        std::vector<DiscSpec> retried = before;
+    for (const std::vector<StoredDisc>& before : {std::vector<StoredDisc>{}, std::vector<StoredDisc>{a, b}}) {
+        std::vector<StoredDisc> retried = before;
         retried.push_back(again);
-        std::vector<DiscSpec> through = before;
+        std::vector<StoredDisc> through = before;
         through.push_back(failing);
         const auto whenRetried = storedAfter(retried);
         const auto whenThrough = storedAfter(through);
@@ -310,7 +310,7 @@ TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
             SCOPED_TRACE(std::to_string(before.size()) + " discs before, failing step " + std::to_string(step));
             ::unlink(Titles().c_str());
             ::unlink(Tracks().c_str());
-            for (const DiscSpec& disc : before) {
+            for (const StoredDisc& disc : before) {
                 Store(disc);
             }
             files.steps = 0;
@@ -327,7 +327,7 @@ TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
                     EXPECT_EQ(1, runs.second) << std::hex << runs.first;
                 }
             }
-            for (const DiscSpec& stored : before) {
+            for (const StoredDisc& stored : before) {
                 CdAudioDevice found(control);
                 LoadDisc(found, SampleDisc(stored.discId, "?", 3));
                 ASSERT_TRUE(database.LookUpDisc(found));
@@ -361,8 +361,8 @@ std::ostream& operator<<(std::ostream& out, const BusyCase& busy) {
 class DiscDatabaseBusyTest : public DiscDatabaseTest, public ::testing::WithParamInterface<BusyCase> {};
 
 TEST_P(DiscDatabaseBusyTest, IsWaitedForAndNeverEmptied) {
-    const DiscSpec first = SampleDisc(0x50000000, "First", 2);
-    const DiscSpec second = SampleDisc(0x20000000, "Second", 3);
+    const StoredDisc first = SampleDisc(0x50000000, "First", 2);
+    const StoredDisc second = SampleDisc(0x20000000, "Second", 3);
     Store(first);
     const Bytes titles = ReadBytes(Titles());
     const Bytes tracks = ReadBytes(Tracks());
@@ -435,8 +435,8 @@ std::ostream& operator<<(std::ostream& out, const ShortFileCase& shortFile) {
 class DiscDatabaseShortFileTest : public DiscDatabaseTest, public ::testing::WithParamInterface<ShortFileCase> {};
 
 TEST_P(DiscDatabaseShortFileTest, EmptyFilesAreWrittenAnewAndCutHeadersRefused) {
-    const DiscSpec first = SampleDisc(0x50000000, "First", 2);
-    const DiscSpec second = SampleDisc(0x20000000, "Second", 3);
+    const StoredDisc first = SampleDisc(0x50000000, "First", 2);
+    const StoredDisc second = SampleDisc(0x20000000, "Second", 3);
     Store(first);
     const std::string path = dir.File(GetParam().file);
     const Bytes whole = ReadBytes(path);
@@ -485,13 +485,13 @@ TEST_F(DiscDatabaseTest, LookUpWithoutFilesCreatesNone) {
 }
 
 TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
-    DiscSpec stored = SampleDisc(0xABCDEF01, "Stored Title", 4);
+    StoredDisc stored = SampleDisc(0xABCDEF01, "Stored Title", 4);
     stored.category = "jazz";
     Store(stored);
     Store(SampleDisc(0x00000005, "Neighbour", 3));
 
     CdAudioDevice fresh(control);
-    DiscSpec playing = SampleDisc(0xABCDEF01, "", 4);
+    StoredDisc playing = SampleDisc(0xABCDEF01, "", 4);
     playing.trackTitles.assign(4, "");
     playing.category = "misc";
     LoadDisc(fresh, playing);

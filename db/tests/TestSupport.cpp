@@ -24,7 +24,7 @@ Bytes RecordFileImage(uint32_t count,
     return image;
 }
 
-void LoadDisc(CdAudioDevice& device, const DiscSpec& disc) {
+void LoadDisc(CdAudioDevice& device, const StoredDisc& disc) {
     device.Clear();
     device.discId = disc.discId;
     device.discTitle = disc.title;
@@ -45,8 +45,8 @@ void LoadDisc(CdAudioDevice& device, const DiscSpec& disc) {
     device.action = ActionPlaying;
 }
 
-DiscSpec SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks) {
-    DiscSpec disc;
+StoredDisc SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks) {
+    StoredDisc disc;
     disc.discId = discId;
     disc.title = title;
     disc.category = "rock";

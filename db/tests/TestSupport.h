@@ -23,7 +23,7 @@ Bytes RecordFileImage(uint32_t count,
 Bytes Le32(uint32_t value);
 
 // A disc description as the device holds it after a look-up.
-struct DiscSpec {
+struct StoredDisc {
     uint32_t discId = 0;
     std::string title;
     std::string category;
@@ -32,8 +32,8 @@ struct DiscSpec {
 };
 
 // Puts a disc into a device: ids, texts and a table whose entries agree with the starts.
-void LoadDisc(CdAudioDevice& device, const DiscSpec& disc);
-DiscSpec SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks);
+void LoadDisc(CdAudioDevice& device, const StoredDisc& disc);
+StoredDisc SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks);
 
 }  // namespace testing_support
 }  // namespace discdeck

@@ -262,3 +262,9 @@ def suite_options(description, artifacts=True):
         print("no DISPLAY: run under an X server (scripts/test starts Xvfb)")
         return None
     return options
+
+
+def run_suite(description, suite):
+    """The suites' main: their command line, then suite(options).run() as the exit status."""
+    options = suite_options(description)
+    return 2 if options is None else suite(options).run()

@@ -15,7 +15,7 @@ import urllib.parse
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import expected as x  # noqa: E402 - after the line above
-from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, suite_options, windows_path  # noqa: E402
+from harness import Checks, CddbServer, Driver, Player, Screenshots, Wine, run_suite, windows_path  # noqa: E402
 
 # Player window controls.
 LIST, HELP, VER, MOTD, DATABASE, SERVER, PORT, LSCAT, DISC_ID, CATEGORY, LYRICS = (
@@ -411,12 +411,5 @@ class Scenario:
             self.wine.stop_all()
 
 
-def main():
-    options = suite_options(__doc__)
-    if options is None:
-        return 2
-    return Scenario(options).run()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_suite(__doc__, Scenario))

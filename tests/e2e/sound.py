@@ -17,7 +17,7 @@ import traceback
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
-from harness import Checks, Driver, Player, Screenshots, Wine, suite_options, windows_path  # noqa: E402
+from harness import Checks, Driver, Player, Screenshots, Wine, run_suite, windows_path  # noqa: E402
 
 LIST_LINE_TRACK3 = 3
 PAUSE, EXIT, FORWARD = 1034, 1037, 1036
@@ -304,12 +304,5 @@ class Scenario:
         return 0 if not self.checks.failures else 1
 
 
-def main():
-    options = suite_options(__doc__)
-    if options is None:
-        return 2
-    return Scenario(options).run()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_suite(__doc__, Scenario))
