@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cdaudio/VirtualDiscOption.h"
+#include "ports/CommandLine.h"
 
 namespace discdeck {
 
@@ -18,34 +18,6 @@ bool EqualsIgnoringCase(const std::string& text, size_t start, const char* word)
         }
     }
     return i == text.size();
-}
-
-// Arguments as the C runtime splits them, close enough for flags: blanks separate, double quotes
-// group.
-std::vector<std::string> Arguments(const std::string& line) {
-    std::vector<std::string> arguments;
-    std::string current;
-    bool quoted = false;
-    bool any = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-            any = true;
-        } else if ((c == ' ' || c == '\t') && !quoted) {
-            if (any) {
-                arguments.push_back(current);
-            }
-            current.clear();
-            any = false;
-        } else {
-            current += c;
-            any = true;
-        }
-    }
-    if (any) {
-        arguments.push_back(current);
-    }
-    return arguments;
 }
 }  // namespace
 
@@ -63,8 +35,7 @@ RegistrationSwitch FindRegistrationSwitch(const std::string& commandLine) {
 }
 
 bool IsAutomationStart(const std::string& commandLine) {
-    std::vector<std::string> arguments = Arguments(commandLine);
-    for (const std::string& argument : arguments) {
+    for (const std::string& argument : SplitCommandLine(commandLine)) {
         if (argument.size() > 1 && (argument[0] == '-' || argument[0] == '/') &&
             (EqualsIgnoringCase(argument, 1, "Embedding") || EqualsIgnoringCase(argument, 1, "Automation"))) {
             return true;

@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "app/PlayerTexts.h"
-#include "cdaudio/VirtualDiscOption.h"
+#include "drive/VirtualDiscOption.h"
+#include "export/HtmlPage.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"

@@ -7,9 +7,9 @@
 #include "app/PlayerView.h"
 #include "app/RuntimeRandom.h"
 #include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/DiscChanger.h"
 #include "controls/SliderGeometry.h"
 #include "db/DiscDatabase.h"
+#include "drive/DiscChanger.h"
 #include "export/DiscExport.h"
 #include "ports/Profile.h"
 #include "res/resource.h"
@@ -65,7 +65,6 @@ constexpr unsigned kSamplePeriodMs = 10000;
 constexpr unsigned kMouseLeftButtonUp = 0x0202;
 constexpr unsigned kMouseRightButtonUp = 0x0205;
 
-constexpr const char* kMakerWebSite = "http://www.discdeck.example/";
 constexpr const char* kSettingsSection = "Settings";
 
 // The multimedia keys of a keyboard, which act as the transport buttons.

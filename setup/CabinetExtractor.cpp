@@ -47,7 +47,7 @@ struct CabinetExtractor::FileEvent {
     std::uint16_t date = 0;
     std::uint16_t time = 0;
     std::uint16_t attributes = 0;
-    FileHandle file = kNoFile;
+    SetupFileHandle file = kNoFile;
 };
 
 // libmspack's cabinet decompressor with an mspack_system that reaches files only through the
@@ -112,7 +112,7 @@ class CabinetExtractor::Library {
     }
 
     // Unpacks one file into target, an open handle that stays open.
-    int Extract(mscabd_file* file, FileHandle target) {
+    int Extract(mscabd_file* file, SetupFileHandle target) {
         target_ = target;
         const int result = decompressor_->extract(decompressor_, file, kTargetToken);
         target_ = kNoFile;
@@ -124,7 +124,7 @@ class CabinetExtractor::Library {
   private:
     struct File {
         Library* owner;
-        FileHandle handle;
+        SetupFileHandle handle;
         bool owned;  // opened by the library (the cabinet) rather than routed to a target
     };
     union AllocationHeader {
@@ -142,7 +142,7 @@ class CabinetExtractor::Library {
 
     static mspack_file* Open(mspack_system*, const char* filename, int mode) {
         Library* library = Active();
-        FileHandle handle = kNoFile;
+        SetupFileHandle handle = kNoFile;
         bool owned = false;
         if (mode == MSPACK_SYS_OPEN_READ) {
             handle = library->files_.OpenRead(filename);
@@ -246,7 +246,7 @@ class CabinetExtractor::Library {
     mspack_system system_{};
     std::size_t memoryLimit_;
     std::size_t memoryUsed_ = 0;
-    FileHandle target_ = kNoFile;
+    SetupFileHandle target_ = kNoFile;
     mscab_decompressor* decompressor_ = nullptr;
     mscabd_cabinet* cabinet_ = nullptr;
 };
@@ -337,7 +337,7 @@ std::string CabinetExtractor::GetErrorText() const {
 bool CabinetExtractor::TestCabinet() {
     // The header is checked here first: the library only warns about a version other than 1.3, and
     // would follow a cabinet set into other files.
-    const FileHandle file = files_.OpenRead(cabinetPath_);
+    const SetupFileHandle file = files_.OpenRead(cabinetPath_);
     if (file == kNoFile) {
         Fail(kCabinetNotFound);
         return false;
@@ -472,7 +472,7 @@ void CabinetExtractor::RemoveWrittenFiles() {
     written_.clear();
 }
 
-FileHandle CabinetExtractor::Notify(CabinetNotification kind, const FileEvent& event) {
+SetupFileHandle CabinetExtractor::Notify(CabinetNotification kind, const FileEvent& event) {
     switch (kind) {
         case CabinetNotification::CopyFile:
             return files_.CreateWrite(destination_ + event.name);

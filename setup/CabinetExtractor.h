@@ -102,7 +102,7 @@ class CabinetExtractor {
     bool CopyOut();
     // The notification handler: for CopyFile the handle of the opened target (kNoFile stops the
     // run), for CloseFileInfo 1.
-    FileHandle Notify(CabinetNotification kind, const FileEvent& event);
+    SetupFileHandle Notify(CabinetNotification kind, const FileEvent& event);
     void Fail(int code, int libraryCode = 0);
     std::string TargetName(const char* name, int attributes);
     void RemoveWrittenFiles();

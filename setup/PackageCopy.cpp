@@ -13,7 +13,7 @@ namespace {
 // Closes a file on the way out of an error; a successful copy closes its files itself, in order.
 class OpenFile {
   public:
-    OpenFile(SetupFiles& files, FileHandle handle) : files_(files), handle_(handle) {}
+    OpenFile(SetupFiles& files, SetupFileHandle handle) : files_(files), handle_(handle) {}
     OpenFile(const OpenFile&) = delete;
     OpenFile& operator=(const OpenFile&) = delete;
     ~OpenFile() {
@@ -21,29 +21,29 @@ class OpenFile {
             files_.Close(handle_);
         }
     }
-    FileHandle get() const { return handle_; }
-    FileHandle release() {
-        const FileHandle handle = handle_;
+    SetupFileHandle get() const { return handle_; }
+    SetupFileHandle release() {
+        const SetupFileHandle handle = handle_;
         handle_ = kNoFile;
         return handle;
     }
 
   private:
     SetupFiles& files_;
-    FileHandle handle_;
+    SetupFileHandle handle_;
 };
 
 [[noreturn]] void Fail(SetupFiles& files, const char* action, const std::string& path) {
     throw FileError("Cannot " + std::string(action) + " " + path + ": " + files.LastErrorText());
 }
 
-void SeekTo(SetupFiles& files, FileHandle file, std::int64_t position, const std::string& path) {
+void SeekTo(SetupFiles& files, SetupFileHandle file, std::int64_t position, const std::string& path) {
     if (files.Seek(file, position, SeekOrigin::Begin) != position) {
         Fail(files, "seek in", path);
     }
 }
 
-void ReadExactly(SetupFiles& files, FileHandle file, void* buffer, std::size_t count, const std::string& path) {
+void ReadExactly(SetupFiles& files, SetupFileHandle file, void* buffer, std::size_t count, const std::string& path) {
     const std::int64_t done = files.Read(file, buffer, count);
     if (done < 0) {
         Fail(files, "read", path);
@@ -56,7 +56,7 @@ void ReadExactly(SetupFiles& files, FileHandle file, void* buffer, std::size_t c
 
 // The copy after it was created: any failure closes it (OpenFile) and CopyPackage removes it.
 PackageTrailer CopyInto(SetupFiles& files,
-                        FileHandle created,
+                        SetupFileHandle created,
                         const std::string& setupPath,
                         const std::string& copyPath,
                         SetupView& view) {
@@ -140,7 +140,7 @@ PackageTrailer CopyPackage(SetupFiles& files,
                            const std::string& copyPath,
                            SetupView& view) {
     // A file that cannot be created or emptied is not this run's: it is left as it is.
-    const FileHandle created = files.CreateWrite(copyPath);
+    const SetupFileHandle created = files.CreateWrite(copyPath);
     if (created == kNoFile) {
         Fail(files, "create", copyPath);
     }

@@ -9,8 +9,8 @@
 namespace discdeck {
 
 // Handle of an open file as the file port hands it out; kNoFile marks a failed open.
-using FileHandle = std::intptr_t;
-constexpr FileHandle kNoFile = -1;
+using SetupFileHandle = std::intptr_t;
+constexpr SetupFileHandle kNoFile = -1;
 
 enum class SeekOrigin { Begin, Current, End };
 
@@ -23,15 +23,15 @@ class SetupFiles {
     virtual ~SetupFiles() = default;
 
     // Opens an existing file for reading, sharing it with everybody.
-    virtual FileHandle OpenRead(const std::string& path) = 0;
+    virtual SetupFileHandle OpenRead(const std::string& path) = 0;
     // Creates a file, or empties an existing one, for writing.
-    virtual FileHandle CreateWrite(const std::string& path) = 0;
+    virtual SetupFileHandle CreateWrite(const std::string& path) = 0;
     // Number of bytes transferred (fewer at the end of a file), or -1 on failure.
-    virtual std::int64_t Read(FileHandle file, void* buffer, std::size_t count) = 0;
-    virtual std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Read(SetupFileHandle file, void* buffer, std::size_t count) = 0;
+    virtual std::int64_t Write(SetupFileHandle file, const void* buffer, std::size_t count) = 0;
     // New position from the start of the file, or -1 on failure.
-    virtual std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) = 0;
-    virtual bool Close(FileHandle file) = 0;
+    virtual std::int64_t Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) = 0;
+    virtual bool Close(SetupFileHandle file) = 0;
 
     // Sets creation and last-write time from an MS-DOS date and time given in local time.
     virtual bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) = 0;

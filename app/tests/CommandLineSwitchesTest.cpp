@@ -42,6 +42,8 @@ TEST(AutomationStartTest, EmbeddingOrAutomationAsAnArgumentAfterADashOrSlash) {
     EXPECT_FALSE(IsAutomationStart("discdeck.exe /Embeddings"));
     EXPECT_FALSE(IsAutomationStart("\"C:\\x /Embedding\\discdeck.exe\""));
     EXPECT_FALSE(IsAutomationStart("discdeck.exe --virtual-disc=demo.cue"));
+    // Split as the C runtime splits: the quote after a backslash is literal, so the switch is inside the path.
+    EXPECT_FALSE(IsAutomationStart("discdeck.exe \"C:\\music\\\" /Automation"));
 }
 
 TEST(DataFolderOptionTest, TheLastOptionsValueWithItsQuotesRemoved) {

@@ -11,7 +11,7 @@
 
 #include "app/PlayerController.h"
 #include "app/PlayerView.h"
-#include "cdaudio/SimulatedDrive.h"
+#include "drive/SimulatedDrive.h"
 #include "lookup/CddbTransport.h"
 #include "ports/PosixFilePort.h"
 #include "ports/Profile.h"

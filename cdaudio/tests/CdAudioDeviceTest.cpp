@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "cdaudio/SimulatedDrive.h"
 #include "cdaudio/tests/RecordingControl.h"
+#include "drive/SimulatedDrive.h"
 
 namespace discdeck {
 namespace {

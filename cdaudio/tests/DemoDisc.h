@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cdaudio/SimulatedDrive.h"
+#include "cdaudio/DiscTable.h"
 
 namespace discdeck {
 

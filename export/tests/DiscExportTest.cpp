@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 #include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/SimulatedDrive.h"
 #include "cdaudio/tests/InertDrive.h"
+#include "drive/SimulatedDrive.h"
 #include "export/TextFormat.h"
 #include "export/tests/PageText.h"
 #include "ports/tests/FileTestSupport.h"

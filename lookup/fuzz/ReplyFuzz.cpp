@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/SimulatedDrive.h"
+#include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/CddbReply.h"
 #include "lookup/CddbTransport.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/SimulatedDrive.h"
+#include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/CddbTransport.h"
 #include "lookup/ReplyBuffer.h"

@@ -7,12 +7,12 @@
 namespace discdeck {
 namespace {
 
-HANDLE ToHandle(FileHandle file) {
+HANDLE ToHandle(SetupFileHandle file) {
     return reinterpret_cast<HANDLE>(file);
 }
 
-FileHandle FromHandle(HANDLE handle) {
-    return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<FileHandle>(handle);
+SetupFileHandle FromHandle(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? kNoFile : reinterpret_cast<SetupFileHandle>(handle);
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ bool Win32SetupFiles::WidePath(const std::string& path, WideText& wide) {
     return false;
 }
 
-FileHandle Win32SetupFiles::OpenRead(const std::string& path) {
+SetupFileHandle Win32SetupFiles::OpenRead(const std::string& path) {
     WideText wide;
     if (!WidePath(path, wide)) {
         return kNoFile;
@@ -56,7 +56,7 @@ FileHandle Win32SetupFiles::OpenRead(const std::string& path) {
     return FromHandle(handle);
 }
 
-FileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
+SetupFileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
     // OPEN_ALWAYS and then truncating, as the runtime's _open(_O_CREAT) with _O_TRUNC would:
     // CREATE_ALWAYS refuses existing hidden or system files.
     // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilew
@@ -78,7 +78,7 @@ FileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
     return FromHandle(handle);
 }
 
-std::int64_t Win32SetupFiles::Read(FileHandle file, void* buffer, std::size_t count) {
+std::int64_t Win32SetupFiles::Read(SetupFileHandle file, void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
@@ -95,7 +95,7 @@ std::int64_t Win32SetupFiles::Read(FileHandle file, void* buffer, std::size_t co
     return static_cast<std::int64_t>(done);
 }
 
-std::int64_t Win32SetupFiles::Write(FileHandle file, const void* buffer, std::size_t count) {
+std::int64_t Win32SetupFiles::Write(SetupFileHandle file, const void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const DWORD chunk = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
@@ -109,7 +109,7 @@ std::int64_t Win32SetupFiles::Write(FileHandle file, const void* buffer, std::si
     return static_cast<std::int64_t>(done);
 }
 
-std::int64_t Win32SetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) {
+std::int64_t Win32SetupFiles::Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) {
     const DWORD method = origin == SeekOrigin::Begin     ? FILE_BEGIN
                          : origin == SeekOrigin::Current ? FILE_CURRENT
                                                          : FILE_END;
@@ -123,7 +123,7 @@ std::int64_t Win32SetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOri
     return position.QuadPart;
 }
 
-bool Win32SetupFiles::Close(FileHandle file) {
+bool Win32SetupFiles::Close(SetupFileHandle file) {
     return CloseHandle(ToHandle(file)) ? true : Failed();
 }
 

@@ -10,12 +10,12 @@ namespace discdeck {
 // The file port on Win32: handles are file HANDLEs; paths go to the wide forms of the file functions.
 class Win32SetupFiles : public SetupFiles {
   public:
-    FileHandle OpenRead(const std::string& path) override;
-    FileHandle CreateWrite(const std::string& path) override;
-    std::int64_t Read(FileHandle file, void* buffer, std::size_t count) override;
-    std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) override;
-    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
-    bool Close(FileHandle file) override;
+    SetupFileHandle OpenRead(const std::string& path) override;
+    SetupFileHandle CreateWrite(const std::string& path) override;
+    std::int64_t Read(SetupFileHandle file, void* buffer, std::size_t count) override;
+    std::int64_t Write(SetupFileHandle file, const void* buffer, std::size_t count) override;
+    std::int64_t Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) override;
+    bool Close(SetupFileHandle file) override;
     bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) override;
     bool SetAttributes(const std::string& path, std::uint8_t attributes) override;
     bool Delete(const std::string& path) override;

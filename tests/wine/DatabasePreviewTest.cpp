@@ -11,9 +11,9 @@
 
 #include "cdaudio/CdAudioDevice.h"
 #include "cdaudio/Clock.h"
-#include "cdaudio/SimulatedDrive.h"
 #include "db/DiscDatabase.h"
 #include "db/win/DatabasePreviewDialog.h"
+#include "drive/SimulatedDrive.h"
 #include "ports/MessageSink.h"
 #include "ports/win/WinFilePort.h"
 #include "res/resource.h"

@@ -15,14 +15,15 @@
 
 #include "app/win/PlayerDialog.h"
 #include "cdaudio/Clock.h"
-#include "cdaudio/CueSheet.h"
-#include "cdaudio/SimulatedDrive.h"
-#include "cdaudio/win/MediaControlFactory.h"
+#include "drive/SimulatedDrive.h"
+#include "drive/win/MediaControlFactory.h"
 #include "framework/Controls.h"
 #include "framework/Gdi.h"
 #include "framework/Registry.h"
 #include "framework/Screenshot.h"
 #include "res/resource.h"
+#include "rip/CueSheet.h"
+#include "rip/SheetLoader.h"
 #include "tests/wine/WineTestSupport.h"
 
 namespace discdeck {

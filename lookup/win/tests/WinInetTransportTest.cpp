@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/SimulatedDrive.h"
 #include "cdaudio/tests/DemoDisc.h"
+#include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/win/ProductTransport.h"

@@ -14,28 +14,28 @@ namespace discdeck {
 namespace {
 
 // Descriptor 0 is a valid descriptor; handles are descriptors plus one.
-FileHandle ToHandle(int fd) {
-    return fd < 0 ? kNoFile : static_cast<FileHandle>(fd) + 1;
+SetupFileHandle ToHandle(int fd) {
+    return fd < 0 ? kNoFile : static_cast<SetupFileHandle>(fd) + 1;
 }
-int ToFd(FileHandle handle) {
+int ToFd(SetupFileHandle handle) {
     return static_cast<int>(handle - 1);
 }
 
 }  // namespace
 
-FileHandle DiskSetupFiles::OpenRead(const std::string& path) {
+SetupFileHandle DiskSetupFiles::OpenRead(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     lastErrno_ = errno;
     return ToHandle(fd);
 }
 
-FileHandle DiskSetupFiles::CreateWrite(const std::string& path) {
+SetupFileHandle DiskSetupFiles::CreateWrite(const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     lastErrno_ = errno;
     return ToHandle(fd);
 }
 
-std::int64_t DiskSetupFiles::Read(FileHandle file, void* buffer, std::size_t count) {
+std::int64_t DiskSetupFiles::Read(SetupFileHandle file, void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::read(ToFd(file), static_cast<char*>(buffer) + done, count - done);
@@ -51,7 +51,7 @@ std::int64_t DiskSetupFiles::Read(FileHandle file, void* buffer, std::size_t cou
     return static_cast<std::int64_t>(done);
 }
 
-std::int64_t DiskSetupFiles::Write(FileHandle file, const void* buffer, std::size_t count) {
+std::int64_t DiskSetupFiles::Write(SetupFileHandle file, const void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t put = ::write(ToFd(file), static_cast<const char*>(buffer) + done, count - done);
@@ -64,14 +64,14 @@ std::int64_t DiskSetupFiles::Write(FileHandle file, const void* buffer, std::siz
     return static_cast<std::int64_t>(done);
 }
 
-std::int64_t DiskSetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) {
+std::int64_t DiskSetupFiles::Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) {
     const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
     const off_t position = ::lseek(ToFd(file), static_cast<off_t>(offset), whence);
     lastErrno_ = errno;
     return position;
 }
 
-bool DiskSetupFiles::Close(FileHandle file) {
+bool DiskSetupFiles::Close(SetupFileHandle file) {
     const bool ok = ::close(ToFd(file)) == 0;
     lastErrno_ = errno;
     return ok;

@@ -24,12 +24,12 @@ std::vector<std::string> MemorySetupFiles::FilesIn(const std::string& directory)
     return result;
 }
 
-MemorySetupFiles::OpenFile* MemorySetupFiles::Find(FileHandle file) {
+MemorySetupFiles::OpenFile* MemorySetupFiles::Find(SetupFileHandle file) {
     auto found = open_.find(file);
     return found == open_.end() ? nullptr : &found->second;
 }
 
-FileHandle MemorySetupFiles::OpenRead(const std::string& path) {
+SetupFileHandle MemorySetupFiles::OpenRead(const std::string& path) {
     if (failOpen.count(path) != 0 || files.count(path) == 0) {
         return Fail("The system cannot find the file specified.");
     }
@@ -37,7 +37,7 @@ FileHandle MemorySetupFiles::OpenRead(const std::string& path) {
     return nextHandle_++;
 }
 
-FileHandle MemorySetupFiles::CreateWrite(const std::string& path) {
+SetupFileHandle MemorySetupFiles::CreateWrite(const std::string& path) {
     const std::string directory = DirectoryOf(path);
     if (failCreate.count(path) != 0 || (!directory.empty() && directories.count(directory) == 0)) {
         return Fail("The system cannot find the path specified.");
@@ -52,7 +52,7 @@ FileHandle MemorySetupFiles::CreateWrite(const std::string& path) {
     return nextHandle_++;
 }
 
-std::int64_t MemorySetupFiles::Read(FileHandle file, void* buffer, std::size_t count) {
+std::int64_t MemorySetupFiles::Read(SetupFileHandle file, void* buffer, std::size_t count) {
     OpenFile* state = Find(file);
     if (state == nullptr || state->writing) {
         lastError_ = "The handle is invalid.";
@@ -69,7 +69,7 @@ std::int64_t MemorySetupFiles::Read(FileHandle file, void* buffer, std::size_t c
     return done;
 }
 
-std::int64_t MemorySetupFiles::Write(FileHandle file, const void* buffer, std::size_t count) {
+std::int64_t MemorySetupFiles::Write(SetupFileHandle file, const void* buffer, std::size_t count) {
     OpenFile* state = Find(file);
     if (state == nullptr || !state->writing) {
         lastError_ = "The handle is invalid.";
@@ -92,7 +92,7 @@ std::int64_t MemorySetupFiles::Write(FileHandle file, const void* buffer, std::s
     return static_cast<std::int64_t>(count);
 }
 
-std::int64_t MemorySetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) {
+std::int64_t MemorySetupFiles::Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) {
     OpenFile* state = Find(file);
     if (state == nullptr) {
         lastError_ = "The handle is invalid.";
@@ -112,7 +112,7 @@ std::int64_t MemorySetupFiles::Seek(FileHandle file, std::int64_t offset, SeekOr
     return state->position;
 }
 
-bool MemorySetupFiles::Close(FileHandle file) {
+bool MemorySetupFiles::Close(SetupFileHandle file) {
     OpenFile* state = Find(file);
     if (state == nullptr) {
         lastError_ = "The handle is invalid.";

@@ -37,12 +37,12 @@ class MemorySetupFiles : public SetupFiles {
     std::vector<std::string> FilesIn(const std::string& directory) const;
     int OpenCount() const { return static_cast<int>(open_.size()); }
 
-    FileHandle OpenRead(const std::string& path) override;
-    FileHandle CreateWrite(const std::string& path) override;
-    std::int64_t Read(FileHandle file, void* buffer, std::size_t count) override;
-    std::int64_t Write(FileHandle file, const void* buffer, std::size_t count) override;
-    std::int64_t Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
-    bool Close(FileHandle file) override;
+    SetupFileHandle OpenRead(const std::string& path) override;
+    SetupFileHandle CreateWrite(const std::string& path) override;
+    std::int64_t Read(SetupFileHandle file, void* buffer, std::size_t count) override;
+    std::int64_t Write(SetupFileHandle file, const void* buffer, std::size_t count) override;
+    std::int64_t Seek(SetupFileHandle file, std::int64_t offset, SeekOrigin origin) override;
+    bool Close(SetupFileHandle file) override;
     bool SetDosTime(const std::string& path, std::uint16_t dosDate, std::uint16_t dosTime) override;
     bool SetAttributes(const std::string& path, std::uint8_t bits) override;
     bool Delete(const std::string& path) override;
@@ -55,14 +55,14 @@ class MemorySetupFiles : public SetupFiles {
         std::int64_t position = 0;
         bool writing = false;
     };
-    OpenFile* Find(FileHandle file);
-    FileHandle Fail(const std::string& text) {
+    OpenFile* Find(SetupFileHandle file);
+    SetupFileHandle Fail(const std::string& text) {
         lastError_ = text;
         return kNoFile;
     }
 
-    std::map<FileHandle, OpenFile> open_;
-    FileHandle nextHandle_ = 100;
+    std::map<SetupFileHandle, OpenFile> open_;
+    SetupFileHandle nextHandle_ = 100;
     std::string lastError_;
 };
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "rip/CueSheet.h"
+
+namespace discdeck {
+
+// Puts another disc (a CUE sheet) into the player's drive, and says why a sheet could not be played.
+class DiscChanger {
+  public:
+    virtual ~DiscChanger() = default;
+    // From now on the drive plays this sheet; the old disc is gone. Open device ids are closed first
+    // by the caller.
+    virtual void ChangeDisc(const std::string& sheetPath) = 0;
+    // The sheet in the drive (empty on a real drive) and the outcome of its last reading.
+    virtual std::string SheetPath() const = 0;
+    virtual CueError SheetError() const = 0;
+};
+
+}  // namespace discdeck

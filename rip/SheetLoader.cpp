@@ -1,0 +1,65 @@
+#include "rip/SheetLoader.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "rip/DataFiles.h"
+#include "rip/DiscLayout.h"
+#include "rip/SheetAudio.h"
+
+namespace discdeck {
+
+CueError LoadCueSheet(const std::string& path,
+                      CueSheet& sheet,
+                      SimulatedDisc& disc,
+                      std::unique_ptr<DiscAudio>* audio) {
+    sheet = CueSheet{};
+    disc = SimulatedDisc{};
+    if (audio) {
+        audio->reset();
+    }
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) {
+        return MakeCueError(CueStatus::CannotRead, 0, "the sheet cannot be opened");
+    }
+    std::string text;
+    text.resize(kMaxCueSheetBytes + 1);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) {
+        return MakeCueError(CueStatus::CannotRead, 0, "the sheet cannot be read");
+    }
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (text.size() > kMaxCueSheetBytes) {
+        return MakeCueError(CueStatus::TooLarge, 0,
+                            "the sheet is larger than " + std::to_string(kMaxCueSheetBytes) + " bytes");
+    }
+    if (CueError error = ParseCueSheet(text, sheet); !error.Ok()) {
+        return error;
+    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::vector<std::unique_ptr<AudioFile>> files(sheet.files.size());
+    for (size_t i = 0; i < sheet.files.size(); ++i) {
+        CueError error = OpenDataFile(folder, sheet.files[i], files[i]);
+        // REM LEADOUT states the last file's length: without the file the disc is silent there.
+        const bool stated = i + 1 == sheet.files.size() && sheet.leadOutFrames;
+        if (!error.Ok() && !(stated && error.status == CueStatus::DataFileNotFound)) {
+            return error;
+        }
+    }
+    std::vector<AudioSpan> spans;
+    CueError error = LayOutDisc(
+        sheet,
+        [&sheet, &files](const CueFile& file) -> std::optional<uint64_t> {
+            const AudioFile* data = files[static_cast<size_t>(&file - sheet.files.data())].get();
+            return data ? std::optional<uint64_t>(data->Units() * 4) : std::nullopt;
+        },
+        disc, &spans);
+    if (error.Ok() && audio) {
+        *audio = std::make_unique<SheetAudio>(std::move(files), std::move(spans));
+    }
+    return error;
+}
+
+}  // namespace discdeck

@@ -1,0 +1,364 @@
+// Rips as they are found: each row is a sheet with its data files, made here (FLAC with libFLAC's
+// encoder), and what a drive holding the same disc reports. Files are cut from one known sound at
+// their places on the disc, so the disc's sound read back must be that sound wherever a file holds
+// it and silence everywhere else.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "cdaudio/CdAudioDevice.h"
+#include "drive/SimulatedDrive.h"
+#include "rip/CueSheet.h"
+#include "rip/SheetLoader.h"
+#include "rip/tests/RipFiles.h"
+#include "rip/tests/TempFolder.h"
+
+namespace discdeck {
+namespace {
+
+using namespace discdeck::testing;
+
+enum class Form { Bin, Motorola, Wave, WaveExtensible, Flac, Wave48k, WaveFloat, WaveNoData, FlacMono24, Text };
+
+// Frames of a file: audio cut from the disc's sound at discFrame, or a data track's sectors.
+struct Piece {
+    uint32_t discFrame = 0;
+    uint32_t frames = 0;
+    uint32_t dataSectorBytes = 0;  // 0 for audio
+};
+
+struct RipFile {
+    std::string name;
+    Form form;
+    std::vector<Piece> pieces;
+    uint32_t extraBytes = 0;  // a partial frame at the end of a raw file
+};
+
+struct Rip {
+    const char* name;
+    std::string sheet;
+    std::vector<RipFile> files;
+    std::vector<uint32_t> starts;  // absolute frames
+    uint32_t leadOut = 0;
+    uint32_t discId = 0;
+    std::string refusal;  // DescribeCueError when the sheet cannot be played
+};
+
+void PrintTo(const Rip& rip, std::ostream* os) {
+    *os << rip.name;
+}
+
+std::string Contents(const RipFile& file) {
+    std::string bytes;
+    for (const Piece& piece : file.pieces) {
+        if (piece.dataSectorBytes) {
+            bytes += std::string(static_cast<size_t>(piece.frames) * piece.dataSectorBytes, 'D');
+        } else {
+            bytes += DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame, uint64_t{piece.frames} * kSamplesPerFrame,
+                               file.form == Form::Motorola);
+        }
+    }
+    return bytes + std::string(file.extraBytes, 'x');
+}
+
+// Names are UTF-8, as sheets are now mostly written.
+void Save(const TempFolder& folder, const std::string& name, const std::string& bytes) {
+    const std::filesystem::path path = std::filesystem::u8path(folder.Path(name));
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void Write(const TempFolder& folder, const RipFile& file) {
+    const std::string pcm = Contents(file);
+    switch (file.form) {
+        case Form::Bin:
+        case Form::Motorola:
+            Save(folder, file.name, pcm);
+            break;
+        case Form::Wave:
+            Save(folder, file.name, WaveFile(pcm));
+            break;
+        case Form::WaveExtensible:
+            Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, true}));
+            break;
+        case Form::Wave48k:
+            Save(folder, file.name, WaveFile(pcm, {48000}));
+            break;
+        case Form::WaveFloat:
+            Save(folder, file.name, WaveFile(pcm, {44100, 32, 2, 3, true}));
+            break;
+        case Form::WaveNoData:
+            Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, false, false}));
+            break;
+        case Form::Flac:
+            ASSERT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm)));
+            break;
+        case Form::FlacMono24:
+            ASSERT_TRUE(WriteFlac(folder.Path(file.name), std::vector<int32_t>(4096, 1000), 1, 24));
+            break;
+        case Form::Text:
+            Save(folder, file.name, "not audio at all\n");
+            break;
+    }
+}
+
+// The disc's sound as the row's files place it: their audio where they hold it, silence elsewhere.
+std::string ExpectedSound(const Rip& rip, uint64_t samples) {
+    std::string sound(static_cast<size_t>(samples) * kBytesPerSample, '\0');
+    for (const RipFile& file : rip.files) {
+        for (const Piece& piece : file.pieces) {
+            if (!piece.dataSectorBytes) {
+                const uint64_t first = uint64_t{piece.discFrame} * kSamplesPerFrame;
+                const std::string part = DiscSound(first, uint64_t{piece.frames} * kSamplesPerFrame);
+                sound.replace(static_cast<size_t>(first) * kBytesPerSample, part.size(), part);
+            }
+        }
+    }
+    return sound;
+}
+
+// Disc A: three audio tracks at 00:02:00, 00:08:00 and 00:12:00, with a two-second and a
+// one-second gap before tracks 2 and 3 (at 00:06:00 and 00:11:00), lead-out at 00:14:37.
+const std::vector<uint32_t> kDiscAStarts = {150, 600, 900};
+constexpr uint32_t kDiscALeadOut = 1087;
+constexpr uint32_t kDiscAId = 0x0d000c03;
+// Disc B: tracks at 00:02:00 and 00:08:00, one of them data, lead-out at 00:12:00. The player's
+// device leaves data tracks out of its table, so their place changes the id (as in a real drive).
+const std::vector<uint32_t> kDiscBStarts = {150, 600};
+constexpr uint32_t kDiscBLeadOut = 900;
+constexpr uint32_t kDiscBDataFirstId = 0x08000c02;
+constexpr uint32_t kDiscBDataLastId = 0x02000202;
+
+// ASCII text as a UTF-16LE file with its byte-order mark.
+std::string Utf16(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::vector<Rip> Rips() {
+    return {
+        {"OneBinWithGaps",
+         "FILE \"disc.bin\" BINARY\n"
+         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 00 00:09:00\n    INDEX 01 00:10:00\n",
+         {{"disc.bin", Form::Bin, {{150, 937}}, 1000}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        // The common layout of per-track rips: each gap ends the previous file. CRLF lines, names
+        // with blanks, one in UTF-8, two written in another case than on disk (one with a Windows
+        // separator), one WAVE_FORMAT_EXTENSIBLE.
+        {"WavesWithGapsAtTheirEnds",
+         "REM GENRE Test\r\nPERFORMER \"The \"Gap\" Band\"\r\nCATALOG 0000000000000\r\n"
+         "FILE \"01 - \xC3\x96ne.wav\" WAVE\r\n"
+         "  TRACK 01 AUDIO\r\n    FLAGS DCP\r\n    INDEX 01 00:00:00\r\n"
+         "  TRACK 02 AUDIO\r\n    ISRC ABCDE1234567\r\n    INDEX 00 00:04:00\r\n"
+         "FILE \"02 - TWO.WAV\" WAVE\r\n"
+         "    INDEX 01 00:00:00\r\n"
+         "  TRACK 03 AUDIO\r\n    SONGWRITER \"S\"\r\n    INDEX 00 00:03:00\r\n"
+         "FILE \"CD1\\03 - Three.wav\" WAVE\r\n"
+         "    INDEX 01 00:00:00\r\n    NEWCOMMAND whatever\r\n",
+         {{"01 - \xC3\x96ne.wav", Form::Wave, {{150, 450}}},
+          {"02 - two.wav", Form::WaveExtensible, {{600, 300}}},
+          {"cd1/03 - three.wav", Form::Wave, {{900, 187}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        // Gaps at the start of each track's own file; FLAC named WAVE as often as FLAC.
+        {"FlacsWithGapsAtTheirStarts",
+         "FILE \"01.flac\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 00 00:00:00\n    INDEX 01 00:02:00\n"
+         "FILE \"03.flac\" FLAC\n  TRACK 03 AUDIO\n    INDEX 00 00:00:00\n    INDEX 01 00:01:00\n",
+         {{"01.flac", Form::Flac, {{150, 300}}},
+          {"02.flac", Form::Flac, {{450, 375}}},
+          {"03.flac", Form::Flac, {{825, 262}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        // Gaps the image does not hold: silence before track 2 and after it.
+        {"MotorolaWithPregapAndPostgap",
+         "FILE \"disc.bin\" MOTOROLA\n"
+         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 00:04:00\n    POSTGAP 00:01:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 01 00:07:00\n",
+         {{"disc.bin", Form::Motorola, {{150, 300}, {600, 225}, {900, 187}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        {"Utf16Sheet",
+         Utf16("FILE \"disc.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+               "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
+               "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n"),
+         {{"disc.bin", Form::Bin, {{150, 937}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        // Audio hidden before the first track: the track starts at its INDEX 01.
+        {"HiddenFirstTrackAudio",
+         "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n    INDEX 01 00:03:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 01 00:08:00\n",
+         {{"disc.bin", Form::Bin, {{150, 900}}}},
+         {375, 750},
+         1050,
+         0x06000902,
+         ""},
+        {"DataTrackFirst",
+         "FILE \"disc.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n",
+         {{"disc.bin", Form::Bin, {{150, 300, 2352}, {450, 450}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBDataFirstId,
+         ""},
+        // The same disc with 2048 bytes a data sector in the image.
+        {"DataTrackOf2048ByteSectors",
+         "FILE \"disc.bin\" BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n",
+         {{"disc.bin", Form::Bin, {{150, 300, 2048}, {450, 450}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBDataFirstId,
+         ""},
+        {"DataTrackLastOf2336ByteSectors",
+         "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 MODE2/2336\n    INDEX 01 00:06:00\n",
+         {{"disc.bin", Form::Bin, {{150, 450}, {600, 300, 2336}}, 100}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBDataLastId,
+         ""},
+        {"MissingFile",
+         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"01.wav", Form::Wave, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "line 4: file \"02.flac\" not found"},
+        {"Wave48k",
+         "FILE \"hi.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"hi.wav", Form::Wave48k, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "line 1: \"hi.wav\" is 48000 Hz 16-bit stereo; only 44100 Hz 16-bit stereo can be played"},
+        {"WaveFloat",
+         "FILE \"f.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"f.wav", Form::WaveFloat, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "line 1: \"f.wav\" is not PCM audio (format 0x0003)"},
+        {"WaveWithoutData",
+         "FILE \"n.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"n.wav", Form::WaveNoData, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "line 1: \"n.wav\" has no data chunk"},
+        {"FlacMono24",
+         "FILE \"m.flac\" FLAC\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"m.flac", Form::FlacMono24, {}}},
+         {},
+         0,
+         0,
+         "line 1: \"m.flac\" is 44100 Hz 24-bit mono; only 44100 Hz 16-bit stereo can be played"},
+        {"NeitherWaveNorFlac",
+         "FILE \"t.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"t.wav", Form::Text, {}}},
+         {},
+         0,
+         0,
+         "line 1: \"t.wav\" is neither a WAVE nor a FLAC file"},
+        {"TrackBeyondTheFile",
+         "FILE \"a.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 01 00:04:00\n",
+         {{"a.bin", Form::Bin, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "line 4: track 2 starts at or after the end of \"a.bin\" (00:04:00 long)"},
+        {"Mp3",
+         "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {},
+         {},
+         0,
+         0,
+         "line 1: file type \"MP3\" is not supported (BINARY, MOTOROLA, WAVE or FLAC)"},
+    };
+}
+
+class RipLayoutTest : public ::testing::TestWithParam<Rip> {};
+
+TEST_P(RipLayoutTest, PlaysAsTheSameDiscInADrive) {
+    const Rip& rip = GetParam();
+    TempFolder folder;
+    for (const RipFile& file : rip.files) {
+        Write(folder, file);
+    }
+    folder.Write("rip.cue", rip.sheet);
+    CueSheet sheet;
+    SimulatedDisc disc;
+    std::unique_ptr<DiscAudio> audio;
+    CueError error = LoadCueSheet(folder.Path("rip.cue"), sheet, disc, &audio);
+    if (!rip.refusal.empty()) {
+        EXPECT_EQ(DescribeCueError(error), rip.refusal);
+        EXPECT_EQ(audio, nullptr);
+        return;
+    }
+    ASSERT_TRUE(error.Ok()) << DescribeCueError(error);
+    std::vector<uint32_t> starts;
+    for (const SimulatedTrack& track : disc.tracks) {
+        starts.push_back(track.startFrame);
+    }
+    EXPECT_EQ(starts, rip.starts);
+    EXPECT_EQ(disc.leadOutFrame, rip.leadOut);
+    ManualClock clock;
+    SimulatedDrive drive(clock);
+    ASSERT_TRUE(drive.InsertDisc(disc));
+    EXPECT_EQ(CdAudioDevice(drive).discId, rip.discId);
+
+    // Played through from the start in 100 ms buffers, and a second past the lead-out.
+    ASSERT_NE(audio, nullptr);
+    const uint64_t samples = uint64_t{rip.leadOut + 75} * kSamplesPerFrame;
+    const std::string expected = ExpectedSound(rip, samples);
+    std::string buffer;
+    for (uint64_t at = 0; at < samples; at += 4410) {
+        const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(4410, samples - at));
+        buffer.assign(count * kBytesPerSample, '\x55');
+        ASSERT_TRUE(audio->Read(at, count, reinterpret_cast<uint8_t*>(buffer.data())));
+        ASSERT_EQ(buffer, expected.substr(static_cast<size_t>(at) * kBytesPerSample, buffer.size()))
+            << "at sample " << at;
+    }
+    // Seeks anywhere, in any order.
+    std::mt19937 random(12);
+    for (int i = 0; i < 40; ++i) {
+        const uint64_t at = random() % samples;
+        const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(1 + random() % 9000, samples - at));
+        buffer.assign(count * kBytesPerSample, '\x55');
+        ASSERT_TRUE(audio->Read(at, count, reinterpret_cast<uint8_t*>(buffer.data())));
+        ASSERT_EQ(buffer, expected.substr(static_cast<size_t>(at) * kBytesPerSample, buffer.size()))
+            << "at sample " << at;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rips,
+                         RipLayoutTest,
+                         ::testing::ValuesIn(Rips()),
+                         [](const ::testing::TestParamInfo<Rip>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace discdeck

@@ -1,0 +1,142 @@
+#include "sound/SoundPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include "drive/SimulatedDrive.h"
+#include "sound/tests/RecordingSoundOutput.h"
+
+namespace discdeck {
+namespace {
+
+constexpr uint64_t kSecond = kSampleRate;
+
+// The drive and its sound, fed by hand: tracks at 00:02:00, 00:10:00 and a data track at 00:20:00,
+// lead-out 00:30:00; every sample of the disc names its own position.
+class SoundPlayerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SimulatedDisc disc = MakeAudioDisc({{0, 2, 0}, {0, 10, 0}, {0, 20, 0}}, {0, 30, 0});
+        disc.tracks[2].audio = false;
+        ASSERT_TRUE(drive.InsertDisc(disc));
+        player.SetSource(&audio);
+        drive.SetPlayHead(&player);
+        ASSERT_EQ(drive.Open(id), 0u);
+        ASSERT_EQ(drive.SetTimeFormat(id, mci::MCI_FORMAT_TMSF), 0u);
+    }
+
+    // The device plays this many samples in their time, the feeder keeping it supplied.
+    void PlayFor(uint64_t samples) {
+        while (samples > 0) {
+            player.Feed();
+            uint64_t step = std::min<uint64_t>(samples, kSampleRate / 100);
+            output.Play(step);
+            clock.Advance(step * 1000 / kSampleRate);
+            samples -= step;
+        }
+        player.Feed();
+    }
+
+    uint32_t Status(uint32_t item) {
+        uint32_t result = 0;
+        EXPECT_EQ(drive.Status(id, item, false, 0, result), 0u);
+        return result;
+    }
+
+    static uint64_t TrackSample(uint32_t seconds) { return seconds * kSecond; }
+
+    ManualClock clock{5000};
+    RecordingSoundOutput output;
+    CountingDiscAudio audio;
+    SoundPlayer player{output, clock, SoundPlayer::Feeding::ByHand};
+    SimulatedDrive drive{clock};
+    uint32_t id = 0;
+};
+
+TEST_F(SoundPlayerTest, PlayPauseResumeSeekAndStopSoundExactlyWhatTheDriveReports) {
+    // Track 2 from its start: the device hears the disc's samples from there, and the drive's
+    // position is what was played, not what the clock says.
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(2, 0, 0, 0)), 0u);
+    PlayFor(kSecond + 300);
+    clock.Advance(60000);
+    EXPECT_EQ(output.played, CountingDiscAudio::Expected(TrackSample(10), kSecond + 300));
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + kSecond + 300);
+    EXPECT_EQ(Status(mci::MCI_STATUS_POSITION), mci::MakeTmsf(2, 0, 1, 0));
+    EXPECT_LE(output.queue.size(), 4u) << "the feeder keeps only a few buffers ahead";
+
+    // PAUSE: nothing more sounds; resume goes on from the very next sample.
+    ASSERT_EQ(drive.Pause(id), 0u);
+    PlayFor(kSecond);
+    EXPECT_EQ(output.played.size(), (kSecond + 300) * kBytesPerSample);
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
+    PlayFor(kSecond);
+    EXPECT_EQ(output.played, CountingDiscAudio::Expected(TrackSample(10), 2 * kSecond + 300));
+    const int resetsBeforeSeek = output.resets;
+
+    // A seek and a play from there: the device is reset (nothing queued before sounds), the sound
+    // continues from the seek point.
+    ASSERT_EQ(drive.Seek(id, mci::MCI_TO, mci::MakeTmsf(1, 0, 5, 0)), 0u);
+    EXPECT_GT(output.resets, resetsBeforeSeek);
+    EXPECT_TRUE(output.queue.empty());
+    output.played.clear();
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
+    PlayFor(kSecond / 2);
+    EXPECT_EQ(output.played, CountingDiscAudio::Expected(TrackSample(7), kSecond / 2));
+
+    // STOP: silence at once.
+    ASSERT_EQ(drive.Stop(id), 0u);
+    output.played.clear();
+    PlayFor(kSecond);
+    EXPECT_TRUE(output.played.empty());
+    EXPECT_EQ(drive.PositionSample(), TrackSample(7) + kSecond / 2);
+}
+
+TEST_F(SoundPlayerTest, TheDiscEndsWhenItsLastSampleWasPlayed) {
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(2, 0, 9, 0)), 0u);
+    // Everything up to the lead-out is handed over, and the drive plays on until it was heard.
+    PlayFor(TrackSample(21) - TrackSample(19) - 1);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MODE), mci::MCI_MODE_PLAY);
+    PlayFor(TrackSample(30) - TrackSample(21) + 1);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MODE), mci::MCI_MODE_STOP);
+    EXPECT_EQ(output.played.size(), (TrackSample(30) - TrackSample(19)) * kBytesPerSample);
+}
+
+TEST_F(SoundPlayerTest, ASinkThatTakesEverythingAtOnceStillGetsTheDiscAtItsPace) {
+    output.bufferCount = 1000;
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 0, 0)), 0u);
+    player.Feed();
+    output.Play(kSecond * 10);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(2) + SoundPlayer::kLeadSamples);
+    clock.Advance(1000);
+    player.Feed();
+    output.Play(kSecond * 10);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(3) + SoundPlayer::kLeadSamples);
+}
+
+TEST_F(SoundPlayerTest, WithoutADeviceTheDiscPlaysSilentlyOnTheClock) {
+    output.available = false;
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(2, 0, 0, 0)), 0u);
+    EXPECT_EQ(player.Feed(), 0u);
+    clock.Advance(1500);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + kSecond * 3 / 2);
+    ASSERT_EQ(drive.Pause(id), 0u);
+    clock.Advance(10000);
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
+    clock.Advance(500);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(12));
+    EXPECT_TRUE(output.played.empty());
+}
+
+TEST_F(SoundPlayerTest, ADeviceThatGoesAwayLeavesTheDiscPlayingOnTheClockFromWhatWasHeard) {
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(2, 0, 0, 0)), 0u);
+    PlayFor(kSecond);
+    output.available = false;
+    output.Play(kSecond);  // what was queued is heard; the next buffer is refused
+    clock.Advance(1000);
+    player.Feed();
+    EXPECT_FALSE(output.open);
+    clock.Advance(2000);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + 3 * kSecond + SoundPlayer::kLeadSamples);
+}
+
+}  // namespace
+}  // namespace discdeck
