@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "setup/SetupArguments.h"
 #include "setup/tests/support/CabinetWriter.h"
 #include "setup/tests/support/MemorySetupFiles.h"
 #include "setup/tests/support/RecordingView.h"
@@ -207,6 +208,31 @@ TEST_F(SetupRunnerTest, UnusableTemporaryFolderStopsBeforeTouchingFiles) {
         EXPECT_TRUE(files.log.empty());
     }
 }
+
+struct ArgumentsCase {
+    const char* commandLine;
+    const char* arguments;
+    bool silent;
+};
+
+class SetupArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(SetupArgumentsTest, HandsOnWhatFollowsTheProgramName) {
+    EXPECT_EQ(ArgumentsAfterProgram(GetParam().commandLine), GetParam().arguments);
+    EXPECT_EQ(HasSwitch(GetParam().arguments, "/S"), GetParam().silent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines,
+    SetupArgumentsTest,
+    ::testing::Values(ArgumentsCase{"setup.exe", "", false},
+                      ArgumentsCase{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck",
+                                    "/S /D=C:\\Apps\\discdeck", true},
+                      ArgumentsCase{"\"C:\\My Files\\setup.exe\"/S", "/S", true},
+                      ArgumentsCase{"C:\\setup.exe \t /s", "/s", false},
+                      ArgumentsCase{"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
+                      ArgumentsCase{"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
+                      ArgumentsCase{"\"setup.exe", "", false}));
 
 }  // namespace
 }  // namespace discdeck

@@ -6,8 +6,6 @@
 #include "res/setup/resource.h"
 #include "setup/SetupRunner.h"
 #include "setup/win/WideText.h"
-#include "setup/win/Win32SetupFiles.h"
-#include "setup/win/Win32SetupPlatform.h"
 
 namespace discdeck {
 
@@ -22,7 +20,13 @@ const fw::MessageMap* SetupDialog::GetThisMessageMap() {
     return &map;
 }
 
-SetupDialog::SetupDialog() : fw::Dialog(IDD_SETUP), icon(fw::Icon::Load(GetResourceInstance(), IDI_SETUP)) {}
+SetupDialog::SetupDialog(SetupFiles& files, SetupPlatform& platform, std::string arguments)
+    : fw::Dialog(IDD_SETUP),
+      files(files),
+      platform(platform),
+      arguments(std::move(arguments)),
+      exitCode(SetupRunner::kExitFailed),
+      icon(fw::Icon::Load(GetResourceInstance(), IDI_SETUP)) {}
 
 SetupDialog::~SetupDialog() = default;
 
@@ -35,6 +39,7 @@ bool SetupDialog::OnInitDialog() {
     fw::Dialog::OnInitDialog();
     SetIcon(icon.Get(), true);
     SetIcon(icon.Get(), false);
+    ScaleBanner();
     progress.SetRange(0, 4);
     SetProgress(0);
     SetStatus(" Running ... ");
@@ -50,10 +55,35 @@ void SetupDialog::OnTimer(UINT_PTR) {
 }
 
 void SetupDialog::RunSetup() {
-    Win32SetupFiles files;
-    Win32SetupPlatform platform;
-    if (SetupRunner(files, platform, *this).RunSetup() == SetupOutcome::Close) {
+    const SetupResult result = SetupRunner(files, platform, *this, arguments).RunSetup();
+    exitCode = result.exitCode;
+    if (result.outcome == SetupOutcome::Close) {
         OnOK();
+    }
+}
+
+void SetupDialog::ScaleBanner() {
+    // The window is laid out in dialog units and so grows with the system DPI; the banner, a
+    // bitmap of fixed pixels, is drawn at the same scale so that it still fills its frame.
+    // https://learn.microsoft.com/windows/win32/hidpi/high-dpi-desktop-application-development-on-windows
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dpi <= USER_DEFAULT_SCREEN_DPI) {
+        return;
+    }
+    const HWND picture = GetItem(IDC_PICTURE).GetHandle();
+    const HBITMAP current = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP size{};
+    if (current == nullptr || GetObjectW(current, sizeof size, &size) == 0) {
+        return;
+    }
+    banner = fw::Bitmap(static_cast<HBITMAP>(
+        LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
+                   MulDiv(size.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
+                   MulDiv(size.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), LR_CREATEDIBSECTION)));
+    if (banner) {
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
     }
 }
 
@@ -83,12 +113,16 @@ void SetupDialog::SetProgress(int position) {
     trace.Write("progress " + std::to_string(position));
 }
 
+void SetupDialog::Note(const std::string& text) {
+    trace.Write("note " + text);
+}
+
 void SetupDialog::ShowFileError(const std::string& text) {
     trace.Write("message " + text);
     // The text names paths, which may lie outside the ANSI code page.
     WideText wide;
     Widen(text, wide);
-    MessageBoxW(hwnd, wide.data(), L"Setup", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(hwnd, wide.data(), L"discdeck Setup", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace discdeck
