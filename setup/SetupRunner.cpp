@@ -20,7 +20,8 @@ std::string SetupRunner::MakeRunFolder() {
     // somebody else's and is left alone.
     for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
         char name[40];
-        std::snprintf(name, sizeof name, "%s%08lx", kFolderPrefix, static_cast<unsigned long>(platform_.UniqueNumber()));
+        std::snprintf(name, sizeof name, "%s%08lx", kFolderPrefix,
+                      static_cast<unsigned long>(platform_.UniqueNumber()));
         const std::string folder = temporary + name + "\\";
         // Paths are kept within MAX_PATH-sized buffers of 256 characters.
         if (folder.size() + std::string(kPackageCopyName).size() >= CabinetExtractor::kPathBufferSize) {

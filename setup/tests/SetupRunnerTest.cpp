@@ -101,12 +101,12 @@ TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverythin
     char allocate[100];
     std::snprintf(allocate, sizeof allocate, "note Allocate buffer: %08zu B ( Package: %06zu / Header: 004096 )",
                   cabinet.size() + 34, setupFile.size());
-    EXPECT_THAT(view.events, ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
-                                         "status Writing of package ...", "status Closing of package ...", "progress 2",
-                                         "status Extracting files from package ...", "progress 3",
-                                         "status Running of installation ...", "progress 4",
-                                         "run " + kFolder + "discdeck.exe /S /D=C:\\Apps\\discdeck",
-                                         "note OK ... exit code 3"));
+    EXPECT_THAT(view.events,
+                ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
+                            "status Writing of package ...", "status Closing of package ...", "progress 2",
+                            "status Extracting files from package ...", "progress 3",
+                            "status Running of installation ...", "progress 4",
+                            "run " + kFolder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
     EXPECT_THAT(platform.folderWhileRunning, ElementsAre(kFolder + "discdeck.exe", kFolder + "readme.txt"));
     ExpectNothingLeftBut({kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"});
     EXPECT_EQ(files.log.front(), "mkdir " + kFolder.substr(0, kFolder.size() - 1));
@@ -173,8 +173,8 @@ TEST_P(SetupFailureTest, ReportsTheReasonAndLeavesNothing) {
     EXPECT_EQ(result.outcome, GetParam().outcome);
     EXPECT_EQ(result.exitCode, SetupRunner::kExitFailed);
     ASSERT_FALSE(view.events.empty());
-    const std::string& shown = result.outcome == SetupOutcome::Close ? view.events[view.events.size() - 2]
-                                                                      : view.events.back();
+    const std::string& shown =
+        result.outcome == SetupOutcome::Close ? view.events[view.events.size() - 2] : view.events.back();
     EXPECT_THAT(shown, HasSubstr(GetParam().lastEvent));
     if (result.outcome == SetupOutcome::Close) {
         EXPECT_EQ(view.events.back(), "note FALSE ...");
@@ -186,13 +186,13 @@ TEST_P(SetupFailureTest, ReportsTheReasonAndLeavesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Failures,
     SetupFailureTest,
-    ::testing::Values(
-        FailureCase{"NotACabinet", SetupOutcome::KeepOpen, "status Not a cabinet"},
-        FailureCase{"TargetNotCreated", SetupOutcome::KeepOpen, "status Cannot create readme.txt: "},
-        FailureCase{"SetupFileMissing", SetupOutcome::Close, "message Cannot open D:\\Install\\missing.exe: "},
-        FailureCase{"DamagedTrailer", SetupOutcome::Close, "message The setup file is damaged"},
-        FailureCase{"ProgramNotStarted", SetupOutcome::KeepOpen,
-                    "status Unable to start notthere.exe: The system cannot find the file specified."}),
+    ::testing::Values(FailureCase{"NotACabinet", SetupOutcome::KeepOpen, "status Not a cabinet"},
+                      FailureCase{"TargetNotCreated", SetupOutcome::KeepOpen, "status Cannot create readme.txt: "},
+                      FailureCase{"SetupFileMissing", SetupOutcome::Close,
+                                  "message Cannot open D:\\Install\\missing.exe: "},
+                      FailureCase{"DamagedTrailer", SetupOutcome::Close, "message The setup file is damaged"},
+                      FailureCase{"ProgramNotStarted", SetupOutcome::KeepOpen,
+                                  "status Unable to start notthere.exe: The system cannot find the file specified."}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
 TEST_F(SetupRunnerTest, UnusableTemporaryFolderStopsBeforeTouchingFiles) {
@@ -222,17 +222,16 @@ TEST_P(SetupArgumentsTest, HandsOnWhatFollowsTheProgramName) {
     EXPECT_EQ(HasSwitch(GetParam().arguments, "/S"), GetParam().silent);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines,
-    SetupArgumentsTest,
-    ::testing::Values(ArgumentsCase{"setup.exe", "", false},
-                      ArgumentsCase{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck",
-                                    "/S /D=C:\\Apps\\discdeck", true},
-                      ArgumentsCase{"\"C:\\My Files\\setup.exe\"/S", "/S", true},
-                      ArgumentsCase{"C:\\setup.exe \t /s", "/s", false},
-                      ArgumentsCase{"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
-                      ArgumentsCase{"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
-                      ArgumentsCase{"\"setup.exe", "", false}));
+INSTANTIATE_TEST_SUITE_P(CommandLines,
+                         SetupArgumentsTest,
+                         ::testing::Values(ArgumentsCase{"setup.exe", "", false},
+                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck",
+                                                         "/S /D=C:\\Apps\\discdeck", true},
+                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\"/S", "/S", true},
+                                           ArgumentsCase{"C:\\setup.exe \t /s", "/s", false},
+                                           ArgumentsCase{"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
+                                           ArgumentsCase{"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
+                                           ArgumentsCase{"\"setup.exe", "", false}));
 
 }  // namespace
 }  // namespace discdeck

@@ -78,10 +78,10 @@ void SetupDialog::ScaleBanner() {
     if (current == nullptr || GetObjectW(current, sizeof size, &size) == 0) {
         return;
     }
-    banner = fw::Bitmap(static_cast<HBITMAP>(
-        LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
-                   MulDiv(size.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
-                   MulDiv(size.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), LR_CREATEDIBSECTION)));
+    banner = fw::Bitmap(
+        static_cast<HBITMAP>(LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
+                                        MulDiv(size.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
+                                        MulDiv(size.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), LR_CREATEDIBSECTION)));
     if (banner) {
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
     }

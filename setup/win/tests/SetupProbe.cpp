@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <cwchar>
+#include <string>
 
 #include "tests/wine/DialogTemplate.h"
 
