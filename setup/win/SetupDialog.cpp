@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "framework/DataExchange.h"
 #include "res/setup/resource.h"
 #include "setup/SetupRunner.h"
@@ -63,25 +65,27 @@ void SetupDialog::RunSetup() {
 }
 
 void SetupDialog::ScaleBanner() {
-    // The window is laid out in dialog units and so grows with the system DPI; the banner, a
-    // bitmap of fixed pixels, is drawn at the same scale so that it still fills its frame.
+    // The window is laid out in dialog units and so grows with the system DPI and its dialog font;
+    // the banner, a bitmap of fixed pixels, is drawn larger by as much, keeping the share of its
+    // frame it has at 96 DPI (MS Sans Serif 8: the frame's inside is 451 x 136 pixels there).
     // https://learn.microsoft.com/windows/win32/hidpi/high-dpi-desktop-application-development-on-windows
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    if (dpi <= USER_DEFAULT_SCREEN_DPI) {
-        return;
-    }
+    constexpr double kFrameWidthAt96 = 451;
+    constexpr double kFrameHeightAt96 = 136;
     const HWND picture = GetItem(IDC_PICTURE).GetHandle();
     const HBITMAP current = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
     BITMAP size{};
-    if (current == nullptr || GetObjectW(current, sizeof size, &size) == 0) {
+    RECT frame{};
+    if (current == nullptr || GetObjectW(current, sizeof size, &size) == 0 || !::GetClientRect(picture, &frame)) {
         return;
     }
-    banner = fw::Bitmap(
-        static_cast<HBITMAP>(LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
-                                        MulDiv(size.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
-                                        MulDiv(size.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), LR_CREATEDIBSECTION)));
+    const double scale = std::min(frame.right / kFrameWidthAt96, frame.bottom / kFrameHeightAt96);
+    const int width = static_cast<int>(size.bmWidth * scale + 0.5);
+    const int height = static_cast<int>(size.bmHeight * scale + 0.5);
+    if (width <= size.bmWidth) {
+        return;
+    }
+    banner = fw::Bitmap(static_cast<HBITMAP>(LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER),
+                                                        IMAGE_BITMAP, width, height, LR_CREATEDIBSECTION)));
     if (banner) {
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
     }
