@@ -316,9 +316,22 @@ Section "un.discdeck" UnSectionProgram
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
     ${If} $EXEDIR == $INSTDIR
-        ; Run in place (_?=): the running uninstaller cannot delete itself; a hidden command does
-        ; once it has ended.
-        Exec '"$SYSDIR\cmd.exe" /c ping -n 3 127.0.0.1 >nul & del /f /q "$INSTDIR\uninstall.exe" & rmdir "$INSTDIR"'
+        ; Run in place (_?=): the running uninstaller cannot delete itself; a command without a
+        ; window (CREATE_NO_WINDOW), started outside the folder, does once it has ended.
+        System::Alloc 68  ; STARTUPINFOW, zeroed
+        Pop $2
+        System::Call '*$2(i 68)'
+        System::Alloc 16  ; PROCESS_INFORMATION
+        Pop $3
+        System::Call `kernel32::CreateProcessW(p 0, w '"$SYSDIR\cmd.exe" /c ping -n 3 127.0.0.1 >nul & \
+del /f /q "$INSTDIR\uninstall.exe" & rmdir "$INSTDIR"', p 0, p 0, i 0, i 0x08000000, p 0, w "$TEMP", p r2, p r3) i .r0`
+        ${If} $0 <> 0
+            System::Call '*$3(p .r4, p .r5)'
+            System::Call 'kernel32::CloseHandle(p r4)'
+            System::Call 'kernel32::CloseHandle(p r5)'
+        ${EndIf}
+        System::Free $2
+        System::Free $3
     ${Else}
         Delete "$INSTDIR\uninstall.exe"
         RMDir "$INSTDIR"

@@ -28,6 +28,7 @@ struct SetupResult {
 class SetupRunner {
   public:
     // Windows Installer's codes, which deployment tools already understand.
+    static constexpr std::uint32_t kExitCancelled = 1602;       // ERROR_INSTALL_USEREXIT
     static constexpr std::uint32_t kExitFailed = 1603;          // ERROR_INSTALL_FAILURE
     static constexpr std::uint32_t kExitAlreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_IN_PROGRESS
     static constexpr const char* kPackageCopyName = "install.cab";

@@ -27,7 +27,7 @@ SetupDialog::SetupDialog(SetupFiles& files, SetupPlatform& platform, std::string
       files(files),
       platform(platform),
       arguments(std::move(arguments)),
-      exitCode(SetupRunner::kExitFailed),
+      exitCode(SetupRunner::kExitCancelled),
       icon(fw::Icon::Load(GetResourceInstance(), IDI_SETUP)) {}
 
 SetupDialog::~SetupDialog() = default;

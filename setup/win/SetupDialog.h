@@ -49,7 +49,7 @@ class SetupDialog : public fw::Dialog, public SetupView {
     SetupFiles& files;
     SetupPlatform& platform;
     std::string arguments;
-    // Failure until the setup has run: a window closed before then installed nothing.
+    // Cancelled until the setup has run: a window closed before then installed nothing.
     std::uint32_t exitCode;
     fw::Bitmap banner;  // the banner drawn at the picture's size, when that differs from its own
 
