@@ -144,6 +144,32 @@ FunctionEnd
 !insertmacro DEFINE_PLAYER_RUNNING ""
 !insertmacro DEFINE_PLAYER_RUNNING "un."
 
+; Deletes the key when its default value is a command of this folder's player.
+!macro DELETE_OUR_COMMAND root key
+    ReadRegStr $1 ${root} "${key}\command" ""
+    StrLen $2 '${PLAYER}'
+    StrCpy $1 $1 $2
+    ${If} $1 == '${PLAYER}'
+        DeleteRegKey ${root} "${key}"
+    ${EndIf}
+!macroend
+
+; The .cue verb, the file type and its Open-with value, where they start this folder's player, and
+; the keys above them that are left empty.
+!macro REMOVE_OUR_CUE_ENTRIES root
+    !insertmacro DELETE_OUR_COMMAND ${root} "${CUE_VERB}"
+    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\.cue\shell"
+    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\.cue"
+    !insertmacro DELETE_OUR_COMMAND ${root} "${CLASSES}\${CUE_PROGID}\shell\open"
+    ReadRegStr $1 ${root} "${CLASSES}\${CUE_PROGID}\shell\open\command" ""
+    ${If} $1 == ""
+        DeleteRegKey ${root} "${CLASSES}\${CUE_PROGID}"
+        DeleteRegValue ${root} "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}"
+        DeleteRegKey /ifempty ${root} "${CLASSES}\.cue\OpenWithProgids"
+        DeleteRegKey /ifempty ${root} "${CLASSES}\.cue"
+    ${EndIf}
+!macroend
+
 Var Installed  ; the folder of an existing installation, empty without one
 
 Section "discdeck" SectionProgram
@@ -193,6 +219,9 @@ Section "discdeck" SectionProgram
     WriteRegStr HKLM "${CLASSES}\${CUE_PROGID}\shell\open" "" "Play with discdeck"
     WriteRegExpandStr HKLM "${CLASSES}\${CUE_PROGID}\shell\open\command" "" '${CUE_COMMAND}'
     WriteRegStr HKLM "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}" ""
+    ; Versions before the per-machine scope kept these in the installing user's HKCU, where they
+    ; would hide the machine's and outlive an uninstall by another account.
+    !insertmacro REMOVE_OUR_CUE_ENTRIES HKCU
     ; SHCNE_ASSOCCHANGED: Explorer picks up the new verb without a restart.
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
@@ -279,16 +308,6 @@ Function un.OwnsEntries
     ${EndIf}
 FunctionEnd
 
-; Deletes the key when its default value is a command of this folder's player.
-!macro DELETE_OUR_COMMAND key
-    ReadRegStr $1 HKLM "${key}\command" ""
-    StrLen $2 '${PLAYER}'
-    StrCpy $1 $1 $2
-    ${If} $1 == '${PLAYER}'
-        DeleteRegKey HKLM "${key}"
-    ${EndIf}
-!macroend
-
 Section "un.discdeck" UnSectionProgram
     SectionIn RO
     Call un.RefuseWhilePlayerRuns
@@ -302,17 +321,7 @@ Section "un.discdeck" UnSectionProgram
     ${EndIf}
     Delete "$INSTDIR\discdeck.exe"
 
-    !insertmacro DELETE_OUR_COMMAND "${CUE_VERB}"
-    DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\.cue\shell"
-    DeleteRegKey /ifempty HKLM "${CLASSES}\SystemFileAssociations\.cue"
-    !insertmacro DELETE_OUR_COMMAND "${CLASSES}\${CUE_PROGID}\shell\open"
-    ReadRegStr $1 HKLM "${CLASSES}\${CUE_PROGID}\shell\open\command" ""
-    ${If} $1 == ""
-        DeleteRegKey HKLM "${CLASSES}\${CUE_PROGID}"
-        DeleteRegValue HKLM "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}"
-        DeleteRegKey /ifempty HKLM "${CLASSES}\.cue\OpenWithProgids"
-        DeleteRegKey /ifempty HKLM "${CLASSES}\.cue"
-    ${EndIf}
+    !insertmacro REMOVE_OUR_CUE_ENTRIES HKLM
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
     ${If} $EXEDIR == $INSTDIR

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Wine test of the shipped package and its installer, in a fresh prefix:
 
-1. an older version (0.9.0, built here from the same script) installs silently, per machine:
+1. an older version (0.9.0, built here from the same script) installs silently, per machine,
+   replacing an earlier version's per-user verb:
    program, uninstaller, all-users Start menu shortcut (target, arguments, working folder read from
    the .lnk), the uninstall entry, the AppID and the .cue verb and Open-with entry in HKLM with the
    data folder as %APPDATA% in REG_EXPAND_SZ commands, and no default program for .cue;
@@ -343,9 +344,13 @@ def main():
     server.start()
     try:
         print("1. silent install of %s" % OLD_VERSION, flush=True)
+        # The verb as versions before the per-machine scope registered it, for the installing user.
+        user_verb = r"HKCU\Software\Classes\SystemFileAssociations\.cue\shell\discdeck.play"
+        wine.reg("add", user_verb + r"\command", "/ve", "/d", '"%s\\discdeck.exe" "%%1"' % PROGRAM, "/f")
         result = wine.run([os.path.join(old, "install.exe"), "/S"], timeout=120)
         checks.equal(result.returncode, 0, "silent install's exit code")
         check_installed(checks, place, OLD_VERSION, old_player_bytes)
+        checks.equal(place.values(user_verb), None, "the per-user verb of an earlier version is gone")
         checks.check(not os.path.exists(place.data), "no data folder before the player first runs")
 
         print("2. the player from the verb and from its shortcut", flush=True)
