@@ -26,7 +26,7 @@
 
     installer_wine_test.py --source-dir DIR --tree WINDOWS_BUILD --work DIR --artifacts DIR
 
-Needs an X display (scripts/test provides Xvfb), xdotool for the pages' keys, gcab and osslsigncode.
+Needs an X display (scripts/test provides Xvfb), xdotool for the pages' keys, cabextract and osslsigncode.
 """
 
 import argparse
@@ -61,24 +61,6 @@ OURS = ("discdeck", ".cue", APPID.lower())
 DATA_OPTION = '"--data-folder=%APPDATA%\\discdeck"'
 # The player's files in the data folder: what "Remove my disc database" removes.
 DATA_FILES = ("titles.sdb", "tracks.sdb", "Title.txt", "PlayList.htm", "Titles.htm")
-
-
-def package_files(package, folder):
-    """Unpacks the cabinet of a setup file (found through its trailer, before its signature) into
-    folder with gcab: what setup.exe unpacks, read independently of it."""
-    with open(package, "rb") as f:
-        data = f.read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    magic = struct.unpack_from("<H", data, pe + 24)[0]
-    start, size = struct.unpack_from("<II", data, pe + 24 + (96 if magic == 0x10B else 112) + 4 * 8)
-    end = start if size else len(data)
-    offset = struct.unpack_from("<I", data, end - 4)[0]
-    os.makedirs(folder, exist_ok=True)
-    cabinet = os.path.join(folder, "package.cab")
-    with open(cabinet, "wb") as f:
-        f.write(data[offset:end - 34])
-    subprocess.run(["gcab", "-x", "-C", folder, cabinet], check=True, stdout=subprocess.DEVNULL)
-    os.remove(cabinet)
 
 
 def version_resource(path):
@@ -303,7 +285,7 @@ def main():
     environment.pop("DISCDECK_SIGNING_PKCS12", None)
     subprocess.run([os.path.join(source, "scripts", "package"), package], check=True, timeout=600, env=environment)
     shipped = os.path.join(work, "shipped")
-    package_files(package, shipped)
+    subprocess.run(["cabextract", "-q", "-d", shipped, package], check=True)  # finds the cabinet inside
     programs = [package] + [os.path.join(shipped, n) for n in ("install.exe", "discdeck.exe")]
     for program in programs:
         verified = subprocess.run(["osslsigncode", "verify", "-CAfile", os.path.join(signing, "test-cert.pem"),
