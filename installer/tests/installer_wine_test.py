@@ -296,6 +296,9 @@ def main():
     expected = ("%s.%s.%s.0" % (major, minor, patch), args.publisher, "discdeck", args.version)
     for program in programs:
         checks.equal(version_resource(program), expected, os.path.basename(program) + "'s version resource")
+    manifest = open(package, "rb").read()
+    checks.check(all(part in manifest for part in (b'level="asInvoker"', b"supportedOS", b"PerMonitorV2, System")),
+                 "setup.exe's manifest: as invoker, supported systems, DPI awareness")
     with open(os.path.join(shipped, "discdeck.exe"), "rb") as f:
         player_bytes = f.read()
     checks.check(b".debug_" not in player_bytes, "discdeck.exe is shipped without debug sections")
