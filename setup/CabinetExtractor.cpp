@@ -330,6 +330,9 @@ std::string CabinetExtractor::GetErrorText() const {
     if (error_.code == kCabinetUnsafeFileName || error_.code == kCabinetDuplicateFileName ||
         error_.code == kCabinetTargetPathTooLong) {
         text += ": \"" + PrintableName(error_.fileName) + "\"";
+    } else if (error_.code == kCabinetUserAborted && !error_.fileName.empty()) {
+        // The library's name for it; the user needs the file and the system's reason.
+        text = "Cannot create " + PrintableName(error_.fileName) + ": " + error_.reason;
     }
     return text;
 }
@@ -447,7 +450,9 @@ bool CabinetExtractor::CopyOut() {
         event.file = Notify(CabinetNotification::CopyFile, event);
         if (event.file == kNoFile) {
             Fail(kCabinetUserAborted);
-            RemoveWrittenFiles();
+            error_.fileName = event.name;
+            error_.reason = files_.LastErrorText();
+            RemoveExtractedFiles();
             return false;
         }
         written_.push_back(destination_ + event.name);
@@ -455,7 +460,7 @@ bool CabinetExtractor::CopyOut() {
         if (extracted != MSPACK_ERR_OK) {
             files_.Close(event.file);
             Fail(CodeForLibraryError(extracted), extracted);
-            RemoveWrittenFiles();
+            RemoveExtractedFiles();
             return false;
         }
         Notify(CabinetNotification::CloseFileInfo, event);
@@ -463,7 +468,7 @@ bool CabinetExtractor::CopyOut() {
     return true;
 }
 
-void CabinetExtractor::RemoveWrittenFiles() {
+void CabinetExtractor::RemoveExtractedFiles() {
     // Half a package is of no use; a read-only file can be deleted only once its attributes are gone.
     for (auto path = written_.rbegin(); path != written_.rend(); ++path) {
         files_.SetAttributes(*path, 0);

@@ -40,7 +40,8 @@ struct CabinetError {
     int code = kCabinetNoError;
     int libraryCode = 0;  // libmspack's MSPACK_ERR_* value, where the library reported the failure
     bool failed = false;
-    std::string fileName;  // the offending name for the file-name errors
+    std::string fileName;  // the offending name for the file-name errors and a target not created
+    std::string reason;    // the system's reason why that target could not be created
 };
 
 // What the cabinet test learns about the cabinet.
@@ -89,6 +90,8 @@ class CabinetExtractor {
     // open for writing stays as it was.
     bool Run();
     std::string GetErrorText() const;
+    // Removes every file the last run wrote, once the program started from them has ended.
+    void RemoveExtractedFiles();
 
     const CabinetError& error() const { return error_; }
     const CabinetInfo& info() const { return info_; }
@@ -105,7 +108,6 @@ class CabinetExtractor {
     SetupFileHandle Notify(CabinetNotification kind, const FileEvent& event);
     void Fail(int code, int libraryCode = 0);
     std::string TargetName(const char* name, int attributes);
-    void RemoveWrittenFiles();
 
     SetupFiles& files_;
     std::string cabinetPath_;

@@ -1,5 +1,6 @@
 #include "setup/PackageCopy.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <new>
@@ -67,9 +68,19 @@ PackageTrailer CopyInto(SetupFiles& files,
     }
 
     view.SetStatus("Read setup file ...");
-    const std::int64_t fileLength = files.Seek(setup.get(), 0, SeekOrigin::End);
-    if (fileLength < 0) {
+    const std::int64_t wholeLength = files.Seek(setup.get(), 0, SeekOrigin::End);
+    if (wholeLength < 0) {
         Fail(files, "seek in", setupPath);
+    }
+    // A signed setup file carries its certificate after the trailer.
+    std::uint8_t header[PackageTrailer::kHeaderReadSize];
+    const std::size_t headerSize =
+        static_cast<std::size_t>(std::min<std::int64_t>(wholeLength, static_cast<std::int64_t>(sizeof header)));
+    SeekTo(files, setup.get(), 0, setupPath);
+    ReadExactly(files, setup.get(), header, headerSize, setupPath);
+    const std::int64_t fileLength = PackageTrailer::ContentEnd(header, headerSize, wholeLength);
+    if (fileLength < 0) {
+        throw FileError("The setup file is damaged: its signature does not end the file.");
     }
     PackageTrailer trailer;
     if (fileLength < static_cast<std::int64_t>(PackageTrailer::kSize)) {
@@ -103,7 +114,7 @@ PackageTrailer CopyInto(SetupFiles& files,
     std::snprintf(allocateText, sizeof allocateText, "Allocate buffer: %08lld B ( Package: %06lld / Header: %06lld )",
                   static_cast<long long>(packageSize), static_cast<long long>(fileLength),
                   static_cast<long long>(trailer.offset));
-    view.SetStatus(allocateText);
+    view.Note(allocateText);
     std::vector<std::uint8_t> buffer;
     if (static_cast<std::uint64_t>(packageSize) > std::numeric_limits<std::size_t>::max() / 2) {
         throw FileError("The package of " + std::to_string(packageSize) + " bytes is too large.");

@@ -16,8 +16,18 @@ struct PackageTrailer {
     // Header, one folder and one file entry with a one-character name: no cabinet is smaller.
     static constexpr std::int64_t kMinimumCabinetSize = 36 + 8 + 16 + 2;
 
+    // Bytes at the start of a setup file read to find its certificate table.
+    static constexpr std::size_t kHeaderReadSize = 4096;
+
     std::string name;
     std::uint32_t offset = 0;
+
+    // Where a setup file's own content ends when header holds its first bytes (up to
+    // kHeaderReadSize): Authenticode signing appends the certificate table after everything else
+    // and the PE security directory gives its file offset, so the trailer lies just before it.
+    // fileLength for an unsigned file or one that is no PE image; -1 for a table that does not end
+    // the file or starts inside the headers.
+    static std::int64_t ContentEnd(const std::uint8_t* header, std::size_t size, std::int64_t fileLength);
 
     // The name field runs to its first NUL byte; a name of all 30 characters has none.
     static std::string ParseName(const std::uint8_t (&field)[kNameSize]);

@@ -24,7 +24,8 @@ class SetupFiles {
 
     // Opens an existing file for reading, sharing it with everybody.
     virtual SetupFileHandle OpenRead(const std::string& path) = 0;
-    // Creates a file, or empties an existing one, for writing.
+    // Creates a new file for writing; fails when the path exists, so that a file planted by somebody
+    // else is never written into (it would keep its owner and rights).
     virtual SetupFileHandle CreateWrite(const std::string& path) = 0;
     // Number of bytes transferred (fewer at the end of a file), or -1 on failure.
     virtual std::int64_t Read(SetupFileHandle file, void* buffer, std::size_t count) = 0;
@@ -38,8 +39,10 @@ class SetupFiles {
     // Sets the read-only, hidden, system and archive attributes (bits 0x01, 0x02, 0x04, 0x20).
     virtual bool SetAttributes(const std::string& path, std::uint8_t attributes) = 0;
     virtual bool Delete(const std::string& path) = 0;
-    // Creates a directory; an existing one counts as success.
+    // Creates a new directory; false when the path exists already or the directory cannot be made.
     virtual bool MakeDirectory(const std::string& path) = 0;
+    // Removes an empty directory.
+    virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
 
     // The system's description of the last failure, for messages to the user.
     virtual std::string LastErrorText() = 0;

@@ -1,27 +1,47 @@
 #include "setup/SetupRunner.h"
 
+#include <cstdio>
+
 #include "setup/CabinetExtractor.h"
 #include "setup/PackageCopy.h"
 
 namespace discdeck {
 
-SetupOutcome SetupRunner::RunSetup() {
-    std::string windows = platform_.WindowsDirectory();
-    if (!windows.empty() && windows.back() == '\\') {
-        windows.pop_back();  // a root such as "C:\"
+std::string SetupRunner::MakeRunFolder() {
+    std::string temporary = platform_.TemporaryDirectory();
+    if (temporary.empty()) {
+        view_.SetStatus("Cannot find the temporary folder ...");
+        return std::string();
     }
-    const std::string temporary = windows + "\\TEMP\\";
-    const std::string packageCopy = temporary + kPackageCopyName;
-    // Paths are kept within MAX_PATH-sized buffers of 256 characters.
-    if (windows.empty() || packageCopy.size() >= CabinetExtractor::kPathBufferSize) {
-        view_.SetStatus("Cannot find the Windows directory ...");
-        return SetupOutcome::KeepOpen;
+    if (temporary.back() != '\\') {
+        temporary += '\\';
     }
+    // Created by this run, so nobody else can have put files into it; a name that is taken is
+    // somebody else's and is left alone.
+    for (int attempt = 0; attempt < kFolderAttempts; ++attempt) {
+        char name[40];
+        std::snprintf(name, sizeof name, "%s%08lx", kFolderPrefix,
+                      static_cast<unsigned long>(platform_.UniqueNumber()));
+        const std::string folder = temporary + name + "\\";
+        // Paths are kept within MAX_PATH-sized buffers of 256 characters.
+        if (folder.size() + std::string(kPackageCopyName).size() >= CabinetExtractor::kPathBufferSize) {
+            view_.SetStatus("The temporary folder's path is too long: " + temporary);
+            return std::string();
+        }
+        if (files_.MakeDirectory(folder)) {
+            return folder;
+        }
+    }
+    view_.SetStatus("Cannot create a folder in " + temporary + ": " + files_.LastErrorText());
+    return std::string();
+}
 
-    files_.MakeDirectory(temporary);
-    for (const char* name : kStaleFiles) {
-        files_.Delete(temporary + name);
+SetupResult SetupRunner::RunSetup() {
+    const std::string folder = MakeRunFolder();
+    if (folder.empty()) {
+        return {SetupOutcome::KeepOpen, kExitFailed};
     }
+    const std::string packageCopy = folder + kPackageCopyName;
 
     PackageTrailer trailer;
     try {
@@ -33,32 +53,36 @@ SetupOutcome SetupRunner::RunSetup() {
         if (text.size() > 512) {
             text.resize(512);
         }
+        files_.RemoveEmptyDirectory(folder);
         view_.ShowFileError(text);
-        view_.SetStatus("FALSE ...");
-        return SetupOutcome::Close;
+        view_.Note("FALSE ...");
+        return {SetupOutcome::Close, kExitFailed};
     }
 
     view_.SetStatus("Extracting files from package ...");
-    {
-        CabinetExtractor extractor(files_, packageCopy, temporary);
-        if (!extractor.Run()) {
-            // The extractor has removed its own files; nothing of this run stays behind.
-            files_.Delete(packageCopy);
-            view_.SetStatus(extractor.GetErrorText());
-            return SetupOutcome::KeepOpen;
-        }
+    CabinetExtractor extractor(files_, packageCopy, folder);
+    if (!extractor.Run()) {
+        // The extractor has removed its own files; nothing of this run stays behind.
+        files_.Delete(packageCopy);
+        files_.RemoveEmptyDirectory(folder);
+        view_.SetStatus(extractor.GetErrorText());
+        return {SetupOutcome::KeepOpen, kExitFailed};
     }
     view_.SetProgress(3);
     view_.SetStatus("Running of installation ...");
     files_.Delete(packageCopy);
     view_.SetProgress(4);
-    if (!platform_.StartProgram(temporary + trailer.name)) {
-        view_.SetStatus("Unable to start " + trailer.name + " ...");
-        return SetupOutcome::KeepOpen;
+    std::uint32_t exitCode = 0;
+    const bool ran = platform_.RunProgram(folder + trailer.name, arguments_, exitCode);
+    const std::string reason = ran ? std::string() : platform_.LastErrorText();
+    extractor.RemoveExtractedFiles();
+    files_.RemoveEmptyDirectory(folder);
+    if (!ran) {
+        view_.SetStatus("Unable to start " + trailer.name + ": " + reason);
+        return {SetupOutcome::KeepOpen, kExitFailed};
     }
-    platform_.Sleep(1000);
-    view_.SetStatus("OK ...");
-    return SetupOutcome::Close;
+    view_.Note("OK ... exit code " + std::to_string(exitCode));
+    return {SetupOutcome::Close, exitCode};
 }
 
 }  // namespace discdeck

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace discdeck {
@@ -14,20 +15,24 @@ class SetupView {
     virtual void SetProgress(int position) = 0;
     // Modal message box with an OK button.
     virtual void ShowFileError(const std::string& text) = 0;
+    // Internal detail (buffer sizes, outcomes) for the trace only, never shown to users.
+    virtual void Note(const std::string& text) = 0;
 };
 
 // What the setup sequence needs of the system besides files.
 class SetupPlatform {
   public:
     virtual ~SetupPlatform() = default;
-    // The Windows directory, without a trailing backslash unless it is a root; empty on failure.
-    virtual std::string WindowsDirectory() = 0;
+    // The user's temporary folder, ending in a backslash; empty on failure.
+    virtual std::string TemporaryDirectory() = 0;
     // Full path of the running setup program's own file; empty on failure.
     virtual std::string ModulePath() = 0;
-    // Opens the file with the shell ("open", maximised) without waiting for it; false if the shell
-    // could not start it.
-    virtual bool StartProgram(const std::string& path) = 0;
-    virtual void Sleep(unsigned milliseconds) = 0;
+    // A number unlikely to repeat between runs, for naming the run's own folder.
+    virtual std::uint32_t UniqueNumber() = 0;
+    // Starts the program with the arguments and waits until it ends, keeping the window alive;
+    // false (with LastErrorText) when it could not be started.
+    virtual bool RunProgram(const std::string& path, const std::string& arguments, std::uint32_t& exitCode) = 0;
+    virtual std::string LastErrorText() = 0;
 };
 
 }  // namespace discdeck

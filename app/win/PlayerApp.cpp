@@ -69,6 +69,13 @@ bool PlayerApp::InitInstance() {
     // A data folder on the command line: work there (made if missing), as the Start menu shortcut
     // does; when it cannot be had, the folder the player was started in stays.
     std::string dataFolder = DataFolderOption(wholeLine);
+    // The all-users shortcut names it as "%APPDATA%\discdeck", for each user to get their own; the
+    // shell may hand the text on unexpanded.
+    char expanded[MAX_PATH];
+    const DWORD length = ::ExpandEnvironmentStringsA(dataFolder.c_str(), expanded, MAX_PATH);
+    if (!dataFolder.empty() && length > 0 && length <= MAX_PATH) {
+        dataFolder.assign(expanded, length - 1);
+    }
     if (!dataFolder.empty()) {
         ::CreateDirectoryA(dataFolder.c_str(), nullptr);
         ::SetCurrentDirectoryA(dataFolder.c_str());

@@ -1,23 +1,32 @@
 #!/usr/bin/python3
 """Wine test of the shipped package and its installer, in a fresh prefix:
 
-1. an older version (0.9.0, built here from the same script) installs silently: program, uninstaller,
-   data folder, Start menu shortcut (target and working folder read from the .lnk), the uninstall
-   entry, the AppID and the .cue verb and Open-with entry, and no default program for .cue;
+1. an older version (0.9.0, built here from the same script) installs silently, per machine,
+   replacing an earlier version's per-user verb:
+   program, uninstaller, all-users Start menu shortcut (target, arguments, working folder read from
+   the .lnk), the uninstall entry, the AppID and the .cue verb and Open-with entry in HKLM with the
+   data folder as %APPDATA% in REG_EXPAND_SZ commands, and no default program for .cue;
 2. the player started by the .cue verb's command (in the sheet's folder), and then from the shortcut,
-   on a virtual disc against the local CDDB server, writes its database into the data folder; while
-   it runs a silent install refuses with exit code 2;
-3. the shipped setup.exe (scripts/package) unpacks the cabinet and starts install.exe, which shows
-   that discdeck is running; after the player is closed, Retry goes on through the welcome, folder,
-   progress and finish pages (screenshots), upgrading in place: the new program, one entry, the
-   version, the database untouched; "Start discdeck" starts the player;
-4. the quiet uninstall command removes everything the installer added and keeps the data folder
-   and the settings;
-5. installed again, the uninstaller's pages with "Remove my disc database" ticked remove those too.
+   on a virtual disc against the local CDDB server, makes its data folder and writes its database
+   there; while it runs a silent install refuses with exit code 2;
+3. the shipped setup.exe (scripts/package: stripped, signed with a test certificate made for the
+   test, all three programs' version resources alike) unpacks into a folder of its own under the
+   user's temporary folder and runs install.exe, which shows that discdeck is running; a second
+   setup.exe is refused meanwhile; after the player is closed, Retry goes on through the welcome,
+   progress and finish pages (no folder page: an upgrade in place), the new program, one entry, the
+   version, the database untouched; "Start discdeck" starts the player; setup.exe ends with 0 and
+   leaves nothing in either temporary folder;
+4. an old copy's uninstaller (the 0.9.0 one, in another folder) leaves the newer installation's
+   entries alone; the older installer is refused silently with exit code 3;
+5. the quiet uninstall command returns the uninstaller's result and removes everything the installer
+   added, keeping the data folder and the settings;
+6. installed again by "setup.exe /S" (a damaged package refused), and once more with another /D=
+   (still one copy), the uninstaller's pages with "Remove my disc database" ticked remove the
+   player's files and settings, and keep files of the user's own in the data folder.
 
     installer_wine_test.py --source-dir DIR --tree WINDOWS_BUILD --work DIR --artifacts DIR
 
-Needs an X display (scripts/test provides Xvfb) and xdotool for the pages' keys.
+Needs an X display (scripts/test provides Xvfb), xdotool for the pages' keys, cabextract and osslsigncode.
 """
 
 import argparse
@@ -43,12 +52,40 @@ OLD_VERSION = "0.9.0"
 PROGRAM = r"C:\Program Files\discdeck"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\discdeck"
 APPID = "{6B0E5F3A-2C47-4D1E-9A8B-7C31D5E0F942}"
-CLASSES = r"HKCU\Software\Classes"
+CLASSES = r"HKLM\Software\Classes"
 VERB_KEY = CLASSES + r"\SystemFileAssociations\.cue\shell\discdeck.play"
 PROGID_KEY = CLASSES + r"\discdeck.CueSheet"
 SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
 # What the installer may add, by the names of registry keys and files.
 OURS = ("discdeck", ".cue", APPID.lower())
+DATA_OPTION = '"--data-folder=%APPDATA%\\discdeck"'
+# The player's files in the data folder: what "Remove my disc database" removes.
+DATA_FILES = ("titles.sdb", "tracks.sdb", "Title.txt", "PlayList.htm", "Titles.htm")
+
+
+def version_resource(path):
+    """(file version, company, product, product version) of a program's version resource."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fixed = data.find(struct.pack("<I", 0xFEEF04BD))
+    version = None
+    if fixed >= 0:
+        high, low = struct.unpack_from("<II", data, fixed + 8)
+        version = "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF, low >> 16, low & 0xFFFF)
+
+    def text(name):
+        at = data.find((name + "\0").encode("utf-16-le"))
+        if at < 0:
+            return None
+        at += 2 * (len(name) + 1)
+        while data[at:at + 2] == b"\0\0":
+            at += 2
+        end = at
+        while data[end:end + 2] != b"\0\0":
+            end += 2
+        return data[at:end].decode("utf-16-le")
+
+    return version, text("CompanyName"), text("ProductName"), text("ProductVersion")
 
 
 def read_shortcut(path):
@@ -88,11 +125,20 @@ class Installation:
     def __init__(self, wine, prefix):
         self.wine = wine
         self.prefix = prefix
-        appdata = wine.run(["cmd", "/c", "echo", "%APPDATA%"]).stdout.decode("latin-1").strip()
-        self.data_windows = appdata + r"\discdeck"
+        def variable(name):
+            return wine.run(["cmd", "/c", "echo", "%" + name + "%"]).stdout.decode("latin-1").strip()
+
+        self.appdata = variable("APPDATA")
+        self.data_windows = self.appdata + r"\discdeck"
         self.data = self.unix(self.data_windows)
-        self.shortcut = self.unix(appdata + r"\Microsoft\Windows\Start Menu\Programs\discdeck.lnk")
+        # Per machine: the all-users Start menu.
+        self.shortcut = self.unix(variable("ProgramData") + r"\Microsoft\Windows\Start Menu\Programs\discdeck.lnk")
         self.program = self.unix(PROGRAM)
+        self.user_temp = self.unix(variable("TEMP"))
+        self.windows_temp = os.path.join(prefix, "drive_c", "windows", "temp")
+
+    def run_folders(self):
+        return [n for n in os.listdir(self.user_temp) if n.startswith("discdeck-setup-")]
 
     def unix(self, path):
         assert path[:3].upper() == "C:\\", path
@@ -123,12 +169,11 @@ class Installation:
         return keys
 
     def our_files(self):
-        """Files and folders whose path names discdeck, outside the data folder and the temporary one."""
+        """Files and folders whose path names discdeck, outside the data folder."""
         found = []
         drive = os.path.join(self.prefix, "drive_c")
-        temp = os.path.join(drive, "windows", "temp")
         for folder, dirs, files in os.walk(drive):
-            dirs[:] = [d for d in dirs if os.path.join(folder, d) not in (temp, self.data)]
+            dirs[:] = [d for d in dirs if os.path.join(folder, d) != self.data]
             found += [os.path.join(folder, n) for n in dirs + files if "discdeck" in n.lower()]
         return found
 
@@ -189,11 +234,10 @@ def check_installed(checks, place, version, player_bytes):
     checks.check(open(os.path.join(place.program, "discdeck.exe"), "rb").read() == player_bytes,
                  "discdeck.exe %s in %s" % (version, PROGRAM))
     checks.check(os.path.isfile(os.path.join(place.program, "uninstall.exe")), "uninstall.exe beside it")
-    checks.check(os.path.isdir(place.data), "data folder " + place.data_windows)
 
     link = read_shortcut(place.shortcut) if os.path.exists(place.shortcut) else {}
-    checks.equal(link.get("target", "").lower(), (PROGRAM + r"\discdeck.exe").lower(), "shortcut's target")
-    checks.equal(link.get("workdir", "").lower(), place.data_windows.lower(), "shortcut's working folder")
+    checks.equal((link.get("target", "").lower(), link.get("arguments"), link.get("workdir", "").lower()),
+                 ((PROGRAM + r"\discdeck.exe").lower(), DATA_OPTION, PROGRAM.lower()), "all-users shortcut")
 
     entry = place.values(UNINSTALL_KEY) or {}
     size = sum(os.path.getsize(os.path.join(place.program, n)) for n in os.listdir(place.program))
@@ -203,16 +247,16 @@ def check_installed(checks, place, version, player_bytes):
         "DisplayName": "discdeck", "DisplayVersion": version, "Publisher": "Tarvikon",
         "DisplayIcon": PROGRAM + r"\discdeck.exe,0",
         "UninstallString": '"%s\\uninstall.exe"' % PROGRAM,
-        "QuietUninstallString": '"%s\\uninstall.exe" /S' % PROGRAM}, "Add/Remove Programs entry")
+        "QuietUninstallString": '"%s\\uninstall.exe" /S _?=%s' % (PROGRAM, PROGRAM)}, "Add/Remove Programs entry")
     checks.check(size // 1024 <= estimated <= size // 1024 + 1, "EstimatedSize %d KB for %d bytes" % (estimated, size))
 
     checks.equal((place.value(r"HKCR\AppID" + "\\" + APPID, "(Default)"),
                   place.value(r"HKCR\AppID\discdeck.EXE", "AppID")), ("discdeck", APPID), "AppID registered")
 
-    command = '"%s\\discdeck.exe" "--data-folder=%s" "%%1"' % (PROGRAM, place.data_windows)
-    checks.equal((place.value(VERB_KEY, "(Default)"), place.value(VERB_KEY + r"\command", "(Default)")),
+    command = ("REG_EXPAND_SZ", '"%s\\discdeck.exe" %s "%%1"' % (PROGRAM, DATA_OPTION))
+    checks.equal((place.value(VERB_KEY, "(Default)"), (place.values(VERB_KEY + r"\command") or {}).get("(Default)")),
                  ("Play with discdeck", command), ".cue verb")
-    checks.equal((place.value(PROGID_KEY + r"\shell\open\command", "(Default)"),
+    checks.equal(((place.values(PROGID_KEY + r"\shell\open\command") or {}).get("(Default)"),
                   "discdeck.CueSheet" in (place.values(CLASSES + r"\.cue\OpenWithProgids") or {})),
                  (command, True), ".cue Open-with entry")
     checks.equal(place.value(CLASSES + r"\.cue", "(Default)"), None, ".cue keeps its default program")
@@ -224,7 +268,8 @@ def main():
     parser.add_argument("--tree", required=True, help="the Windows build tree")
     parser.add_argument("--work", required=True)
     parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--version", required=True, help="the project version, which install.exe must carry")
+    parser.add_argument("--version", required=True, help="the project version, which every program must carry")
+    parser.add_argument("--publisher", required=True, help="the project publisher, likewise")
     args = parser.parse_args()
     source = os.path.abspath(args.source_dir)
     work = os.path.abspath(args.work)
@@ -233,27 +278,50 @@ def main():
     checks = Checks()
     shots = Screenshots(args.artifacts)
 
-    # The package as shipped, and an older installer with an older player beside it.
+    # The package as shipped, signed with a certificate made for this test; the programs in it.
     package = os.path.join(work, "package", "setup.exe")
-    subprocess.run([os.path.join(source, "scripts", "package"), package], check=True, timeout=600,
-                   env=dict(os.environ, DISCDECK_WINDOWS_BUILD=os.path.abspath(args.tree)))
-    with open(os.path.join(args.tree, "app", "win", "discdeck.exe"), "rb") as f:
+    signing = os.path.join(work, "signing")
+    environment = dict(os.environ, DISCDECK_WINDOWS_BUILD=os.path.abspath(args.tree), DISCDECK_TEST_SIGNING_DIR=signing)
+    environment.pop("DISCDECK_SIGNING_PKCS12", None)
+    subprocess.run([os.path.join(source, "scripts", "package"), package], check=True, timeout=600, env=environment)
+    shipped = os.path.join(work, "shipped")
+    subprocess.run(["cabextract", "-q", "-d", shipped, package], check=True)  # finds the cabinet inside
+    programs = [package] + [os.path.join(shipped, n) for n in ("install.exe", "discdeck.exe")]
+    for program in programs:
+        verified = subprocess.run(["osslsigncode", "verify", "-CAfile", os.path.join(signing, "test-cert.pem"),
+                                   "-in", program], capture_output=True)
+        checks.equal(verified.returncode, 0, os.path.basename(program) + " signed")
+    # One version and publisher in all three programs.
+    major, minor, patch = args.version.split(".")
+    expected = ("%s.%s.%s.0" % (major, minor, patch), args.publisher, "discdeck", args.version)
+    for program in programs:
+        checks.equal(version_resource(program), expected, os.path.basename(program) + "'s version resource")
+    manifest = open(package, "rb").read()
+    checks.check(all(part in manifest for part in (b'level="asInvoker"', b"supportedOS", b"PerMonitorV2, System")),
+                 "setup.exe's manifest: as invoker, supported systems, DPI awareness")
+    with open(os.path.join(shipped, "discdeck.exe"), "rb") as f:
         player_bytes = f.read()
-    # One version: the player's version resource carries the one the installer shows and registers.
-    at = player_bytes.find("ProductVersion\0".encode("utf-16-le"))
-    value = player_bytes[at + 30:at + 94].decode("utf-16-le", "replace").lstrip("\0").split("\0")[0]
-    checks.equal(value if at >= 0 else None, args.version, "discdeck.exe's version resource")
+    checks.check(b".debug_" not in player_bytes, "discdeck.exe is shipped without debug sections")
+
+    # An older installer with an older player beside it.
     old_player_bytes = player_bytes + b"\0an older build\0"  # data after the image changes nothing
     old = os.path.join(work, "old")
     subprocess.run([sys.executable, os.path.join(source, "installer", "build_installer.py"), "--version",
-                    OLD_VERSION, "--output", os.path.join(old, "install.exe")], check=True, timeout=300)
+                    OLD_VERSION, "--publisher", args.publisher, "--output", os.path.join(old, "install.exe")],
+                   check=True, timeout=300)
     with open(os.path.join(old, "discdeck.exe"), "wb") as f:
         f.write(old_player_bytes)
+    # The same package with a byte of its cabinet changed.
+    damaged = os.path.join(work, "package", "damaged.exe")
+    data = bytearray(open(package, "rb").read())
+    data[len(data) // 2] ^= 0xFF
+    open(damaged, "wb").write(data)
 
     prefix = os.path.join(work, "prefix")
     wine = Wine(prefix, source)
     place = Installation(wine, prefix)
     keys_before = place.registry_keys()
+    windows_temp_before = sorted(os.listdir(place.windows_temp))
     sheet = os.path.join(work, "demo.cue")
     shutil.copyfile(os.path.join(source, "demo", "demo.cue"), sheet)
     wine.env["DISCDECK_VIRTUAL_DISC"] = windows_path(sheet)
@@ -261,11 +329,16 @@ def main():
     server.start()
     try:
         print("1. silent install of %s" % OLD_VERSION, flush=True)
+        # The verb as versions before the per-machine scope registered it, for the installing user.
+        user_verb = r"HKCU\Software\Classes\SystemFileAssociations\.cue\shell\discdeck.play"
+        wine.reg("add", user_verb + r"\command", "/ve", "/d", '"%s\\discdeck.exe" "%%1"' % PROGRAM, "/f")
         result = wine.run([os.path.join(old, "install.exe"), "/S"], timeout=120)
         checks.equal(result.returncode, 0, "silent install's exit code")
         check_installed(checks, place, OLD_VERSION, old_player_bytes)
+        checks.equal(place.values(user_verb), None, "the per-user verb of an earlier version is gone")
+        checks.check(not os.path.exists(place.data), "no data folder before the player first runs")
 
-        print("2. the player from its shortcut", flush=True)
+        print("2. the player from the verb and from its shortcut", flush=True)
         wine.reg("add", SETTINGS_KEY, "/v", "Server", "/t", "REG_SZ", "/d", "127.0.0.1", "/f")
         wine.reg("add", SETTINGS_KEY, "/v", "Port", "/t", "REG_DWORD", "/d", str(server.port), "/f")
         database = [os.path.join(place.data, n) for n in ("titles.sdb", "tracks.sdb")]
@@ -273,11 +346,13 @@ def main():
         def database_written():
             return wait_until(lambda: all(os.path.exists(p) and os.path.getsize(p) > 24 for p in database), 60)
 
-        # "Play with discdeck" as Explorer runs it: the verb's command, in the sheet's folder.
-        verb = place.value(VERB_KEY + r"\command", "(Default)").replace("%1", windows_path(sheet))
+        # "Play with discdeck" as Explorer runs it: the verb's command expanded, in the sheet's folder.
+        verb = place.value(VERB_KEY + r"\command", "(Default)")
+        verb = verb.replace("%1", windows_path(sheet)).replace("%APPDATA%", place.appdata)
         with open(os.path.join(work, "verb-player.log"), "ab") as log:
             wine.start(shlex.split(verb), work, log)
-        checks.check(database_written(), "the player started by the .cue verb wrote its database into the data folder")
+        checks.check(database_written(), "the player started by the .cue verb made the data folder and wrote its "
+                     "database there")
         checks.check(not any(n.endswith(".sdb") for n in os.listdir(work)), "nothing written beside the sheet")
         checks.check(place.close_player(), "the player closed")
         for path in database:
@@ -292,6 +367,10 @@ def main():
         checks.equal(result.returncode, 2, "silent install while the player runs: exit code")
         checks.check(open(os.path.join(place.program, "discdeck.exe"), "rb").read() == old_player_bytes,
                      "the running installation is untouched")
+        # A stale copy of the old installation elsewhere, with its uninstaller (step 4).
+        stale = r"C:\Old\discdeck"
+        os.makedirs(place.unix(stale))
+        shutil.copy(os.path.join(place.program, "uninstall.exe"), place.unix(stale))
 
         print("3. the shipped setup.exe, the installer's pages, an upgrade in place", flush=True)
         setup = subprocess.Popen(["wine", package], env=wine.env, stdout=subprocess.DEVNULL,
@@ -299,46 +378,57 @@ def main():
         checks.check(wait_until(lambda: setup_window() is not None, 90), "setup.exe started install.exe")
         time.sleep(2)
         shots.take("installer-0-discdeck-running")
-        checks.check(setup.wait(timeout=60) == 0, "setup.exe ended")
-        temp = os.path.join(prefix, "drive_c", "windows", "temp")
-        checks.equal(sorted(n for n in ("install.exe", "discdeck.exe", "readme.txt", "install.cab")
-                            if os.path.exists(os.path.join(temp, n))),
-                     ["discdeck.exe", "install.exe", "readme.txt"], "the package unpacked into C:\\windows\\temp")
+        folders = place.run_folders()
+        checks.equal([sorted(os.listdir(os.path.join(place.user_temp, f))) for f in folders],
+                     [["discdeck.exe", "install.exe", "readme.txt"]], "the package unpacked into a folder of its own")
+        checks.equal(sorted(os.listdir(place.windows_temp)), windows_temp_before, "nothing in the Windows TEMP")
+        second = wine.run([package, "/S"], timeout=60)
+        checks.equal(second.returncode, 1618 % 256, "a second setup.exe: already running")
         checks.check(place.close_player(), "the player closed")
         message_box = setup_window()
         press("Return", settle=False)  # Retry
         checks.check(wait_until(lambda: setup_window() not in (None, message_box), 30), "Retry opened the pages")
         time.sleep(2)
         shots.take("installer-1-welcome")
-        press("Return")
-        shots.take("installer-2-folder")
-        press("Return")  # Install
+        press("Return")  # Next: the installed folder is taken without a folder page
         checks.check(wait_until(lambda: place.value(UNINSTALL_KEY, "DisplayVersion") == args.version
                                 and os.path.exists(place.shortcut), 60), "the upgrade ran")
         time.sleep(2)
-        shots.take("installer-3-progress")
+        shots.take("installer-2-progress")
         press("Return")
-        shots.take("installer-4-finish")
+        shots.take("installer-3-finish")
         press("Return")  # Finish, with "Start discdeck" ticked
         checks.check(wait_until(lambda: bool(place.player_windows()), 30), "Start discdeck started the player")
         checks.check(wait_until(lambda: setup_window() is None, 20), "the installer ended")
+        checks.equal(setup.wait(timeout=60), 0, "setup.exe's exit code, the installer's")
         checks.check(place.close_player(), "the player closed again")
-        with open(os.path.join(temp, "install.exe"), "rb") as f:
-            shipped_installer = f.read()
-        checks.check(args.version.encode() in shipped_installer.replace(b"\0", b""),
-                     "the shipped installer is " + args.version)
+        checks.equal(place.run_folders(), [], "nothing of setup left in the user's temporary folder")
+        checks.equal(sorted(os.listdir(place.windows_temp)), windows_temp_before, "nothing left in the Windows TEMP")
         check_installed(checks, place, args.version, player_bytes)
         entries = wine.reg("query", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall", "/s")[1]
         checks.equal(entries.count("REG_SZ    discdeck"), 1, "one Add/Remove Programs entry")
         checks.check([open(p, "rb").read() for p in database] == stored, "the database is untouched")
+        verified = subprocess.run(["osslsigncode", "verify", "-CAfile", os.path.join(signing, "test-cert.pem"), "-in",
+                                   os.path.join(place.program, "uninstall.exe")], capture_output=True)
+        checks.equal(verified.returncode, 0, "the installed uninstall.exe signed")
 
-        print("4. the quiet uninstall", flush=True)
+        print("4. an old copy's uninstaller, the older installer", flush=True)
+        result = wine.run([stale + r"\uninstall.exe", "/S", "_?=" + stale], timeout=120)
+        checks.equal(result.returncode, 0, "the old copy's uninstaller")
+        check_installed(checks, place, args.version, player_bytes)
+        result = wine.run([os.path.join(old, "install.exe"), "/S"], timeout=120)
+        checks.equal(result.returncode, 3, "a silent downgrade: exit code")
+        checks.equal(place.value(UNINSTALL_KEY, "DisplayVersion"), args.version, "the newer version stays")
+        shutil.rmtree(place.unix(r"C:\Old"))
+
+        print("5. the quiet uninstall", flush=True)
         quiet = place.value(UNINSTALL_KEY, "QuietUninstallString")
         program, _, switches = quiet.partition('" ')
-        wine.run([program.strip('"')] + switches.split(), timeout=120)
-        # The uninstaller runs on from a copy of itself, which removes the folder last.
+        result = wine.run([program.strip('"')] + switches.split(), timeout=120)
+        checks.equal(result.returncode, 0, "the quiet uninstall's exit code")
+        checks.check(not os.path.exists(place.shortcut), "the shortcut is gone when the quiet uninstall returns")
+        # The uninstaller, run in place, is removed by a command that waits for it to end.
         checks.check(wait_until(lambda: not os.path.exists(place.program), 60), "the program folder is gone")
-        checks.check(not os.path.exists(place.shortcut), "the shortcut is gone")
         # The player's settings are the user's, as the data folder.
         left = sorted(k for k in place.registry_keys() - keys_before
                       if any(word in k for word in OURS) and "tarvikon" not in k)
@@ -347,9 +437,24 @@ def main():
         checks.check([open(p, "rb").read() for p in database] == stored, "the data folder and database are kept")
         checks.check(place.values(SETTINGS_KEY) is not None, "the player's settings are kept")
 
-        print("5. installed again, uninstalled on its pages with \"Remove my disc database\" ticked", flush=True)
-        result = wine.run([r"C:\windows\temp\install.exe", "/S"], timeout=120)
-        checks.equal(result.returncode, 0, "silent install from the unpacked package")
+        print("6. setup.exe /S, another /D=, the uninstaller's pages with the database ticked", flush=True)
+        checks.check(wine.run([damaged, "/S"], timeout=120).returncode != 0, "a damaged package: exit code")
+        result = wine.run([package, "/S"], timeout=180)
+        checks.equal(result.returncode, 0, "setup.exe /S: exit code")
+        checks.check(os.path.isfile(os.path.join(place.program, "discdeck.exe")), "setup.exe /S installed discdeck")
+        result = wine.run([package, "/S", r"/D=C:\Other\discdeck"], timeout=180)
+        checks.equal(result.returncode, 0, "setup.exe /S /D=: exit code")
+        checks.check(not os.path.exists(place.unix(r"C:\Other")), "an installation keeps its folder: one copy")
+        checks.equal(place.run_folders(), [], "nothing of setup left in the user's temporary folder")
+        # Files of the user's own beside the database.
+        for name in DATA_FILES:
+            with open(os.path.join(place.data, name), "wb") as f:
+                f.write(b"the player's")
+        os.makedirs(os.path.join(place.data, "My Rips"))
+        own = {"notes.txt": b"my notes", os.path.join("My Rips", "album.cue"): b'FILE "album.bin" BINARY'}
+        for name, content in own.items():
+            with open(os.path.join(place.data, name), "wb") as f:
+                f.write(content)
         subprocess.Popen(["wine", PROGRAM + r"\uninstall.exe"], env=wine.env, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
         checks.check(wait_until(lambda: setup_window("discdeck Uninstall") is not None, 60), "the uninstaller opened")
@@ -361,14 +466,16 @@ def main():
         press("space", "discdeck Uninstall")
         shots.take("uninstaller-2-remove-database")
         press("Return", "discdeck Uninstall")
-        checks.check(wait_until(lambda: not os.path.exists(place.data), 60), "the data folder is removed")
+        checks.check(wait_until(lambda: not any(os.path.exists(os.path.join(place.data, n)) for n in DATA_FILES), 60),
+                     "the database and exports are removed")
         shots.take("uninstaller-3-progress")
         press("Return", "discdeck Uninstall")  # Close
         checks.check(wait_until(lambda: setup_window("discdeck Uninstall") is None, 30), "the uninstaller ended")
+        checks.equal({name: open(os.path.join(place.data, name), "rb").read() for name in own if
+                      os.path.exists(os.path.join(place.data, name))}, own, "the user's own files in the data folder")
         left = sorted(k for k in place.registry_keys() - keys_before if any(word in k for word in OURS + ("tarvikon",)))
         checks.equal(left, [], "registry keys left behind, settings included")
-        checks.equal(place.our_files() + ([place.data] if os.path.exists(place.data) else []), [],
-                     "files left behind, data folder included")
+        checks.equal(place.our_files(), [], "files left behind")
     finally:
         server.stop()
         wine.stop_all()

@@ -15,25 +15,34 @@ class QuietView : public discdeck::SetupView {
     void SetStatus(const std::string&) override {}
     void SetProgress(int) override {}
     void ShowFileError(const std::string&) override {}
+    void Note(const std::string&) override {}
 };
 
 class QuietPlatform : public discdeck::SetupPlatform {
   public:
-    std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+    std::string TemporaryDirectory() override { return "C:\\TEMP\\"; }
     std::string ModulePath() override { return "C:\\setup.exe"; }
-    bool StartProgram(const std::string&) override { return true; }
-    void Sleep(unsigned) override {}
+    std::uint32_t UniqueNumber() override { return 1; }
+    bool RunProgram(const std::string&, const std::string&, std::uint32_t& exitCode) override {
+        exitCode = 0;
+        return true;
+    }
+    std::string LastErrorText() override { return std::string(); }
 };
 
 void RunOnSetupFile(discdeck::Bytes setupFile) {
     discdeck::MemorySetupFiles files;
     files.writeBudget = 8u << 20;  // bounds what a hostile folder can make the decoder write
     files.Put("C:\\setup.exe", std::move(setupFile));
+    files.MakeDirectory("C:\\TEMP");
     QuietView view;
     QuietPlatform platform;
-    discdeck::SetupRunner(files, platform, view).RunSetup();
+    discdeck::SetupRunner(files, platform, view, std::string()).RunSetup();
     if (files.OpenCount() != 0) {
         std::abort();  // a file left open
+    }
+    if (!files.FilesIn("C:\\TEMP\\").empty() || files.directories.size() != 1) {
+        std::abort();  // something of the run left behind
     }
 }
 

@@ -1,5 +1,7 @@
 #include "setup/PackageCopy.h"
 
+#include <cstring>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -59,7 +61,7 @@ TEST_F(PackageCopyTest, CopiesThePackageAndShowsEachStep) {
     // The package runs to the end of the file, trailer included.
     EXPECT_EQ(files.files[kCopy], Bytes(setup.begin() + 1024, setup.end()));
     char allocate[100];
-    std::snprintf(allocate, sizeof allocate, "status Allocate buffer: %08zu B ( Package: %06zu / Header: 001024 )",
+    std::snprintf(allocate, sizeof allocate, "note Allocate buffer: %08zu B ( Package: %06zu / Header: 001024 )",
                   cabinet.size() + 34, setup.size());
     EXPECT_THAT(view.events,
                 ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
@@ -72,6 +74,7 @@ TEST_F(PackageCopyTest, TrailerNameRunsToItsFirstNulOrAllThirtyBytes) {
     ASSERT_EQ(thirty.size(), 30u);
     files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, thirty));
     EXPECT_EQ(Copy().name, thirty);
+    files.files.erase(kCopy);  // each copy is a new file
 
     Bytes setup = MakeSetupFile(Bytes(10, 0), cabinet, "go.exe");
     const std::size_t nameField = setup.size() - 34;
@@ -97,8 +100,7 @@ TEST_F(PackageCopyTest, MissingSetupFileLeavesNoCopy) {
 TEST_F(PackageCopyTest, CopyThatCannotBeCreatedIsAFileErrorAndStaysAsItWas) {
     files.Put(kSetup, MakeSetupFile(Bytes(10, 0), cabinet, "a.exe"));
     files.Put(kCopy, Bytes(5, 'k'));
-    files.failCreate.insert(kCopy);
-    CopyFails("Cannot create " + kCopy);
+    CopyFails("Cannot create " + kCopy + ": The file exists.");
     EXPECT_EQ(files.files[kCopy], Bytes(5, 'k'));
 }
 
@@ -129,6 +131,66 @@ TEST_F(PackageCopyTest, TrailerMustNameAPlainFile) {
         CopyFails("names no valid program to start");
     }
 }
+
+// A PE image of 1024 bytes whose security directory (PE32 or PE32+) gives the certificate table's
+// file offset and size.
+Bytes PeImage(bool pe32Plus, std::uint32_t tableOffset, std::uint32_t tableSize) {
+    Bytes image(1024, 0);
+    auto put32 = [&image](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            image[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+    };
+    image[0] = 'M';
+    image[1] = 'Z';
+    put32(0x3C, 0x80);
+    std::memcpy(&image[0x80], "PE\0\0", 4);
+    const std::size_t optional = 0x80 + 4 + 20;
+    image[optional] = 0x0B;
+    image[optional + 1] = pe32Plus ? 0x02 : 0x01;
+    const std::size_t count = optional + (pe32Plus ? 108 : 92);
+    put32(count, 16);
+    put32(count + 4 + 4 * 8, tableOffset);
+    put32(count + 4 + 4 * 8 + 4, tableSize);
+    return image;
+}
+
+struct SignatureCase {
+    const char* name;
+    bool pe32Plus;
+    std::uint32_t certificateSize;  // 0: unsigned
+    int tableEndShift;              // the directory's end against the file's end
+};
+
+class SignedSetupTest : public PackageCopyTest, public ::testing::WithParamInterface<SignatureCase> {};
+
+// Signing appends the certificate table after the trailer; the package is found before it.
+TEST_P(SignedSetupTest, TrailerIsFoundBeforeTheCertificateTable) {
+    const SignatureCase& sample = GetParam();
+    const Bytes unsignedFile = MakeSetupFile(PeImage(false, 0, 0), cabinet, "install.exe");
+    const std::uint32_t tableOffset = sample.certificateSize == 0 ? 0 : static_cast<std::uint32_t>(unsignedFile.size());
+    Bytes setup = MakeSetupFile(PeImage(sample.pe32Plus, tableOffset, sample.certificateSize + sample.tableEndShift),
+                                cabinet, "install.exe");
+    const Bytes certificate = RandomBytes(sample.certificateSize, 9);
+    setup.insert(setup.end(), certificate.begin(), certificate.end());
+    files.Put(kSetup, setup);
+
+    if (sample.tableEndShift != 0) {
+        CopyFails("its signature does not end the file");
+        return;
+    }
+    EXPECT_EQ(Copy().name, "install.exe");
+    EXPECT_EQ(files.files[kCopy], Bytes(setup.begin() + 1024, setup.begin() + unsignedFile.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signatures,
+                         SignedSetupTest,
+                         ::testing::Values(SignatureCase{"Unsigned", false, 0, 0},
+                                           SignatureCase{"Pe32", false, 1480, 0},
+                                           SignatureCase{"Pe32Plus", true, 2056, 0},
+                                           SignatureCase{"TableShort", false, 1480, -8},
+                                           SignatureCase{"TableBeyondTheEnd", false, 1480, 8}),
+                         [](const ::testing::TestParamInfo<SignatureCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace discdeck

@@ -1,10 +1,13 @@
 #include "setup/SetupRunner.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "setup/SetupArguments.h"
 #include "setup/tests/support/CabinetWriter.h"
 #include "setup/tests/support/MemorySetupFiles.h"
 #include "setup/tests/support/RecordingView.h"
@@ -16,33 +19,45 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-const std::string kTemp = "C:\\WINDOWS\\TEMP\\";
+const std::string kTemp = "C:\\Users\\ann\\AppData\\Local\\Temp\\";
+// The run's folder for the fake's first unique number.
+const std::string kFolder = kTemp + "discdeck-setup-0000abc0\\";
 
 class FakePlatform : public SetupPlatform {
   public:
-    std::string WindowsDirectory() override { return windows; }
+    std::string TemporaryDirectory() override { return temporary; }
     std::string ModulePath() override { return modulePath; }
-    bool StartProgram(const std::string& path) override {
-        view->events.push_back("start " + path);
+    std::uint32_t UniqueNumber() override { return nextNumber++; }
+    bool RunProgram(const std::string& path, const std::string& arguments, std::uint32_t& exitCode) override {
+        view->events.push_back("run " + path + " " + arguments);
+        folderWhileRunning = files->FilesIn(path.substr(0, path.rfind('\\') + 1));
+        exitCode = programExitCode;
         return startSucceeds;
     }
-    void Sleep(unsigned milliseconds) override { view->events.push_back("sleep " + std::to_string(milliseconds)); }
+    std::string LastErrorText() override { return "The system cannot find the file specified."; }
 
-    std::string windows = "C:\\WINDOWS";
+    std::string temporary = kTemp;
     std::string modulePath = "D:\\Install\\SETUP.EXE";
+    std::uint32_t nextNumber = 0xabc0;
     bool startSucceeds = true;
+    std::uint32_t programExitCode = 0;
+    std::vector<std::string> folderWhileRunning;
     RecordingView* view = nullptr;
+    MemorySetupFiles* files = nullptr;
 };
 
 class SetupRunnerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         platform.view = &view;
+        platform.files = &files;
         files.MakeDirectory("D:\\Install");
+        files.MakeDirectory(kTemp);
         files.log.clear();
         CabinetLayout layout;
         layout.folders[0].kind = CabinetFolderLayout::Kind::Lzx;
         layout.files = {{"discdeck.exe", RandomBytes(5000, 1)}, {"readme.txt", TextBytes(3000, 2)}};
+        layout.files[1].attributes = 0x21;  // read-only: removed all the same
         contents = layout.files;
         cabinet = WriteCabinet(layout);
     }
@@ -53,10 +68,14 @@ class SetupRunnerTest : public ::testing::Test {
         files.Put(platform.modulePath, setupFile);
     }
 
-    SetupOutcome Run() { return SetupRunner(files, platform, view).RunSetup(); }
+    SetupResult Run(const std::string& arguments = "") {
+        return SetupRunner(files, platform, view, arguments).RunSetup();
+    }
 
-    std::size_t IndexOf(const std::string& entry) const {
-        return static_cast<std::size_t>(std::find(files.log.begin(), files.log.end(), entry) - files.log.begin());
+    // Nothing of the run is left: no file or folder under the temporary folder but the given ones.
+    void ExpectNothingLeftBut(const std::vector<std::string>& kept) {
+        EXPECT_EQ(files.FilesIn(kTemp), kept);
+        EXPECT_EQ(files.directories, (std::set<std::string>{"D:\\Install", kTemp.substr(0, kTemp.size() - 1)}));
     }
 
     MemorySetupFiles files;
@@ -67,112 +86,152 @@ class SetupRunnerTest : public ::testing::Test {
     Bytes setupFile;
 };
 
-TEST_F(SetupRunnerTest, UnpacksDeletesTheCopyAndStartsTheNamedProgram) {
+TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverything) {
     InstallSetupFile(cabinet, "discdeck.exe");
-    // Left over from an earlier run.
-    files.MakeDirectory(kTemp);
-    for (const char* stale : {"setup.ins", "setup.exe", "setup.ini", "other.txt"}) {
-        files.Put(kTemp + stale, Bytes(5, 's'));
+    // Another program's files in the shared folder are none of this run's business.
+    for (const char* other : {"setup.ins", "setup.exe", "setup.ini"}) {
+        files.Put(kTemp + other, Bytes(5, 's'));
     }
+    platform.programExitCode = 3;
 
-    EXPECT_EQ(Run(), SetupOutcome::Close);
+    const SetupResult result = Run("/S /D=C:\\Apps\\discdeck");
 
+    EXPECT_EQ(result.outcome, SetupOutcome::Close);
+    EXPECT_EQ(result.exitCode, 3u);
     char allocate[100];
-    std::snprintf(allocate, sizeof allocate, "status Allocate buffer: %08zu B ( Package: %06zu / Header: 004096 )",
+    std::snprintf(allocate, sizeof allocate, "note Allocate buffer: %08zu B ( Package: %06zu / Header: 004096 )",
                   cabinet.size() + 34, setupFile.size());
-    EXPECT_THAT(view.events, ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
-                                         "status Writing of package ...", "status Closing of package ...", "progress 2",
-                                         "status Extracting files from package ...", "progress 3",
-                                         "status Running of installation ...", "progress 4",
-                                         "start " + kTemp + "discdeck.exe", "sleep 1000", "status OK ..."));
-    for (const CabinetEntry& entry : contents) {
-        EXPECT_EQ(files.files[kTemp + entry.name], entry.data) << entry.name;
+    EXPECT_THAT(view.events,
+                ElementsAre("status Read setup file ...", "status Read offset ...", "progress 1", allocate,
+                            "status Writing of package ...", "status Closing of package ...", "progress 2",
+                            "status Extracting files from package ...", "progress 3",
+                            "status Running of installation ...", "progress 4",
+                            "run " + kFolder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
+    EXPECT_THAT(platform.folderWhileRunning, ElementsAre(kFolder + "discdeck.exe", kFolder + "readme.txt"));
+    ExpectNothingLeftBut({kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"});
+    EXPECT_EQ(files.log.front(), "mkdir " + kFolder.substr(0, kFolder.size() - 1));
+    EXPECT_EQ(files.log.back(), "rmdir " + kFolder.substr(0, kFolder.size() - 1));
+}
+
+TEST_F(SetupRunnerTest, TakenFolderNamesAreLeftAloneAndAnotherIsMade) {
+    InstallSetupFile(cabinet, "discdeck.exe");
+    const std::string first = kTemp + "discdeck-setup-0000abc0";
+    const std::string second = kTemp + "discdeck-setup-0000abc1";
+    files.Put(first, Bytes(1, 'f'));  // a file of the folder's name
+    files.MakeDirectory(second);
+    files.Put(second + "\\discdeck.exe", Bytes(2, 'p'));
+
+    EXPECT_EQ(Run().exitCode, 0u);
+
+    EXPECT_THAT(view.events, ::testing::Contains("run " + kTemp + "discdeck-setup-0000abc2\\discdeck.exe "));
+    EXPECT_EQ(files.files[first], Bytes(1, 'f'));
+    EXPECT_EQ(files.files[second + "\\discdeck.exe"], Bytes(2, 'p'));
+
+    // Every name taken: nothing is written anywhere.
+    platform.nextNumber = 0;
+    for (std::uint32_t n = 0; n < SetupRunner::kFolderAttempts; ++n) {
+        char name[40];
+        std::snprintf(name, sizeof name, "discdeck-setup-%08x", n);
+        files.MakeDirectory(kTemp + name);
     }
-    EXPECT_FALSE(files.Has(kTemp + "install.cab"));
-    for (const char* stale : {"setup.ins", "setup.exe", "setup.ini"}) {
-        EXPECT_FALSE(files.Has(kTemp + stale)) << stale;
+    view.events.clear();
+    files.log.clear();
+    const SetupResult refused = Run();
+    EXPECT_EQ(refused.outcome, SetupOutcome::KeepOpen);
+    EXPECT_EQ(refused.exitCode, SetupRunner::kExitFailed);
+    EXPECT_THAT(view.events, ElementsAre("status Cannot create a folder in " + kTemp +
+                                         ": Cannot create a file when that file already exists."));
+    EXPECT_TRUE(files.log.empty());
+}
+
+struct FailureCase {
+    const char* name;
+    SetupOutcome outcome;
+    const char* lastEvent;  // contained in the last event
+};
+
+class SetupFailureTest : public SetupRunnerTest, public ::testing::WithParamInterface<FailureCase> {};
+
+// Each failure ends in 1603, tells why, and leaves nothing of the run behind.
+TEST_P(SetupFailureTest, ReportsTheReasonAndLeavesNothing) {
+    const std::string kind = GetParam().name;
+    InstallSetupFile(cabinet, kind == "ProgramNotStarted" ? "notthere.exe" : "discdeck.exe");
+    if (kind == "NotACabinet") {
+        InstallSetupFile(TextBytes(5000, 4), "discdeck.exe");
+    } else if (kind == "TargetNotCreated") {
+        files.failCreate.insert(kFolder + "readme.txt");
+    } else if (kind == "SetupFileMissing") {
+        platform.modulePath = "D:\\Install\\missing.exe";
+    } else if (kind == "DamagedTrailer") {
+        files.files[platform.modulePath].resize(20);
+    } else if (kind == "ProgramNotStarted") {
+        platform.startSucceeds = false;
     }
-    EXPECT_TRUE(files.Has(kTemp + "other.txt"));
-    // The directory first, the three stale files in order, then the package copy.
-    EXPECT_LT(IndexOf("mkdir C:\\WINDOWS\\TEMP"), IndexOf("delete " + kTemp + "setup.ins"));
-    EXPECT_LT(IndexOf("delete " + kTemp + "setup.ins"), IndexOf("delete " + kTemp + "setup.exe"));
-    EXPECT_LT(IndexOf("delete " + kTemp + "setup.exe"), IndexOf("delete " + kTemp + "setup.ini"));
-    EXPECT_LT(IndexOf("delete " + kTemp + "setup.ini"), IndexOf("create " + kTemp + "install.cab"));
+
+    const SetupResult result = Run();
+
+    EXPECT_EQ(result.outcome, GetParam().outcome);
+    EXPECT_EQ(result.exitCode, SetupRunner::kExitFailed);
+    ASSERT_FALSE(view.events.empty());
+    const std::string& shown =
+        result.outcome == SetupOutcome::Close ? view.events[view.events.size() - 2] : view.events.back();
+    EXPECT_THAT(shown, HasSubstr(GetParam().lastEvent));
+    if (result.outcome == SetupOutcome::Close) {
+        EXPECT_EQ(view.events.back(), "note FALSE ...");
+    }
+    EXPECT_THAT(view.events, ::testing::Not(::testing::Contains(HasSubstr("OK ..."))));
+    ExpectNothingLeftBut({});
 }
 
-TEST_F(SetupRunnerTest, BrokenPackageKeepsTheWindowOpenWithTheErrorText) {
-    InstallSetupFile(TextBytes(5000, 4), "discdeck.exe");
+INSTANTIATE_TEST_SUITE_P(
+    Failures,
+    SetupFailureTest,
+    ::testing::Values(FailureCase{"NotACabinet", SetupOutcome::KeepOpen, "status Not a cabinet"},
+                      FailureCase{"TargetNotCreated", SetupOutcome::KeepOpen, "status Cannot create readme.txt: "},
+                      FailureCase{"SetupFileMissing", SetupOutcome::Close,
+                                  "message Cannot open D:\\Install\\missing.exe: "},
+                      FailureCase{"DamagedTrailer", SetupOutcome::Close, "message The setup file is damaged"},
+                      FailureCase{"ProgramNotStarted", SetupOutcome::KeepOpen,
+                                  "status Unable to start notthere.exe: The system cannot find the file specified."}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
-    EXPECT_EQ(Run(), SetupOutcome::KeepOpen);
-
-    EXPECT_EQ(view.events.back(), "status Not a cabinet");
-    EXPECT_THAT(view.events, ::testing::Not(::testing::Contains("progress 3")));
-    EXPECT_FALSE(files.Has(kTemp + "install.cab"));
-}
-
-TEST_F(SetupRunnerTest, ExtractionFailingPartWayLeavesNothingOfTheRun) {
-    InstallSetupFile(cabinet, "discdeck.exe");
-    files.failCreate.insert(kTemp + "readme.txt");
-
-    EXPECT_EQ(Run(), SetupOutcome::KeepOpen);
-
-    EXPECT_EQ(view.events.back(), "status User aborted");
-    EXPECT_TRUE(files.FilesIn(kTemp).empty());
-}
-
-TEST_F(SetupRunnerTest, FileErrorIsShownAndClosesTheWindow) {
-    platform.modulePath = "D:\\Install\\missing.exe";
-
-    EXPECT_EQ(Run(), SetupOutcome::Close);
-
-    ASSERT_EQ(view.events.size(), 2u);
-    EXPECT_THAT(view.events[0], HasSubstr("message Cannot open D:\\Install\\missing.exe: "));
-    EXPECT_EQ(view.events[1], "status FALSE ...");
-    // The copy, created before the setup file is opened, is removed again.
-    EXPECT_FALSE(files.Has(kTemp + "install.cab"));
-}
-
-TEST_F(SetupRunnerTest, DamagedTrailerIsAFileError) {
-    InstallSetupFile(cabinet, "discdeck.exe");
-    files.files[platform.modulePath].resize(20);
-
-    EXPECT_EQ(Run(), SetupOutcome::Close);
-
-    EXPECT_THAT(view.events, ::testing::Contains(HasSubstr("message The setup file is damaged")));
-    EXPECT_EQ(view.events.back(), "status FALSE ...");
-}
-
-TEST_F(SetupRunnerTest, InstallerThatCannotBeStartedIsReported) {
-    InstallSetupFile(cabinet, "notthere.exe");
-    platform.startSucceeds = false;
-
-    EXPECT_EQ(Run(), SetupOutcome::KeepOpen);
-
-    EXPECT_THAT(view.events, ::testing::Contains("start " + kTemp + "notthere.exe"));
-    EXPECT_EQ(view.events.back(), "status Unable to start notthere.exe ...");
-    EXPECT_THAT(view.events, ::testing::Not(::testing::Contains("status OK ...")));
-}
-
-TEST_F(SetupRunnerTest, WindowsDirectoryAtARootGetsOneBackslash) {
-    platform.windows = "C:\\";
-    InstallSetupFile(cabinet, "discdeck.exe");
-
-    EXPECT_EQ(Run(), SetupOutcome::Close);
-
-    EXPECT_THAT(view.events, ::testing::Contains("start C:\\TEMP\\discdeck.exe"));
-    EXPECT_TRUE(files.Has("C:\\TEMP\\readme.txt"));
-}
-
-TEST_F(SetupRunnerTest, UnusableWindowsDirectoryStopsBeforeTouchingFiles) {
-    for (const std::string& windows : {std::string(), "C:\\" + std::string(240, 'w')}) {
-        platform.windows = windows;
+TEST_F(SetupRunnerTest, UnusableTemporaryFolderStopsBeforeTouchingFiles) {
+    for (const std::string& temporary : {std::string(), "C:\\" + std::string(240, 't') + "\\"}) {
+        platform.temporary = temporary;
         view.events.clear();
         files.log.clear();
-        EXPECT_EQ(Run(), SetupOutcome::KeepOpen);
-        EXPECT_THAT(view.events, ElementsAre("status Cannot find the Windows directory ..."));
+        const SetupResult result = Run();
+        EXPECT_EQ(result.outcome, SetupOutcome::KeepOpen);
+        EXPECT_EQ(result.exitCode, SetupRunner::kExitFailed);
+        ASSERT_EQ(view.events.size(), 1u);
+        EXPECT_THAT(view.events[0], ::testing::StartsWith("status "));
         EXPECT_TRUE(files.log.empty());
     }
 }
+
+struct ArgumentsCase {
+    const char* commandLine;
+    const char* arguments;
+    bool silent;
+};
+
+class SetupArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(SetupArgumentsTest, HandsOnWhatFollowsTheProgramName) {
+    EXPECT_EQ(ArgumentsAfterProgram(GetParam().commandLine), GetParam().arguments);
+    EXPECT_EQ(HasSwitch(GetParam().arguments, "/S"), GetParam().silent);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines,
+                         SetupArgumentsTest,
+                         ::testing::Values(ArgumentsCase{"setup.exe", "", false},
+                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck",
+                                                         "/S /D=C:\\Apps\\discdeck", true},
+                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\"/S", "/S", true},
+                                           ArgumentsCase{"C:\\setup.exe \t /s", "/s", false},
+                                           ArgumentsCase{"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
+                                           ArgumentsCase{"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
+                                           ArgumentsCase{"\"setup.exe", "", false}));
 
 }  // namespace
 }  // namespace discdeck

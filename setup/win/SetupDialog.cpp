@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "framework/DataExchange.h"
 #include "res/setup/resource.h"
 #include "setup/SetupRunner.h"
 #include "setup/win/WideText.h"
-#include "setup/win/Win32SetupFiles.h"
-#include "setup/win/Win32SetupPlatform.h"
 
 namespace discdeck {
 
@@ -22,7 +22,13 @@ const fw::MessageMap* SetupDialog::GetThisMessageMap() {
     return &map;
 }
 
-SetupDialog::SetupDialog() : fw::Dialog(IDD_SETUP), icon(fw::Icon::Load(GetResourceInstance(), IDI_SETUP)) {}
+SetupDialog::SetupDialog(SetupFiles& files, SetupPlatform& platform, std::string arguments)
+    : fw::Dialog(IDD_SETUP),
+      files(files),
+      platform(platform),
+      arguments(std::move(arguments)),
+      exitCode(SetupRunner::kExitCancelled),
+      icon(fw::Icon::Load(GetResourceInstance(), IDI_SETUP)) {}
 
 SetupDialog::~SetupDialog() = default;
 
@@ -35,6 +41,7 @@ bool SetupDialog::OnInitDialog() {
     fw::Dialog::OnInitDialog();
     SetIcon(icon.Get(), true);
     SetIcon(icon.Get(), false);
+    ScaleBanner();
     progress.SetRange(0, 4);
     SetProgress(0);
     SetStatus(" Running ... ");
@@ -50,10 +57,37 @@ void SetupDialog::OnTimer(UINT_PTR) {
 }
 
 void SetupDialog::RunSetup() {
-    Win32SetupFiles files;
-    Win32SetupPlatform platform;
-    if (SetupRunner(files, platform, *this).RunSetup() == SetupOutcome::Close) {
+    const SetupResult result = SetupRunner(files, platform, *this, arguments).RunSetup();
+    exitCode = result.exitCode;
+    if (result.outcome == SetupOutcome::Close) {
         OnOK();
+    }
+}
+
+void SetupDialog::ScaleBanner() {
+    // The window is laid out in dialog units and so grows with the system DPI and its dialog font;
+    // the banner, a bitmap of fixed pixels, is drawn larger by as much, keeping the share of its
+    // frame it has at 96 DPI (MS Sans Serif 8: the frame's inside is 451 x 136 pixels there).
+    // https://learn.microsoft.com/windows/win32/hidpi/high-dpi-desktop-application-development-on-windows
+    constexpr double kFrameWidthAt96 = 451;
+    constexpr double kFrameHeightAt96 = 136;
+    const HWND picture = GetItem(IDC_PICTURE).GetHandle();
+    const HBITMAP current = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP size{};
+    RECT frame{};
+    if (current == nullptr || GetObjectW(current, sizeof size, &size) == 0 || !::GetClientRect(picture, &frame)) {
+        return;
+    }
+    const double scale = std::min(frame.right / kFrameWidthAt96, frame.bottom / kFrameHeightAt96);
+    const int width = static_cast<int>(size.bmWidth * scale + 0.5);
+    const int height = static_cast<int>(size.bmHeight * scale + 0.5);
+    if (width <= size.bmWidth) {
+        return;
+    }
+    banner = fw::Bitmap(static_cast<HBITMAP>(LoadImageW(GetResourceInstance(), MAKEINTRESOURCEW(IDB_BANNER),
+                                                        IMAGE_BITMAP, width, height, LR_CREATEDIBSECTION)));
+    if (banner) {
+        SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.Get()));
     }
 }
 
@@ -83,12 +117,16 @@ void SetupDialog::SetProgress(int position) {
     trace.Write("progress " + std::to_string(position));
 }
 
+void SetupDialog::Note(const std::string& text) {
+    trace.Write("note " + text);
+}
+
 void SetupDialog::ShowFileError(const std::string& text) {
     trace.Write("message " + text);
     // The text names paths, which may lie outside the ANSI code page.
     WideText wide;
     Widen(text, wide);
-    MessageBoxW(hwnd, wide.data(), L"Setup", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(hwnd, wide.data(), L"discdeck Setup", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace discdeck

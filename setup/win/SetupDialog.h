@@ -7,6 +7,7 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
+#include "setup/SetupFiles.h"
 #include "setup/SetupView.h"
 #include "setup/win/SetupTrace.h"
 
@@ -14,16 +15,21 @@ namespace discdeck {
 
 // The setup program's only window (dialog 102): banner, status line (1006), progress bar (1008).
 // One second after it is shown it runs the whole setup once on its own thread; it closes when the
-// installer was started or a file error was reported, and stays open showing why otherwise.
+// installer has ended or a file error was reported, and stays open showing why otherwise.
 class SetupDialog : public fw::Dialog, public SetupView {
   public:
-    SetupDialog();
+    // arguments go to the installer.
+    SetupDialog(SetupFiles& files, SetupPlatform& platform, std::string arguments);
     ~SetupDialog() override;
+
+    // The installer's exit code, or setup's failure code; valid once the window has closed.
+    std::uint32_t ExitCode() const { return exitCode; }
 
     // SetupView: each change is drawn at once, as the work does not return to the message loop.
     void SetStatus(const std::string& text) override;
     void SetProgress(int position) override;
     void ShowFileError(const std::string& text) override;
+    void Note(const std::string& text) override;
 
   protected:
     bool OnInitDialog() override;
@@ -38,6 +44,14 @@ class SetupDialog : public fw::Dialog, public SetupView {
     void OnPaint();
     HICON OnQueryDragIcon() { return icon.Get(); }
     void RunSetup();
+    void ScaleBanner();
+
+    SetupFiles& files;
+    SetupPlatform& platform;
+    std::string arguments;
+    // Cancelled until the setup has run: a window closed before then installed nothing.
+    std::uint32_t exitCode;
+    fw::Bitmap banner;  // the banner drawn at the picture's size, when that differs from its own
 
     fw::ProgressBar progress;
     // The status field's text; the field is an ANSI window, the core's texts are UTF-8.

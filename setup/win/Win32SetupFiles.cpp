@@ -57,23 +57,16 @@ SetupFileHandle Win32SetupFiles::OpenRead(const std::string& path) {
 }
 
 SetupFileHandle Win32SetupFiles::CreateWrite(const std::string& path) {
-    // OPEN_ALWAYS and then truncating, as the runtime's _open(_O_CREAT) with _O_TRUNC would:
-    // CREATE_ALWAYS refuses existing hidden or system files.
+    // CREATE_NEW: an existing file, perhaps planted with other rights, is never opened.
     // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilew
     WideText wide;
     if (!WidePath(path, wide)) {
         return kNoFile;
     }
-    const HANDLE handle = CreateFileW(wide.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    const HANDLE handle = CreateFileW(wide.data(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Failed();
-        return kNoFile;
-    }
-    if (!SetEndOfFile(handle)) {
-        Failed();
-        CloseHandle(handle);
-        return kNoFile;
     }
     return FromHandle(handle);
 }
@@ -162,14 +155,14 @@ bool Win32SetupFiles::Delete(const std::string& path) {
 }
 
 bool Win32SetupFiles::MakeDirectory(const std::string& path) {
+    // Inherits the rights of the user's temporary folder, which only that user and the system reach.
     WideText wide;
-    if (!WidePath(path, wide)) {
-        return false;
-    }
-    if (CreateDirectoryW(wide.data(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
-        return true;
-    }
-    return Failed();
+    return WidePath(path, wide) && (CreateDirectoryW(wide.data(), nullptr) || Failed());
+}
+
+bool Win32SetupFiles::RemoveEmptyDirectory(const std::string& path) {
+    WideText wide;
+    return WidePath(path, wide) && (RemoveDirectoryW(wide.data()) || Failed());
 }
 
 std::string Win32SetupFiles::LastErrorText() {

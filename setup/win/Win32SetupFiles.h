@@ -20,6 +20,7 @@ class Win32SetupFiles : public SetupFiles {
     bool SetAttributes(const std::string& path, std::uint8_t attributes) override;
     bool Delete(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
+    bool RemoveEmptyDirectory(const std::string& path) override;
     std::string LastErrorText() override;
     std::string NameToUtf8(const std::string& bytes) override;
 

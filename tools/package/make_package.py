@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Builds a self-extracting setup program: the setup image, a Microsoft Cabinet and the 34-byte
-trailer (the name of the program to start after unpacking, NUL-padded to 30 bytes, and the
+"""Builds a self-extracting setup program: the setup image, a Microsoft Cabinet, zero bytes up to a
+length of a multiple of 8 (so that signing appends its certificate right after the trailer) and the
+34-byte trailer (the name of the program to start after unpacking, NUL-padded to 30 bytes, and the
 little-endian offset at which the cabinet starts).
 
     make_package.py --image setup.exe --output out.exe --start discdeck.exe
@@ -131,13 +132,17 @@ def main():
     if len(image) >= 1 << 32:
         raise SystemExit("make_package: the image is too large for the trailer's offset")
     trailer = start.ljust(TRAILER_NAME_SIZE, b"\0") + struct.pack("<I", len(image))
+    # Authenticode signing pads a file to a multiple of 8 bytes before it appends the certificate;
+    # padded here, behind the cabinet, the trailer stays right before the certificate.
+    padding = b"\0" * (-(len(image) + len(cabinet) + len(trailer)) % 8)
     temporary = args.output + ".part"
     with open(temporary, "wb") as f:
         f.write(image)
         f.write(cabinet)
+        f.write(padding)
         f.write(trailer)
     os.replace(temporary, args.output)
-    print(f"{args.output}: image {len(image)} + cabinet {len(cabinet)} + trailer {len(trailer)} bytes, "
+    print(f"{args.output}: image {len(image)} + cabinet {len(cabinet)} + {len(padding)} + trailer {len(trailer)} bytes, "
           f"starts {args.start}", file=sys.stderr)
 
 

@@ -30,7 +30,7 @@ SetupFileHandle DiskSetupFiles::OpenRead(const std::string& path) {
 }
 
 SetupFileHandle DiskSetupFiles::CreateWrite(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     lastErrno_ = errno;
     return ToHandle(fd);
 }
@@ -111,7 +111,13 @@ bool DiskSetupFiles::Delete(const std::string& path) {
 }
 
 bool DiskSetupFiles::MakeDirectory(const std::string& path) {
-    const bool ok = ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+    const bool ok = ::mkdir(path.c_str(), 0700) == 0;
+    lastErrno_ = errno;
+    return ok;
+}
+
+bool DiskSetupFiles::RemoveEmptyDirectory(const std::string& path) {
+    const bool ok = ::rmdir(path.c_str()) == 0;
     lastErrno_ = errno;
     return ok;
 }

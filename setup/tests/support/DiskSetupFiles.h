@@ -19,6 +19,7 @@ class DiskSetupFiles : public SetupFiles {
     bool SetAttributes(const std::string& path, std::uint8_t attributes) override;
     bool Delete(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
+    bool RemoveEmptyDirectory(const std::string& path) override;
     std::string LastErrorText() override;
 
   private:

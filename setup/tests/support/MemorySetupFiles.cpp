@@ -42,9 +42,8 @@ SetupFileHandle MemorySetupFiles::CreateWrite(const std::string& path) {
     if (failCreate.count(path) != 0 || (!directory.empty() && directories.count(directory) == 0)) {
         return Fail("The system cannot find the path specified.");
     }
-    auto attribute = attributes.find(path);
-    if (attribute != attributes.end() && (attribute->second & 0x01) != 0) {
-        return Fail("Access is denied.");
+    if (files.count(path) != 0 || directories.count(path) != 0) {
+        return Fail("The file exists.");
     }
     files[path].clear();
     log.push_back("create " + path);
@@ -157,14 +156,35 @@ bool MemorySetupFiles::Delete(const std::string& path) {
     return files.erase(path) != 0;
 }
 
-bool MemorySetupFiles::MakeDirectory(const std::string& path) {
-    std::string directory = path;
+namespace {
+
+std::string WithoutBackslash(std::string directory) {
     while (!directory.empty() && directory.back() == '\\') {
         directory.pop_back();
     }
+    return directory;
+}
+
+}  // namespace
+
+bool MemorySetupFiles::MakeDirectory(const std::string& path) {
+    const std::string directory = WithoutBackslash(path);
+    if (failCreate.count(directory) != 0 || files.count(directory) != 0 || !directories.insert(directory).second) {
+        lastError_ = "Cannot create a file when that file already exists.";
+        return false;
+    }
     log.push_back("mkdir " + directory);
-    directories.insert(directory);
     return true;
+}
+
+bool MemorySetupFiles::RemoveEmptyDirectory(const std::string& path) {
+    const std::string directory = WithoutBackslash(path);
+    if (!FilesIn(directory + "\\").empty()) {
+        lastError_ = "The directory is not empty.";
+        return false;
+    }
+    log.push_back("rmdir " + directory);
+    return directories.erase(directory) != 0;
 }
 
 }  // namespace discdeck

@@ -11,9 +11,9 @@
 namespace discdeck {
 
 // Files in memory, with Windows-style paths compared as given. Remembers the times and attributes
-// set, logs every change in order, and fails on request: creating a file in a directory it does not
-// know, over a read-only file or at a path in failCreate; deleting a read-only file; opening a path
-// in failOpen; writing beyond writeBudget bytes in total.
+// set, logs every change in order, and fails: creating a file or directory where one exists, a file
+// in a directory it does not know or at a path in failCreate; deleting a read-only file; removing a
+// directory that holds files; opening a path in failOpen; writing beyond writeBudget bytes in total.
 class MemorySetupFiles : public SetupFiles {
   public:
     struct Stamp {
@@ -25,7 +25,7 @@ class MemorySetupFiles : public SetupFiles {
     std::map<std::string, Stamp> times;
     std::map<std::string, std::uint8_t> attributes;
     std::set<std::string> directories;  // without trailing backslash
-    std::vector<std::string> log;       // "create <path>", "delete <path>", "mkdir <path>", ...
+    std::vector<std::string> log;       // "create <path>", "delete <path>", "mkdir <path>", "rmdir <path>", ...
 
     std::set<std::string> failCreate;
     std::set<std::string> failOpen;
@@ -47,6 +47,7 @@ class MemorySetupFiles : public SetupFiles {
     bool SetAttributes(const std::string& path, std::uint8_t bits) override;
     bool Delete(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
+    bool RemoveEmptyDirectory(const std::string& path) override;
     std::string LastErrorText() override { return lastError_; }
 
   private:

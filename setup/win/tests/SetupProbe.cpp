@@ -3,14 +3,19 @@
 //   setup_probe times PATH        prints creation and last-write time in seconds since 1970 (UTC)
 //   setup_probe status            prints the status line of the setup window; exit code 1 without one
 //   setup_probe close             asks the setup window to close (as Escape would); 1 without one
+//   setup_probe run PROGRAM ARG...  runs the program (arguments with blanks quoted), waits and prints
+//                                 its whole exit code (a Unix exit status keeps only 8 bits of it)
 //   setup_probe template PATH     prints dialog 102 of the program at PATH as its resource holds it:
 //                                 "dialog STYLE EXSTYLE CX CY POINTS FONT", then for each control
 //                                 "item ID CLASS X Y CX CY STYLE EXSTYLE" (styles in hex)
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "tests/wine/DialogTemplate.h"
@@ -71,7 +76,38 @@ int PrintDialogTemplate(const char* path) {
 
 }  // namespace
 
+// Wide throughout: the program may lie in a folder named outside the ANSI code page.
+int RunAndPrintExitCode() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments == nullptr || count < 3) {
+        return 1;
+    }
+    std::wstring commandLine;
+    for (int i = 2; i < count; ++i) {
+        const bool quote = std::wcschr(arguments[i], L' ') != nullptr;
+        commandLine += (i > 2 ? L" " : L"") + std::wstring(quote ? L"\"" : L"") + arguments[i] + (quote ? L"\"" : L"");
+    }
+    LocalFree(arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("%lu\n", static_cast<unsigned long>(code));
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "run") == 0) {
+        return RunAndPrintExitCode();
+    }
     if (argc == 3 && std::strcmp(argv[1], "attributes") == 0) {
         const DWORD attributes = GetFileAttributesA(argv[2]);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -114,6 +150,6 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "template") == 0) {
         return PrintDialogTemplate(argv[2]);
     }
-    std::fprintf(stderr, "usage: setup_probe attributes|times|template PATH, or status|close\n");
+    std::fprintf(stderr, "usage: setup_probe attributes|times|template PATH, run PROGRAM ARG..., or status|close\n");
     return 2;
 }

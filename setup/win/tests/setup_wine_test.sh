@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Wine test of the shipped form of setup.exe: packages built by tools/package/make_package.py run in
 # a fresh Wine prefix, watched through the trace file (DISCDECK_SETUP_TRACE), the probe program and
-# the stand-in installer's marker file.
+# the stand-in installer, which records how it was started and waits until the test lets it end.
 #   setup_wine_test.sh SETUP_EXE PROBE_EXE INSTALLER_EXE MAKE_PACKAGE WORK_DIR
 # Checks: a package in a folder named outside the ANSI code page, started from another directory,
-# unpacks into C:\windows\TEMP the files with their contents, the times they had when packed (builder
-# and prefix in Europe/Berlin) and attributes; the previous run's setup.ins/exe/ini deleted;
-# install.cab gone; the trailer's program started; status texts and progress positions in order.
-# A damaged package (which leaves nothing of its own behind) and one whose program cannot be started
-# show their error and stay open; the test takes a screenshot (DISCDECK_ARTIFACTS) and closes them.
+# unpacks into a new folder of its own under the user's temporary folder the files with their
+# contents, the times they had when packed (builder and prefix in Europe/Berlin) and attributes;
+# the installer gets setup's arguments, setup ends with its exit code and leaves nothing behind;
+# files planted in the Windows and the user's temporary folders (a folder named discdeck.exe among
+# them) change nothing and stay; status texts and progress positions in order. A damaged package
+# (which leaves nothing of its own behind) and one whose program cannot be started show their error,
+# stay open until closed and end with 1603. (/S, a second setup and a signed package: the
+# installer's Wine test.)
 set -euo pipefail
 
 setup_image=$1
@@ -31,8 +34,11 @@ fi
 mkdir -p "$work" "$artifacts"
 template=$work/prefix-template
 prefix=$work/prefix
-temp=$prefix/drive_c/windows/temp
+windows_temp=$prefix/drive_c/windows/temp
 export WINEPREFIX=$prefix
+marker=$work/installer-marker.txt
+hold=$work/installer-hold
+export DISCDECK_INSTALLER_MARKER DISCDECK_INSTALLER_HOLD
 
 fail() {
     echo "FAIL: $*" >&2
@@ -56,6 +62,21 @@ fresh_prefix() {
     wineserver -w 2>/dev/null || true
     rm -rf "$prefix"
     cp -a "$template" "$prefix"
+    user_temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
+    mkdir -p "$user_temp"
+    DISCDECK_INSTALLER_MARKER=$(winepath -w "$marker")
+    DISCDECK_INSTALLER_HOLD=$(winepath -w "$hold")
+}
+
+exit_code() {  # program, arguments...: its whole exit code (wine's own status keeps 8 bits)
+    local program
+    program=$(winepath -w "$1")
+    shift
+    timeout 180 wine "$probe" run "$program" "$@" | tr -d '\r'
+}
+
+run_folders() {  # the run folders setup.exe made and left in the user's temporary folder
+    find "$user_temp" -maxdepth 1 -name 'discdeck-setup-*' -printf '%f\n' | grep -vx "$planted_folder" || true
 }
 
 trace_lines() {  # the trace without line ends
@@ -114,15 +135,69 @@ cp "$packages/good.exe" "$greek/setup.exe"
 
 # --- A good package in the Greek folder, started from another directory ----------------------------
 fresh_prefix
-for stale in setup.ins setup.exe setup.ini keep.txt; do
-    echo "left over" >"$temp/$stale"
+# Other programs' files and a folder named like the package's program, in the shared folder, and a
+# folder of the name setup.exe might pick, in the user's: none of them stops or changes the run.
+for other in setup.ins setup.exe setup.ini keep.txt; do
+    echo "left over" >"$windows_temp/$other"
 done
+mkdir -p "$windows_temp/installer.exe" "$windows_temp/readme.txt"
+planted_folder=discdeck-setup-planted
+mkdir -p "$user_temp/$planted_folder"
+windows_before=$(cd "$windows_temp" && find . | sort)
 trace=$work/good-trace.txt
-rm -f "$trace"
-(cd "$work/elsewhere" && DISCDECK_SETUP_TRACE=$(winepath -w "$trace") timeout 120 wine "$greek/setup.exe") \
-    || fail "setup.exe did not end by itself"
-wait_for 30 test -f "$temp/installer-ran.txt" || fail "the installer was not started"
+rm -f "$trace" "$marker" "$hold"
+(cd "$work/elsewhere" && DISCDECK_SETUP_TRACE=$(winepath -w "$trace") \
+    exit_code "$greek/setup.exe" /exit=7 "/D=C:\Apps\disc deck" >"$work/good-code.txt") &
+setup_pid=$!
+running_pid=$setup_pid
+wait_for 60 test -f "$marker" || fail "the installer was not started"
+read -r _ started arguments < <(tr -d '\r' <"$marker")
+[ "$arguments" = '/exit=7 "/D=C:\Apps\disc deck"' ] || fail "the installer got the arguments '$arguments'"
+folder=$(run_folders)
+[ "$(echo "$folder" | wc -l)" = 1 ] && [ -n "$folder" ] || fail "run folders: '$folder'"
+[ "$started" = "$(winepath -w "$user_temp/$folder")\\installer.exe" ] || fail "the installer started was $started"
+run=$user_temp/$folder
+[ "$(ls "$run" | sort | tr '\n' ' ')" = "data.bin hidden.txt installer.exe readme.txt " ] \
+    || fail "the run folder holds $(ls "$run")"
+
+for file in installer.exe readme.txt data.bin hidden.txt; do
+    cmp "$payload/$file" "$run/$file" || fail "$file differs"
+done
+windows_run=$(winepath -w "$run")
+# Times: each file has the time it had when it was packed, to two seconds, whatever the zone.
+for name in installer.exe readme.txt data.bin hidden.txt; do
+    seconds=$(stat -c %Y "$payload/$name")
+    seconds=$((seconds - seconds % 2))
+    read -r creation write < <(wine "$probe" times "$windows_run\\$name" | tr -d '\r')
+    [ "$creation" = "$seconds" ] && [ "$write" = "$seconds" ] \
+        || fail "$name: times $creation $write, expected $seconds"
+    [ "$(stat -c %Y "$run/$name")" = "$seconds" ] || fail "$name: modification time on disk"
+done
+
+attributes() {
+    wine "$probe" attributes "$windows_run\\$1" | tr -d '\r'
+}
+[ "$(attributes readme.txt)" = "21" ] || fail "readme.txt attributes $(attributes readme.txt), expected 21"
+[ "$(attributes data.bin)" = "20" ] || fail "data.bin attributes $(attributes data.bin), expected 20"
+[ "$(attributes installer.exe)" = "20" ] || fail "installer.exe attributes $(attributes installer.exe)"
+[ $((0$(stat -c %a "$run/readme.txt") & 0222)) -eq 0 ] || fail "readme.txt is not read-only on disk"
+# Hidden and system live in an extended attribute: only where the file system keeps those.
+if python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.discdeck", b"1")' "$payload/readme.txt" 2>/dev/null; then
+    [ "$(attributes hidden.txt)" = "26" ] || fail "hidden.txt attributes $(attributes hidden.txt), expected 26"
+else
+    echo "note: no extended attributes here, hidden/system not checked" >&2
+fi
+
+touch "$hold"
+wait "$setup_pid" || fail "setup.exe did not end by itself"
+running_pid=
+code=$(cat "$work/good-code.txt")
+[ "$code" = 7 ] || fail "setup.exe ended with $code, not the installer's 7"
 wineserver -w
+[ ! -e "$run" ] || fail "the run folder is left: $(ls -A "$run")"
+[ -z "$(run_folders)" ] || fail "run folders left: $(run_folders)"
+[ -d "$user_temp/$planted_folder" ] || fail "a folder setup did not make was removed"
+[ "$(cd "$windows_temp" && find . | sort)" = "$windows_before" ] || fail "the Windows temporary folder changed"
 
 image_size=$(stat -c %s "$setup_image")
 file_size=$(stat -c %s "$packages/good.exe")
@@ -133,7 +208,7 @@ expected=$work/good-expected.txt
     echo "status Read setup file ..."
     echo "status Read offset ..."
     echo "progress 1"
-    printf 'status Allocate buffer: %08d B ( Package: %06d / Header: %06d )\n' \
+    printf 'note Allocate buffer: %08d B ( Package: %06d / Header: %06d )\n' \
         $((file_size - image_size)) "$file_size" "$image_size"
     echo "status Writing of package ..."
     echo "status Closing of package ..."
@@ -142,45 +217,9 @@ expected=$work/good-expected.txt
     echo "progress 3"
     echo "status Running of installation ..."
     echo "progress 4"
-    echo "status OK ..."
+    echo "note OK ... exit code 7"
 } >"$expected"
 diff -u "$expected" <(trace_lines "$trace") || fail "status texts and progress positions"
-
-grep -qx 'started C:\\windows\\temp\\installer.exe' <(tr -d '\r' <"$temp/installer-ran.txt") \
-    || fail "unexpected marker: $(cat "$temp/installer-ran.txt")"
-[ ! -e "$temp/install.cab" ] || fail "install.cab was not deleted"
-for stale in setup.ins setup.exe setup.ini; do
-    [ ! -e "$temp/$stale" ] || fail "$stale of an earlier run was not deleted"
-done
-[ -e "$temp/keep.txt" ] || fail "an unrelated file was deleted"
-
-for file in installer.exe readme.txt data.bin hidden.txt; do
-    cmp "$payload/$file" "$temp/$file" || fail "$file differs"
-done
-
-# Times: each file has the time it had when it was packed, to two seconds, whatever the zone.
-for name in installer.exe readme.txt data.bin hidden.txt; do
-    seconds=$(stat -c %Y "$payload/$name")
-    seconds=$((seconds - seconds % 2))
-    read -r creation write < <(wine "$probe" times "C:\\windows\\temp\\$name" | tr -d '\r')
-    [ "$creation" = "$seconds" ] && [ "$write" = "$seconds" ] \
-        || fail "$name: times $creation $write, expected $seconds"
-    [ "$(stat -c %Y "$temp/$name")" = "$seconds" ] || fail "$name: modification time on disk"
-done
-
-attributes() {
-    wine "$probe" attributes "C:\\windows\\temp\\$1" | tr -d '\r'
-}
-[ "$(attributes readme.txt)" = "21" ] || fail "readme.txt attributes $(attributes readme.txt), expected 21"
-[ "$(attributes data.bin)" = "20" ] || fail "data.bin attributes $(attributes data.bin), expected 20"
-[ "$(attributes installer.exe)" = "20" ] || fail "installer.exe attributes $(attributes installer.exe)"
-[ $((0$(stat -c %a "$temp/readme.txt") & 0222)) -eq 0 ] || fail "readme.txt is not read-only on disk"
-# Hidden and system live in an extended attribute: only where the file system keeps those.
-if python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.discdeck", b"1")' "$payload/readme.txt" 2>/dev/null; then
-    [ "$(attributes hidden.txt)" = "26" ] || fail "hidden.txt attributes $(attributes hidden.txt), expected 26"
-else
-    echo "note: no extended attributes here, hidden/system not checked" >&2
-fi
 
 # --- The progress window as setup.exe's resources describe it (dialog units, styles) --------------
 wine "$probe" template "$(winepath -w "$setup_image")" | tr -d '\r' >"$work/template.txt" \
@@ -223,32 +262,31 @@ if problems:
 PY
 
 # --- Packages that fail: the window stays open with the reason until it is closed -----------------
-expect_open_window() {  # package, expected status, screenshot name
+expect_open_window() {  # package, expected start of the status, screenshot name
     local package=$1 status=$2 shot=$3
     local log=$work/$shot-trace.txt
     rm -f "$log"
-    DISCDECK_SETUP_TRACE=$(winepath -w "$log") wine "$package" &
+    DISCDECK_SETUP_TRACE=$(winepath -w "$log") exit_code "$package" >"$work/$shot-code.txt" &
     local pid=$!
     running_pid=$pid
-    wait_for 60 trace_has "$log" "status $status" || fail "$shot: no status '$status'"
+    wait_for 60 bash -c "tr -d '\r' <'$log' 2>/dev/null | grep -qF 'status $status'" || fail "$shot: no status '$status'"
     sleep 2
     kill -0 "$pid" 2>/dev/null || fail "$shot: the window closed by itself"
-    [ "$(wine "$probe" status | tr -d '\r')" = "$status" ] || fail "$shot: the window does not show '$status'"
+    wine "$probe" status | tr -d '\r' | grep -qF "$status" || fail "$shot: the window does not show '$status'"
     import -window root "$artifacts/$shot.png" || echo "note: no screenshot" >&2
     wine "$probe" close || fail "$shot: no setup window to close"
     wait_for 20 bash -c "! kill -0 $pid 2>/dev/null" || fail "$shot: the window did not close"
     wait "$pid" || true
     running_pid=
+    local code
+    code=$(cat "$work/$shot-code.txt")
+    [ "$code" = 1603 ] || fail "$shot: exit code $code, expected 1603"
+    [ -z "$(run_folders)" ] || fail "$shot: left $(run_folders)"
 }
 
 expect_open_window "$packages/damaged.exe" "Corrupt cabinet" setup-damaged-package
-# The damage lies in data.bin's last block: the run removes the package copy, the files before it and
-# data.bin; hidden.txt, which it did not reach, stays as the good run left it.
-for file in install.cab installer.exe readme.txt data.bin; do
-    [ ! -e "$temp/$file" ] || fail "$file of the failed run was left behind"
-done
-cmp "$payload/hidden.txt" "$temp/hidden.txt" || fail "a file the failed run did not write was touched"
-expect_open_window "$packages/nostart.exe" "Unable to start missing.exe ..." setup-program-not-started
+expect_open_window "$packages/nostart.exe" "Unable to start missing.exe: " setup-program-not-started
+[ "$(cd "$windows_temp" && find . | sort)" = "$windows_before" ] || fail "the Windows temporary folder changed"
 
 wineserver -k 2>/dev/null || true
 echo "setup Wine test passed; screenshots in $artifacts"
