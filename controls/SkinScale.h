@@ -37,6 +37,9 @@ extern const ControlPlace kPlayerControlPlaces[kPlayerControlCount];
 // cut off by the outline).
 constexpr int kPlayerWindowWidth = 657;
 constexpr int kPlayerWindowHeight = 588;
+// The outline's bounds at 96 DPI: what has to fit on the screen.
+constexpr int kOutlineWidth = 570;
+constexpr int kOutlineHeight = 566;
 
 // The 96-DPI place of a control, or null for a control the layout does not hold.
 const ControlPlace* FindControlPlace(int controlId);

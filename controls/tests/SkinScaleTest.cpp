@@ -11,8 +11,17 @@ namespace discdeck {
 namespace {
 
 TEST(SkinScaleTest, FactorFollowsTheDpiAndFitsTheWorkArea) {
-    const std::pair<int, int> byDpi[] = {{0, 1},   {96, 1},  {120, 1}, {143, 1}, {144, 2}, {192, 2},
-                                         {239, 2}, {240, 3}, {288, 3}, {384, 4}, {5000, kMaxSkinScale}};
+    const std::pair<int, int> byDpi[] = {{0, 1},
+                                         {96, 1},
+                                         {120, 1},
+                                         {143, 1},
+                                         {144, 2},
+                                         {192, 2},
+                                         {239, 2},
+                                         {240, 3},
+                                         {288, 3},
+                                         {384, 4},
+                                         {5000, kMaxSkinScale}};
     for (const auto& [dpi, factor] : byDpi) {
         EXPECT_EQ(SkinScaleForDpi(dpi), factor) << dpi << " dpi";
     }
