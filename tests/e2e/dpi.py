@@ -190,6 +190,12 @@ class DpiSuite:
             rect = self.check_geometry(driver, factor, label)
             if rect is not None:
                 self.screenshot(rect, label)
+            if label == "96":
+                # Moved to a monitor of twice the density: redrawn at factor 2, then back.
+                for moved_dpi, moved_factor in ((192, 2), (96, 1)):
+                    self.checks.equal(driver("dpi-changed", moved_dpi).get("dpi"), moved_dpi,
+                                      "%s: told of %d DPI" % (label, moved_dpi))
+                    self.check_geometry(driver, moved_factor, "%s moved to %d DPI" % (label, moved_dpi))
             self.exit_by_click(player, driver, factor, label)
         finally:
             if player is not None:

@@ -22,6 +22,8 @@
 //   driver geometry                the player window's rectangle, its region's bands and every
 //                                  control's rectangle, all in window pixels
 //   driver mouse-click X Y         a real left click (mouse input) at window pixel (X, Y)
+//   driver dpi-changed DPI         tells the player its monitor's DPI changed (WM_DPICHANGED), with
+//                                  its own place as the suggested one
 //
 // The driver is DPI aware, so what it reads and where it clicks are the screen's own pixels at
 // every DPI.
@@ -457,11 +459,27 @@ int MouseClick(int x, int y) {
     return 0;
 }
 
+int DpiChanged(int dpi) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    RECT suggested{};
+    ::GetWindowRect(player, &suggested);
+    if (!SendDpiChanged(player, processId, dpi, suggested)) {
+        return Fail("the change was not handled in time");
+    }
+    std::printf("{\"dpi\": %d}\n", dpi);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
                  "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players |\n"
-                 "       drop PATH | appcommand N | wait-shown SECONDS | geometry | mouse-click X Y\n");
+                 "       drop PATH | appcommand N | wait-shown SECONDS | geometry | mouse-click X Y |\n"
+                 "       dpi-changed DPI\n");
     return 2;
 }
 
@@ -503,6 +521,8 @@ int main(int argc, char** argv) {
         status = Geometry();
     } else if (command == "mouse-click" && args.size() == 3) {
         status = MouseClick(std::atoi(args[1].c_str()), std::atoi(args[2].c_str()));
+    } else if (command == "dpi-changed" && args.size() == 2) {
+        status = DpiChanged(std::atoi(args[1].c_str()));
     } else if (command == "shell-open" && args.size() >= 2) {
         status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else {
