@@ -23,6 +23,8 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from harness import Checks, Driver, Player, Wine, suite_options  # noqa: E402
 
 EXIT = 1037
+PLAY = 1032
+PLAY_FRAME = (24, 26)  # frame width, strip height
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
 # The window at factor 3 is 1971 x 1764 pixels: the screen must hold it.
@@ -32,7 +34,7 @@ WINDOW_96 = (657, 588)
 RUNS = [("96", 96, 1, False), ("144", 144, 2, False), ("192", 192, 2, False), ("288", 288, 3, False),
         ("nofont-96", 96, 1, True), ("nofont-192", 192, 2, True)]
 TIMED_DPIS = (96, 192)
-TIMED_STARTS = 3
+TIMED_STARTS = 5
 
 
 def read_outline(source_dir):
@@ -50,6 +52,28 @@ def control_places(source_dir):
     places = dict(layout.CONTROLS)
     places[1031] = layout.to_pixels(378, 198, 43, 38)  # the unused animation
     return places
+
+
+def read_bmp24(path):
+    """A 24-bit bottom-up BMP: (width, height, rows of (r, g, b) top row first)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height):
+        row = data[offset + stride * (height - 1 - y):]
+        rows.append([(row[3 * x + 2], row[3 * x + 1], row[3 * x]) for x in range(width)])
+    return width, height, rows
+
+
+def read_screen(path):
+    """A screenshot as rows of (r, g, b), through ImageMagick's plain PPM."""
+    data = subprocess.run(["convert", path, "ppm:-"], capture_output=True, check=True, timeout=60).stdout
+    fields = data.split(maxsplit=4)  # P6, width, height, maximum, pixels
+    width, height, pixels = int(fields[1]), int(fields[2]), fields[4]
+    return [[tuple(pixels[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)] for y in range(height)]
 
 
 def spans(bands):
@@ -96,6 +120,8 @@ class DpiSuite:
         self.outline = read_outline(self.source)
         self.places = control_places(self.source)
         self.inside_96 = {cid for cid, rect in self.places.items() if inside(spans(self.outline), rect)}
+        self.face = read_bmp24(os.path.join(self.source, "res", "bitmaps", "face.bmp"))[2]
+        self.play_strip = read_bmp24(os.path.join(self.source, "res", "bitmaps", "strip_238.bmp"))[2]
         self.startups = {}
         self.shots = []
 
@@ -169,6 +195,34 @@ class DpiSuite:
                                 capture_output=True, timeout=60)
         if self.checks.check(result.returncode == 0, "%s: screenshot" % label, result.stderr.decode("latin-1")):
             self.shots.append(path)
+            return path
+        return None
+
+    def check_pixels(self, path, factor, label):
+        """Pixel for pixel, the face and the PLAY button (disabled while playing: its normal frame) are
+        their 96-DPI bitmaps with every pixel made factor x factor: no smoothing."""
+        screen = read_screen(path)
+        # What each 96-DPI pixel should show: the face, PLAY's frame, or nothing known (outside the
+        # outline, under another control, the rest of PLAY).
+        expected = [[None] * len(self.face[0]) for _ in self.face]
+        for y, (left, right) in spans(self.outline).items():
+            expected[y][left:right] = self.face[y][left:right]
+        for cid, (left, top, right, bottom) in self.places.items():
+            for y in range(top, min(bottom, len(expected))):
+                expected[y][left:right] = [None] * (min(right, len(expected[y])) - left)
+        left, top = self.places[PLAY][:2]
+        for y in range(PLAY_FRAME[1]):
+            expected[top + y][left:left + PLAY_FRAME[0]] = self.play_strip[y][:PLAY_FRAME[0]]
+        compared = wrong = 0
+        for y, row in enumerate(screen[:len(expected) * factor]):
+            wanted = expected[y // factor]
+            for x, pixel in enumerate(row[:len(wanted) * factor]):
+                if wanted[x // factor] is not None:
+                    compared += 1
+                    wrong += wanted[x // factor] != pixel
+        self.checks.check(compared > 100000 * factor * factor and wrong == 0,
+                          "%s: the face and PLAY's frame are their bitmaps, pixels repeated %d x %d" % (label, factor, factor),
+                          "%d of %d pixels differ" % (wrong, compared))
 
     def run_at(self, label, dpi, factor, without_font):
         print("== %s: %d DPI%s, factor %d" % (label, dpi, " in a prefix without MS Sans Serif" if without_font else "",
@@ -188,8 +242,9 @@ class DpiSuite:
                     self.exit_by_click(player, driver, factor, label)
             time.sleep(1)  # the first paint
             rect = self.check_geometry(driver, factor, label)
-            if rect is not None:
-                self.screenshot(rect, label)
+            shot = self.screenshot(rect, label) if rect is not None else None
+            if shot is not None:
+                self.check_pixels(shot, factor, label)
             if label == "96":
                 # Moved to a monitor of twice the density: redrawn at factor 2, then back.
                 for moved_dpi, moved_factor in ((192, 2), (96, 1)):
