@@ -63,13 +63,4 @@ const ControlPlace kPlayerControlPlaces[kPlayerControlCount] = {
     Place(IDC_REPEAT_DISC, 249, 80, 86, 24),    Place(IDC_RANDOM, 345, 80, 74, 24),
     Place(IDC_SAMPLE, 419, 80, 84, 24)};
 
-const ControlPlace* FindControlPlace(int controlId) {
-    for (const ControlPlace& place : kPlayerControlPlaces) {
-        if (place.controlId == controlId) {
-            return &place;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace discdeck

@@ -41,9 +41,6 @@ constexpr int kPlayerWindowHeight = 588;
 constexpr int kOutlineWidth = 570;
 constexpr int kOutlineHeight = 566;
 
-// The 96-DPI place of a control, or null for a control the layout does not hold.
-const ControlPlace* FindControlPlace(int controlId);
-
 // Height of the text of the list, the fields and the title line at 96 DPI: 8 points.
 constexpr int kSkinFontHeight = 11;
 

@@ -45,6 +45,16 @@ std::vector<std::pair<int, int>> Spans(const RegionBlock& block) {
     return spans;
 }
 
+BandRect PlaceOf(int controlId) {
+    for (const ControlPlace& place : kPlayerControlPlaces) {
+        if (place.controlId == controlId) {
+            return place.rect;
+        }
+    }
+    ADD_FAILURE() << "no place for " << controlId;
+    return BandRect{};
+}
+
 bool Inside(const std::vector<std::pair<int, int>>& spans, const BandRect& rect) {
     for (int y = rect.top; y < rect.bottom; ++y) {
         if (y < 0 || y >= static_cast<int>(spans.size()) || rect.left < spans[y].first ||
@@ -98,16 +108,14 @@ TEST_P(ScaledSkinTest, ControlsKeepTheirPlacesOnTheFace) {
     }
     EXPECT_EQ(inside.size(), 29u);
     EXPECT_EQ(inside.count(IDC_SAVE_LIST) + inside.count(IDC_ANIMATION), 0u);
-    ASSERT_NE(FindControlPlace(IDC_EXIT), nullptr);
-    EXPECT_EQ(ScaleRect(FindControlPlace(IDC_EXIT)->rect, f), (BandRect{515 * f, 46 * f, 532 * f, 62 * f}));
-    EXPECT_EQ(FindControlPlace(4242), nullptr);
+    EXPECT_EQ(ScaleRect(PlaceOf(IDC_EXIT), f), (BandRect{515 * f, 46 * f, 532 * f, 62 * f}));
 }
 
 // The slider's picture fits its scaled control, and its thumb and clicks land where the 96-DPI ones
 // do, give or take the rounding of one 96-DPI pixel.
 TEST_P(ScaledSkinTest, SliderGeometryScalesWithTheControl) {
     const int f = GetParam();
-    const BandRect slider = ScaleRect(FindControlPlace(IDC_SLIDER)->rect, f);
+    const BandRect slider = ScaleRect(PlaceOf(IDC_SLIDER), f);
     const int width = slider.right - slider.left;
     EXPECT_EQ(width, 297 * f);  // the track bitmap's width
     EXPECT_LE((kSliderPictureTop + 17) * f, slider.bottom - slider.top);
