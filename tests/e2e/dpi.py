@@ -125,24 +125,6 @@ class DpiSuite:
         self.startups = {}
         self.shots = []
 
-    def prefix(self, without_font):
-        """The suite's prefixes: the project's (with MS Sans Serif), and a fresh one without it."""
-        if not without_font:
-            return Wine(self.options.prefix, self.source)
-        path = self.options.prefix + "-nofont"
-        wine = Wine.__new__(Wine)
-        wine.prefix = path
-        wine.env = dict(os.environ, WINEPREFIX=path, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-                        WINEARCH="win32")
-        if not os.path.exists(os.path.join(path, "system.reg")):
-            subprocess.run(["wineboot", "-i"], env=wine.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=300, check=True)
-            subprocess.run(["wineserver", "-w"], env=wine.env, timeout=300)
-        fonts = os.path.join(path, "drive_c", "windows", "Fonts", "sserife.fon")
-        if os.path.exists(fonts):
-            os.remove(fonts)
-        return wine
-
     def set_dpi(self, wine, dpi):
         # Read at the server's start: write it, then let the server end before the player starts.
         wine.stop_all()
@@ -227,7 +209,7 @@ class DpiSuite:
     def run_at(self, label, dpi, factor, without_font):
         print("== %s: %d DPI%s, factor %d" % (label, dpi, " in a prefix without MS Sans Serif" if without_font else "",
                                               factor), flush=True)
-        wine = self.prefix(without_font)
+        wine = Wine(self.options.prefix + ("-nofont" if without_font else ""), self.source, not without_font)
         self.set_dpi(wine, dpi)
         driver = Driver(wine, self.options.driver)
         player = None
@@ -258,6 +240,8 @@ class DpiSuite:
             wine.stop_all()
 
     def run(self):
+        # The prefix without the font is made anew each time: a fresh one, as a new user's.
+        shutil.rmtree(self.options.prefix + "-nofont", ignore_errors=True)
         for folder in (self.work, self.artifacts):
             shutil.rmtree(folder, ignore_errors=True)
             os.makedirs(folder)
