@@ -129,7 +129,6 @@ bool PlayerDialog::OnInitDialog() {
 
 void PlayerDialog::ApplySkinScale(int factor) {
     HINSTANCE instance = GetResourceInstance();
-    skinScale = factor;
     windowRegion = skin.Apply(hwnd, instance, factor);
     for (BitmapButton& button : buttons) {
         button.SetScale(factor);

@@ -55,8 +55,6 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     PlayerController& GetController() { return controller; }
     ColourListBox& GetList() { return list; }
     SkinSlider& GetSlider() { return slider; }
-    // The whole factor the skin is drawn at (1 at 96 DPI).
-    int GetSkinScale() const { return skinScale; }
     // Draws the skin at another factor: window size, outline, face, controls, fonts.
     void ApplySkinScale(int factor);
     // The skinned button of a control id, or null.
@@ -145,7 +143,6 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     fw::Cursor normalCursor;
     fw::Cursor dragCursor;
     HRGN windowRegion = nullptr;  // the system's once applied; kept for reference
-    int skinScale = 1;
     WindowSkin skin;
     std::array<BitmapButton, kPlayerButtonCount> buttons;
     SkinSlider slider;

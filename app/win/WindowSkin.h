@@ -37,7 +37,7 @@ class WindowSkin {
     // their owner.
     HRGN Apply(HWND window, HINSTANCE instance, int factor);
 
-    // WM_ERASEBKGND: the face at (0, 0), unscaled and opaque. Always true (background erased).
+    // WM_ERASEBKGND: the face at (0, 0), at the skin's factor and opaque. Always true (background erased).
     BOOL EraseBackground(HDC dc);
 
     // WM_CTLCOLOR*: black background and text background; orange text for list boxes and statics

@@ -1,11 +1,10 @@
 #include "controls/win/BitmapButton.h"
 
-#include "framework/Application.h"
-#include "framework/Gdi.h"
-
 #include <algorithm>
 
 #include "controls/win/SkinBitmap.h"
+#include "framework/Application.h"
+#include "framework/Gdi.h"
 
 namespace discdeck {
 

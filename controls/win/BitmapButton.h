@@ -23,7 +23,6 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     }
     // Draws the strip's frames `factor` times as large (the control is placed by its owner).
     void SetScale(int factor) { scale = factor; }
-    int GetScale() const { return scale; }
     bool IsDown() const { return logic.IsDown(); }
     const ButtonLogic& Logic() const { return logic; }
 

@@ -15,7 +15,7 @@ void SkinBitmap::Attach(HBITMAP handle) {
 }
 
 bool SkinBitmap::ScaleBy(int factor) {
-    if (!bitmap) {
+    if (!bitmap || factor < 1) {
         return false;
     }
     if (factor == 1) {
@@ -27,7 +27,7 @@ bool SkinBitmap::ScaleBy(int factor) {
     fw::Bitmap scaled(::CreateCompatibleBitmap(screen.Get(), w * factor, h * factor));
     fw::DC source = fw::DC::CompatibleWith(screen.Get());
     fw::DC target = fw::DC::CompatibleWith(screen.Get());
-    if (factor < 1 || !scaled || !source || !target) {
+    if (!scaled || !source || !target) {
         return false;
     }
     {
