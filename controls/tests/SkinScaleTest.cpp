@@ -119,16 +119,14 @@ TEST_P(ScaledSkinTest, SliderGeometryScalesWithTheControl) {
     const int width = slider.right - slider.left;
     EXPECT_EQ(width, 297 * f);  // the track bitmap's width
     EXPECT_LE((kSliderPictureTop + 17) * f, slider.bottom - slider.top);
-    for (int pos : {0, 1000, 123456, 299999}) {
-        const int atBase = *ThumbLeft(pos, 0, 300000, 297);
-        const int atScale = *ThumbLeft(pos, 0, 300000, width);
-        EXPECT_GE(atScale, atBase * f) << pos;
-        EXPECT_LT(atScale, (atBase + 1) * f) << pos;
-    }
-    for (int x : {0, 1, 148, 296}) {
-        const int atBase = *PositionFromPoint(x, 0, 300000, 297);
-        const int atScale = *PositionFromPoint(x * f, 0, 300000, width);
-        EXPECT_NEAR(atScale, atBase, 300000 / 297 + 1) << x;
+    for (int at : {0, 1, 148, 296}) {
+        // The thumb for a position within one 96-DPI pixel of f times its 96-DPI place; a click at
+        // f times a 96-DPI point within one step of that point's position.
+        const int pos = at * 1010;
+        const int thumb = *ThumbLeft(pos, 0, 300000, width);
+        EXPECT_GE(thumb, *ThumbLeft(pos, 0, 300000, 297) * f) << at;
+        EXPECT_LT(thumb, (*ThumbLeft(pos, 0, 300000, 297) + 1) * f) << at;
+        EXPECT_NEAR(*PositionFromPoint(at * f, 0, 300000, width), *PositionFromPoint(at, 0, 300000, 297), 1011) << at;
     }
 }
 
