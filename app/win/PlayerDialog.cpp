@@ -16,6 +16,8 @@ namespace {
 constexpr const char* kCaption = "Tarvik CDDB Player";
 constexpr UINT kSeekReportMessage = WM_USER + 1;
 constexpr UINT kHandedSheetMessage = WM_USER + 2;
+// Sent to per-monitor aware windows (Windows 8.1 and later; the headers define it only for those).
+constexpr UINT kDpiChangedMessage = 0x02E0;
 }  // namespace
 
 const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
@@ -37,6 +39,7 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnCtlColor<&T::OnCtlColor>(),
         fw::OnQueryDragIcon<&T::OnQueryDragIcon>(),
         fw::OnMessage<&T::OnNcCalcSize>(WM_NCCALCSIZE),
+        fw::OnMessage<&T::OnDpiChanged>(kDpiChangedMessage),
         fw::OnMessage<&T::OnDropFiles>(WM_DROPFILES),
         fw::OnMessage<&T::OnCopyData>(WM_COPYDATA),
         fw::OnMessage<&T::OnHandedSheet>(kHandedSheetMessage),
@@ -103,13 +106,12 @@ bool PlayerDialog::OnInitDialog() {
     normalCursor = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
     dragCursor = fw::Cursor::Load(instance, IDC_CURSOR_DRAG);
     ::SetCursor(normalCursor.Get());
-    windowRegion = ApplyWindowRegion(hwnd, instance);
+    KeepOwnDialogLayout(hwnd);
+    ApplySkinScale(SkinScaleForWindow(hwnd, WindowDpi(hwnd)));
     AddAboutMenuEntry();
     SetText(kCaption);
     SetIcon(bigIcon.Get(), true);
     SetIcon(smallIcon.Get(), false);
-    skin.LoadFace(instance, IDB_FACE);
-    slider.LoadSkin(IDB_THUMB, IDB_TRACK, instance);
     slider.SetNotify(hwnd, kSeekReportMessage);
     // Disc id and category texts, the stored settings, the first PLAY and the disc poll.
     controller.OnInitDialog();
@@ -123,6 +125,27 @@ bool PlayerDialog::OnInitDialog() {
     MarkPlayerWindow(hwnd);
     RegisterMediaHotKeys(hwnd);
     return true;
+}
+
+void PlayerDialog::ApplySkinScale(int factor) {
+    HINSTANCE instance = GetResourceInstance();
+    windowRegion = skin.Apply(hwnd, instance, factor);
+    for (BitmapButton& button : buttons) {
+        button.SetScale(factor);
+    }
+    slider.LoadSkin(IDB_THUMB, IDB_TRACK, instance, factor);
+    ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+LRESULT PlayerDialog::OnDpiChanged(WPARAM dpi, LPARAM suggestedRect) {
+    // The suggested rectangle places the window on the new monitor; its size is the skin's.
+    const RECT* suggested = reinterpret_cast<const RECT*>(suggestedRect);
+    if (suggested != nullptr) {
+        ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ApplySkinScale(SkinScaleForWindow(hwnd, LOWORD(dpi)));
+    return 0;
 }
 
 LRESULT PlayerDialog::OnDropFiles(WPARAM drop, LPARAM) {

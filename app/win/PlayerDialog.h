@@ -55,6 +55,8 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     PlayerController& GetController() { return controller; }
     ColourListBox& GetList() { return list; }
     SkinSlider& GetSlider() { return slider; }
+    // Draws the skin at another factor: window size, outline, face, controls, fonts.
+    void ApplySkinScale(int factor);
     // The skinned button of a control id, or null.
     BitmapButton* GetButton(int id);
     const BitmapButton* GetButton(int id) const;
@@ -126,6 +128,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
     HICON OnQueryDragIcon() { return bigIcon.Get(); }
     LRESULT OnNcCalcSize(WPARAM calculateRects, LPARAM rects);
+    LRESULT OnDpiChanged(WPARAM dpi, LPARAM suggestedRect);
     // Choosing a disc and the media keys (app/win/DiscHandOver).
     LRESULT OnDropFiles(WPARAM drop, LPARAM);
     LRESULT OnCopyData(WPARAM, LPARAM data);

@@ -8,20 +8,36 @@
 
 namespace discdeck {
 
-// Shapes the window from the "REGION" resource "CDDB" of the module. The system takes the region
-// over. A missing or damaged block leaves the window rectangular and returns null; the region
-// handle otherwise (owned by the window now, for reference only).
-HRGN ApplyWindowRegion(HWND window, HINSTANCE module);
+// Shapes the window from the "REGION" resource "CDDB" of the module, enlarged `factor` times. The
+// system takes the region over. A missing or damaged block leaves the window rectangular and
+// returns null; the region handle otherwise (owned by the window now, for reference only).
+HRGN ApplyWindowRegion(HWND window, HINSTANCE module, int factor = 1);
+
+// Dots per inch of the monitor the window is on (of the system where Windows cannot tell per
+// monitor).
+int WindowDpi(HWND window);
+// The skin's factor for that DPI, made smaller where the face would not fit the monitor's work area.
+int SkinScaleForWindow(HWND window, int dpi);
+// Per-monitor aware dialogs are re-laid out by Windows 10 when their DPI changes, from dialog units;
+// the player places its controls itself, so that is switched off (where the system has it).
+void KeepOwnDialogLayout(HWND dialog);
 
 // The player window's skin: the face painted on erase, the control colours, dragging by the face.
 class WindowSkin {
   public:
     WindowSkin();
 
-    // Face bitmap (resource 162); false when it does not load (the face then stays unpainted).
-    bool LoadFace(HINSTANCE instance, int faceId);
+    // Face bitmap (resource 162) enlarged `factor` times; false when it does not load (the face
+    // then stays unpainted).
+    bool LoadFace(HINSTANCE instance, int faceId, int factor = 1);
 
-    // WM_ERASEBKGND: the face at (0, 0), unscaled and opaque. Always true (background erased).
+    // The skin at a factor on the player's window: its size, every control at its place on the
+    // face, the outline, the face and the text font of the list, the fields and the title line.
+    // Returns the applied region (see ApplyWindowRegion). The buttons and the slider are scaled by
+    // their owner.
+    HRGN Apply(HWND window, HINSTANCE instance, int factor);
+
+    // WM_ERASEBKGND: the face at (0, 0), at the skin's factor and opaque. Always true (background erased).
     BOOL EraseBackground(HDC dc);
 
     // WM_CTLCOLOR*: black background and text background; orange text for list boxes and statics
@@ -38,6 +54,7 @@ class WindowSkin {
   private:
     SkinBitmap face;
     fw::Brush blackBrush;  // the window's for its whole life
+    fw::Font textFont;     // the text controls', at the current factor
     WindowDrag drag;
 };
 

@@ -1,5 +1,8 @@
 #include "controls/win/BitmapButton.h"
 
+#include <algorithm>
+
+#include "controls/win/SkinBitmap.h"
 #include "framework/Application.h"
 #include "framework/Gdi.h"
 
@@ -42,8 +45,10 @@ void BitmapButton::OnPaint() {
     fw::DC memory = fw::DC::CompatibleWith(paint.Get());
     if (strip && memory && frame != kNoFrame) {
         fw::SelectGuard select(memory.Get(), strip.Get());
-        ::BitBlt(paint.Get(), 0, 0, skin.frameWidth, skin.frameHeight, memory.Get(), FrameSourceX(skin, frame), 0,
-                 SRCCOPY);
+        // Frames taller than their strip draw only the strip's rows: a stretch must not read past
+        // the bitmap, and the face shows below it as before.
+        const int height = std::min(skin.frameHeight, static_cast<int>(strip.GetSize().cy));
+        BlitScaled(paint.Get(), 0, 0, skin.frameWidth, height, memory.Get(), FrameSourceX(skin, frame), 0, scale);
     }
     Default();
 }

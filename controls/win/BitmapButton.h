@@ -21,6 +21,8 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     int SetSkin(const ButtonSkin& skin) {
         return SetSkin(skin.bitmapId, skin.group, skin.frameCount, skin.frameWidth, skin.frameHeight, skin.kind);
     }
+    // Draws the strip's frames `factor` times as large (the control is placed by its owner).
+    void SetScale(int factor) { scale = factor; }
     bool IsDown() const { return logic.IsDown(); }
     const ButtonLogic& Logic() const { return logic; }
 
@@ -41,6 +43,7 @@ class BitmapButton : public fw::ButtonT<fw::ControlHost> {
     void Apply(const ButtonLogic::Actions& actions);
 
     ButtonLogic logic;
+    int scale = 1;
 
     DISCDECK_DECLARE_MESSAGE_MAP()
 };

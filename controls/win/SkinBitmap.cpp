@@ -14,6 +14,42 @@ void SkinBitmap::Attach(HBITMAP handle) {
     height = 0;
 }
 
+bool SkinBitmap::ScaleBy(int factor) {
+    if (!bitmap || factor < 1) {
+        return false;
+    }
+    if (factor == 1) {
+        return true;
+    }
+    const int w = GetWidth();
+    const int h = GetHeight();
+    fw::WindowDC screen(nullptr);
+    fw::Bitmap scaled(::CreateCompatibleBitmap(screen.Get(), w * factor, h * factor));
+    fw::DC source = fw::DC::CompatibleWith(screen.Get());
+    fw::DC target = fw::DC::CompatibleWith(screen.Get());
+    if (!scaled || !source || !target) {
+        return false;
+    }
+    {
+        fw::SelectGuard selectSource(source.Get(), bitmap.Get());
+        fw::SelectGuard selectTarget(target.Get(), scaled.Get());
+        BlitScaled(target.Get(), 0, 0, w, h, source.Get(), 0, 0, factor);
+    }
+    Attach(scaled.Release());
+    return true;
+}
+
+void BlitScaled(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy, int factor) {
+    if (factor == 1) {
+        ::BitBlt(target, x, y, width, height, source, sx, sy, SRCCOPY);
+        return;
+    }
+    // COLORONCOLOR drops or repeats whole pixels; the other modes blend neighbours.
+    const int previous = ::SetStretchBltMode(target, COLORONCOLOR);
+    ::StretchBlt(target, x, y, width * factor, height * factor, source, sx, sy, width, height, SRCCOPY);
+    ::SetStretchBltMode(target, previous);
+}
+
 void SkinBitmap::RefreshSize() {
     if (width == 0 || height == 0) {
         BITMAP info{};

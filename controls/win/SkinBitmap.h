@@ -19,6 +19,10 @@ class SkinBitmap {
     bool Load(HINSTANCE instance, int id);
     // Takes over a bitmap handle.
     void Attach(HBITMAP bitmap);
+    // Replaces the bitmap with a copy `factor` times as wide and high, each pixel repeated (no
+    // smoothing: the skin's edges and its transparent colour stay exact). False when the copy
+    // could not be made; the bitmap is then unchanged.
+    bool ScaleBy(int factor);
     HBITMAP GetHandle() const { return bitmap.Get(); }
     explicit operator bool() const { return static_cast<bool>(bitmap); }
 
@@ -42,5 +46,9 @@ class SkinBitmap {
     int height = 0;
     fw::Bitmap mask;
 };
+
+// Copies width x height pixels from (sx, sy) of the source to (x, y) of the target, each pixel made
+// factor x factor (nearest neighbour).
+void BlitScaled(HDC target, int x, int y, int width, int height, HDC source, int sx, int sy, int factor);
 
 }  // namespace discdeck

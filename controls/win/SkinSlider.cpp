@@ -40,7 +40,7 @@ void SkinSlider::PreSubclassWindow() {
     fw::TrackbarT<fw::ControlHost>::PreSubclassWindow();
 }
 
-BOOL SkinSlider::LoadSkin(int thumbId, int trackId, HINSTANCE instance) {
+BOOL SkinSlider::LoadSkin(int thumbId, int trackId, HINSTANCE instance, int factor) {
     if (instance == nullptr) {
         instance = fw::ResourceInstance();
     }
@@ -54,10 +54,16 @@ BOOL SkinSlider::LoadSkin(int thumbId, int trackId, HINSTANCE instance) {
     if (memDC && backBuffer) {
         oldBitmap = ::SelectObject(memDC.Get(), backBuffer.Get());
     }
+    pictureTop = kSliderPictureTop * factor;
     if (!thumb.Load(instance, thumbId)) {
         return FALSE;
     }
-    return track.Load(instance, trackId) ? TRUE : FALSE;
+    thumb.ScaleBy(factor);
+    if (!track.Load(instance, trackId)) {
+        return FALSE;
+    }
+    track.ScaleBy(factor);
+    return TRUE;
 }
 
 int SkinSlider::ThumbLeftForPaint() const {
@@ -79,8 +85,9 @@ void SkinSlider::OnPaint() {
     if (left != INT_MIN) {
         thumb.DrawTransparent(memDC.Get(), left, 0);
     }
-    // The picture stands 3 pixels below the control's top edge; the rows above it show the face.
-    ::BitBlt(paint.Get(), 0, 3, width, height, memDC.Get(), 0, 0, SRCCOPY);
+    // The picture stands 3 pixels (at 96 DPI) below the control's top edge; the rows above it show
+    // the face.
+    ::BitBlt(paint.Get(), 0, pictureTop, width, height, memDC.Get(), 0, 0, SRCCOPY);
 }
 
 void SkinSlider::PositionFromPoint(POINT point) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controls/SkinScale.h"
 #include "controls/SliderGeometry.h"
 #include "controls/win/SkinBitmap.h"
 #include "framework/ControlHost.h"
@@ -24,9 +25,10 @@ class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
     SkinSlider() = default;
     ~SkinSlider() override;
 
-    // After binding: the buffer for the client area and the two bitmaps. False when the thumb does
-    // not load, else whether the track did.
-    BOOL LoadSkin(int thumbId, int trackId, HINSTANCE instance = nullptr);
+    // After binding and placing: the buffer for the client area and the two bitmaps, enlarged
+    // `factor` times (the picture's offset from the top too). False when the thumb does not load,
+    // else whether the track did. Called again when the factor changes.
+    BOOL LoadSkin(int thumbId, int trackId, HINSTANCE instance = nullptr, int factor = 1);
     void SetNotify(HWND window, UINT message) {
         notifyWindow = window;
         notifyMessage = message;
@@ -59,6 +61,7 @@ class SkinSlider : public fw::TrackbarT<fw::ControlHost> {
     fw::Bitmap backBuffer;
     HGDIOBJ oldBitmap = nullptr;
     RECT clientRect{};
+    int pictureTop = kSliderPictureTop;
     HWND notifyWindow = nullptr;
     UINT notifyMessage = 0;
     bool tracking = false;  // a press began on the slider and has not ended yet

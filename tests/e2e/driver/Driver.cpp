@@ -18,6 +18,15 @@
 //   driver players                 every running player: process, report lines, message boxes
 //   driver drop PATH               drops the file PATH (a Windows path) on the player window
 //   driver appcommand N            the keyboard's command N (WM_APPCOMMAND), e.g. 14 play/pause
+//   driver wait-shown SECONDS      waits until the player window is shown
+//   driver geometry                the player window's rectangle, its region's bands and every
+//                                  control's rectangle, all in window pixels
+//   driver mouse-click X Y         a real left click (mouse input) at window pixel (X, Y)
+//   driver dpi-changed DPI         tells the player its monitor's DPI changed (WM_DPICHANGED), with
+//                                  its own place as the suggested one
+//
+// The driver is DPI aware, so what it reads and where it clicks are the screen's own pixels at
+// every DPI.
 #include <windows.h>
 
 #include <cstdio>
@@ -352,11 +361,125 @@ int AppCommand(int command) {
     return 0;
 }
 
+int WaitShown(int seconds) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < static_cast<DWORD>(seconds) * 1000) {
+        DWORD processId = 0;
+        HWND player = FindPlayerWindow(processId);
+        if (player != nullptr && ::IsWindowVisible(player)) {
+            std::printf("{\"shown\": true, \"pid\": %lu}\n", static_cast<unsigned long>(processId));
+            return 0;
+        }
+        ::Sleep(10);
+    }
+    return Fail("no player window shown");
+}
+
+std::string RectJson(const RECT& r) {
+    return "[" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + "]";
+}
+
+struct ChildList {
+    HWND parent;
+    RECT origin;
+    std::string json;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM context) {
+    auto* list = reinterpret_cast<ChildList*>(context);
+    if (::GetParent(child) != list->parent) {
+        return TRUE;
+    }
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::OffsetRect(&r, -list->origin.left, -list->origin.top);
+    list->json += std::string(list->json.empty() ? "" : ", ") + "{\"id\": " + std::to_string(::GetDlgCtrlID(child)) +
+                  ", \"rect\": " + RectJson(r) + ", \"visible\": " + (::IsWindowVisible(child) ? "true" : "false") +
+                  "}";
+    return TRUE;
+}
+
+int Geometry() {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    RECT window{};
+    ::GetWindowRect(player, &window);
+    std::string bands;
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    if (::GetWindowRgn(player, region) != ERROR) {
+        std::vector<char> data(::GetRegionData(region, 0, nullptr));
+        auto* header = reinterpret_cast<RGNDATA*>(data.data());
+        if (!data.empty() && ::GetRegionData(region, static_cast<DWORD>(data.size()), header) != 0) {
+            const RECT* rects = reinterpret_cast<const RECT*>(header->Buffer);
+            for (DWORD i = 0; i < header->rdh.nCount; ++i) {
+                bands += (i ? ", " : "") + RectJson(rects[i]);
+            }
+        }
+    }
+    ::DeleteObject(region);
+    ChildList children{player, window, ""};
+    ::EnumChildWindows(player, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::printf("{\"rect\": %s, \"region\": [%s], \"controls\": [%s]}\n", RectJson(window).c_str(), bands.c_str(),
+                children.json.c_str());
+    return 0;
+}
+
+int MouseClick(int x, int y) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    RECT window{};
+    ::GetWindowRect(player, &window);
+    POINT screen{window.left + x, window.top + y};
+    ::SetCursorPos(screen.x, screen.y);
+    // What is under the point is what the click reaches: the region decides, not the rectangle.
+    HWND target = ::WindowFromPoint(screen);
+    // Absolute input is in 65536ths of the screen: round up, so the pixel maps back exactly.
+    const LONG width = ::GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (screen.x * 65536 + width - 1) / width;
+        input.mi.dy = (screen.y * 65536 + height - 1) / height;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    ::SendInput(1, &inputs[0], sizeof(INPUT));
+    ::Sleep(50);
+    ::SendInput(1, &inputs[1], sizeof(INPUT));
+    const int targetId = target != nullptr && ::GetParent(target) == player ? ::GetDlgCtrlID(target) : 0;
+    std::printf("{\"clicked\": [%d, %d], \"control\": %d}\n", x, y, targetId);
+    return 0;
+}
+
+int DpiChanged(int dpi) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    RECT suggested{};
+    ::GetWindowRect(player, &suggested);
+    if (!SendDpiChanged(player, processId, dpi, suggested)) {
+        return Fail("the change was not handled in time");
+    }
+    std::printf("{\"dpi\": %d}\n", dpi);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
                  "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players |\n"
-                 "       drop PATH | appcommand N\n");
+                 "       drop PATH | appcommand N | wait-shown SECONDS | geometry | mouse-click X Y |\n"
+                 "       dpi-changed DPI\n");
     return 2;
 }
 
@@ -369,6 +492,7 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         return Usage();
     }
+    ::SetProcessDPIAware();
     const std::string& command = args[0];
     int status = 2;
     if (command == "state" && args.size() == 1) {
@@ -391,6 +515,14 @@ int main(int argc, char** argv) {
         status = Drop(args[1]);
     } else if (command == "appcommand" && args.size() == 2) {
         status = AppCommand(std::atoi(args[1].c_str()));
+    } else if (command == "wait-shown" && args.size() == 2) {
+        status = WaitShown(std::atoi(args[1].c_str()));
+    } else if (command == "geometry" && args.size() == 1) {
+        status = Geometry();
+    } else if (command == "mouse-click" && args.size() == 3) {
+        status = MouseClick(std::atoi(args[1].c_str()), std::atoi(args[2].c_str()));
+    } else if (command == "dpi-changed" && args.size() == 2) {
+        status = DpiChanged(std::atoi(args[1].c_str()));
     } else if (command == "shell-open" && args.size() >= 2) {
         status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else {

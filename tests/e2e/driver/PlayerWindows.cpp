@@ -292,11 +292,33 @@ bool ReadTree(HWND tree, DWORD processId, std::vector<TreeItem>& items) {
     return ReadTreeLevel(tree, process.handle, remote.Get(), reinterpret_cast<HTREEITEM>(root), items);
 }
 
-bool DropFile(HWND window, DWORD processId, const std::string& path) {
+namespace {
+// Sends a message whose parameter points at a block of bytes: the block is copied into memory of the
+// window's process first (a pointer means nothing in another process). Sent, so the block stays until
+// the window has read it.
+bool SendWithBlock(HWND window,
+                   DWORD processId,
+                   UINT message,
+                   WPARAM wParam,
+                   const std::string& block,
+                   bool blockInWParam) {
     ProcessHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
     if (process.handle == nullptr) {
         return false;
     }
+    RemoteMemory remote(process.handle, block.size());
+    SIZE_T written = 0;
+    if (remote.Get() == nullptr ||
+        !::WriteProcessMemory(process.handle, remote.Get(), block.data(), block.size(), &written) ||
+        written != block.size()) {
+        return false;
+    }
+    const auto pointer = reinterpret_cast<UINT_PTR>(remote.Get());
+    return blockInWParam ? Send(window, message, pointer, 0) : Send(window, message, wParam, pointer);
+}
+}  // namespace
+
+bool DropFile(HWND window, DWORD processId, const std::string& path) {
     // The block the shell hands a drop target: DROPFILES, then the names, each ending in a zero, and
     // one more zero.
     std::string block(sizeof(DROPFILES), '\0');
@@ -306,15 +328,13 @@ bool DropFile(HWND window, DWORD processId, const std::string& path) {
     std::memcpy(block.data(), &header, sizeof header);
     block += path;
     block += std::string(2, '\0');
-    RemoteMemory remote(process.handle, block.size());
-    SIZE_T written = 0;
-    if (remote.Get() == nullptr ||
-        !::WriteProcessMemory(process.handle, remote.Get(), block.data(), block.size(), &written) ||
-        written != block.size()) {
-        return false;
-    }
-    // Sent, so the block stays until the player has read it.
-    return Send(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote.Get()), 0);
+    return SendWithBlock(window, processId, WM_DROPFILES, 0, block, true);
+}
+
+bool SendDpiChanged(HWND window, DWORD processId, int dpi, const RECT& suggested) {
+    constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+    std::string block(reinterpret_cast<const char*>(&suggested), sizeof suggested);
+    return SendWithBlock(window, processId, kDpiChanged, MAKEWPARAM(dpi, dpi), block, false);
 }
 
 }  // namespace discdeck::e2e

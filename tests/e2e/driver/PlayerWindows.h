@@ -65,4 +65,8 @@ bool ReadTree(HWND tree, DWORD processId, std::vector<TreeItem>& items);
 // delivered in time.
 bool DropFile(HWND window, DWORD processId, const std::string& path);
 
+// What Windows sends a per-monitor aware window that moved to a monitor of another DPI:
+// WM_DPICHANGED with the new DPI and the suggested rectangle (in the owner's memory).
+bool SendDpiChanged(HWND window, DWORD processId, int dpi, const RECT& suggested);
+
 }  // namespace discdeck::e2e
