@@ -351,7 +351,10 @@ void PlayerController::OnListDoubleClick() {
         if (view.GetLineCount() > 0 && view.GetLineText(0).compare(0, 3, "211") == 0) {
             CandidateRead(line);
         } else if (const auto track = TrackNumberOfLine(line)) {
-            device.PlayTrack(*track);
+            if (device.PlayTrack(*track) != 1) {
+                ReportError();
+                return;
+            }
             SetSliderRange();
             ShowInfoReport("Select");
         } else {
@@ -634,8 +637,9 @@ void PlayerController::OnSeekReport(int code) {
         view.TitleLine().SetText(FormatSeekTimes(device));
     } else if (code == kSeekReleased) {
         // The mode was read before the seek began: a playing disc plays on, a paused one stays.
-        if (device.mode == mci::MCI_MODE_PLAY) {
-            device.Resume();
+        if (device.mode == mci::MCI_MODE_PLAY && device.Resume() != 1) {
+            ReportError();
+            return;
         }
         ShowInfoReport("SEEK");
         StartDisplayTimer();

@@ -266,6 +266,11 @@ TEST_F(PlayerControllerTest, DoubleClickPlaysATrackLineAndReportsOtherLines) {
     DoubleClick(12);  // "Total time: ..."
     EXPECT_EQ(view.LastAction(), "INFO");
     EXPECT_EQ(device->currentTrack, 7u);
+    // A track line without its number names no track: nothing plays, and the window says so.
+    view.lines[0].text = "Track ??: 00:00";
+    DoubleClick(0);
+    EXPECT_EQ(view.LastAction(), "ERROR");
+    EXPECT_EQ(device->currentTrack, 7u);
 }
 
 TEST_F(PlayerControllerTest, PortEditThatIsNotAnIntegerChangesNothing) {

@@ -125,12 +125,11 @@ std::string ExpectedSound(const Rip& rip, uint64_t samples) {
 const std::vector<uint32_t> kDiscAStarts = {150, 600, 900};
 constexpr uint32_t kDiscALeadOut = 1087;
 constexpr uint32_t kDiscAId = 0x0d000c03;
-// Disc B: tracks at 00:02:00 and 00:08:00, one of them data, lead-out at 00:12:00. The player's
-// device leaves data tracks out of its table, so their place changes the id (as in a real drive).
+// Disc B: tracks at 00:02:00 and 00:08:00, lead-out at 00:12:00. Data tracks count at their real
+// starts, so the id is the same whichever track holds data: n = 2 + 8, t = 12 - 2.
 const std::vector<uint32_t> kDiscBStarts = {150, 600};
 constexpr uint32_t kDiscBLeadOut = 900;
-constexpr uint32_t kDiscBDataFirstId = 0x08000c02;
-constexpr uint32_t kDiscBDataLastId = 0x02000202;
+constexpr uint32_t kDiscBId = 0x0a000a02;
 
 // ASCII text as a UTF-16LE file with its byte-order mark.
 std::string Utf16(const std::string& text) {
@@ -221,7 +220,7 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 300, 2352}, {450, 450}}}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataFirstId,
+         kDiscBId,
          ""},
         // The same disc with 2048 bytes a data sector in the image.
         {"DataTrackOf2048ByteSectors",
@@ -230,7 +229,7 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 300, 2048}, {450, 450}}}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataFirstId,
+         kDiscBId,
          ""},
         {"DataTrackLastOf2336ByteSectors",
          "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
@@ -238,7 +237,30 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 450}, {600, 300, 2336}}, 100}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataLastId,
+         kDiscBId,
+         ""},
+        // An Enhanced CD ripped per track: the data session is a placeholder track of no known
+        // type with only INDEX 00, and no file. The disc is its audio.
+        // A mixed-mode disc (a game's data track first). Its standard id, worked by hand: track
+        // starts at 2, 14 and 17 s give n = 2 + 5 + 8 = 0x0f, the disc runs 18 - 2 = 0x10 s, three
+        // tracks.
+        {"MixedModeDisc",
+         "FILE \"game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:10:00\n    INDEX 01 00:12:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 01 00:15:00\n",
+         {{"game.bin", Form::Bin, {{150, 750, 2352}, {900, 450}}}},
+         {150, 1050, 1275},
+         1350,
+         0x0f001003,
+         ""},
+        {"EnhancedCdPlaceholder",
+         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n"
+         "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n"
+         "  TRACK 03 MODEx/2xxx\n    TITLE \"Data Track\"\n    INDEX 00 00:04:00\n",
+         {{"01.wav", Form::Wave, {{150, 450}}}, {"02.wav", Form::Wave, {{600, 300}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBId,
          ""},
         {"MissingFile",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
