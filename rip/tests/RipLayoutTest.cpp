@@ -21,13 +21,27 @@ namespace {
 
 using namespace discdeck::testing;
 
-enum class Form { Bin, Motorola, Wave, WaveExtensible, Flac, Wave48k, WaveFloat, WaveNoData, FlacMono24, Text };
+enum class Form {
+    Bin,
+    Motorola,
+    Wave,
+    WaveExtensible,
+    WaveStreamed,  // sizes left at 0xFFFFFFFF, as streaming writers leave them
+    WaveOver4GiB,  // 4 GiB and 4000 bytes of (sparse) samples, then a tag chunk
+    Flac,
+    Wave48k,
+    WaveFloat,
+    WaveNoData,
+    FlacMono24,
+    Text
+};
 
 // Frames of a file: audio cut from the disc's sound at discFrame, or a data track's sectors.
 struct Piece {
     uint32_t discFrame = 0;
     uint32_t frames = 0;
     uint32_t dataSectorBytes = 0;  // 0 for audio
+    uint32_t extraSamples = 0;     // audio after the whole frames, less than a frame
 };
 
 struct RipFile {
@@ -57,7 +71,8 @@ std::string Contents(const RipFile& file) {
         if (piece.dataSectorBytes) {
             bytes += std::string(static_cast<size_t>(piece.frames) * piece.dataSectorBytes, 'D');
         } else {
-            bytes += DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame, uint64_t{piece.frames} * kSamplesPerFrame,
+            bytes += DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame,
+                               uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples,
                                file.form == Form::Motorola);
         }
     }
@@ -84,6 +99,26 @@ void Write(const TempFolder& folder, const RipFile& file) {
         case Form::WaveExtensible:
             Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, true}));
             break;
+        case Form::WaveStreamed: {
+            const std::string whole = WaveFile(pcm);
+            std::string streamed = whole.substr(0, whole.find("data") + 4) + std::string(4, '\xFF') + pcm;
+            streamed.replace(4, 4, std::string(4, '\xFF'));
+            Save(folder, file.name, streamed);
+            break;
+        }
+        case Form::WaveOver4GiB: {
+            // The size fields hold the length modulo 2^32, as writers that know no better leave it.
+            const uint64_t samplesBytes = (uint64_t{1} << 32) + 4000;
+            const std::string head = WaveFile(std::string(4000, '\0'));
+            const size_t body = head.find("data") + 8;
+            std::string tag;
+            PutChunk(tag, "id3 ", std::string(10, 'i'));
+            std::ofstream out(std::filesystem::u8path(folder.Path(file.name)), std::ios::binary);
+            out << head.substr(0, body);
+            out.seekp(static_cast<std::streamoff>(body + samplesBytes));
+            out << tag;
+            break;
+        }
         case Form::Wave48k:
             Save(folder, file.name, WaveFile(pcm, {48000}));
             break;
@@ -112,7 +147,8 @@ std::string ExpectedSound(const Rip& rip, uint64_t samples) {
         for (const Piece& piece : file.pieces) {
             if (!piece.dataSectorBytes) {
                 const uint64_t first = uint64_t{piece.discFrame} * kSamplesPerFrame;
-                const std::string part = DiscSound(first, uint64_t{piece.frames} * kSamplesPerFrame);
+                const std::string part =
+                    DiscSound(first, uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples);
                 sound.replace(static_cast<size_t>(first) * kBytesPerSample, part.size(), part);
             }
         }
@@ -262,6 +298,32 @@ std::vector<Rip> Rips() {
          kDiscBLeadOut,
          kDiscBId,
          ""},
+        // Per-track files that do not end on a frame: every sample plays, the rest of each file's
+        // last frame is silence.
+        {"FilesOfPartialFrames",
+         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"01.wav", Form::Wave, {{150, 450, 0, 123}}}, {"02.flac", Form::Flac, {{601, 300, 0, 401}}}},
+         {150, 601},
+         902,
+         kDiscBId,
+         ""},
+        {"WaveOfStreamedSizes",
+         "FILE \"s.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:06:00\n",
+         {{"s.wav", Form::WaveStreamed, {{150, 750}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBId,
+         ""},
+        // Far longer than a disc once its size is read past 32 bits (cut at the size modulo 2^32 it
+        // would pass for a disc of two seconds).
+        {"WaveOver4GiB",
+         "FILE \"big.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"big.wav", Form::WaveOver4GiB, {}}},
+         {},
+         0,
+         0,
+         "line 1: the disc would end after 99:59:74"},
         {"MissingFile",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
          "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
