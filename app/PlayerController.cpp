@@ -167,6 +167,7 @@ void PlayerController::Play() {
     StartDisplayTimer();
     // The local database first; only a disc it does not know goes to the server.
     if (database.LookUpDisc(device)) {
+        titlesFromRip = false;
         ShowInfoReport("Database");
     } else {
         LookUpOnServer();
@@ -417,6 +418,7 @@ void PlayerController::ServerInformation(const char* command) {
 }
 
 void PlayerController::LookUpOnServer() {
+    ForgetRipTitles();
     if (device.mode != mci::MCI_MODE_NOT_READY) {
         if (device.QueryServer(server, static_cast<uint16_t>(port), &view.TitleLine())) {
             view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
@@ -424,13 +426,41 @@ void PlayerController::LookUpOnServer() {
             database.StoreDisc(device, view);
         }
     }
+    TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
+}
+
+void PlayerController::ForgetRipTitles() {
+    if (titlesFromRip) {
+        device.discTitle.clear();
+        for (std::string& title : device.trackTitles) {
+            title.clear();
+        }
+        titlesFromRip = false;
+    }
+}
+
+void PlayerController::TakeRipTitlesIfUnknown() {
+    if (changer == nullptr || !device.discTitle.empty()) {
+        return;
+    }
+    const RipTitles titles = changer->Titles();
+    if (titles.Empty()) {
+        return;
+    }
+    device.discTitle = titles.disc;
+    for (size_t i = 0; i < titles.tracks.size() && i < device.trackTitles.size(); ++i) {
+        device.trackTitles[i] = titles.tracks[i];
+    }
+    titlesFromRip = true;
 }
 
 void PlayerController::CandidateRead(const std::string& line) {
     // Only a plain category and a hexadecimal disc id from the server's list go into the request,
     // and only an entry is taken apart: a failed read must not empty the disc's titles.
+    ForgetRipTitles();
     ReadCandidate(device, line, server, static_cast<uint16_t>(port), &view.TitleLine());
+    TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
 }
 
@@ -442,7 +472,9 @@ void PlayerController::Lyrics() {
 
 void PlayerController::DatabaseButton() {
     exports.SaveTitleList(view, view, view);
-    database.StoreDisc(device, view);
+    if (!titlesFromRip) {
+        database.StoreDisc(device, view);
+    }
     view.ShowDatabasePreview();
 }
 
@@ -567,6 +599,7 @@ void PlayerController::NoDiscReset() {
     device.Stop();
     device.CloseDevice();
     device.Clear();
+    titlesFromRip = false;
     StoppedPair();
     view.SetCaption(kNoDiscCaption);
     view.TitleLine().SetText(kNoDiscTitleLine);

@@ -139,6 +139,10 @@ class PlayerController {
     void LookUpOnServer();
     void CandidateRead(const std::string& line);
     void Lyrics();
+    // A rip's own titles stand in for the server's while neither the database nor the server knows
+    // the disc, everywhere those would appear; they are never stored (a later look-up may know it).
+    void TakeRipTitlesIfUnknown();
+    void ForgetRipTitles();
     void DatabaseButton();
     void SaveList();
 
@@ -174,6 +178,8 @@ class PlayerController {
     // Set while the controller itself writes the settings edits, whose change notifications
     // would otherwise read the half-written pair back.
     bool writingEdits = false;
+    // The disc's titles are the rip's own, shown while no one else knows the disc: never stored.
+    bool titlesFromRip = false;
 };
 
 }  // namespace discdeck

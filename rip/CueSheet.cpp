@@ -471,6 +471,20 @@ std::string DescribeCueError(const CueError& error) {
     return "line " + std::to_string(error.line) + ": " + error.message;
 }
 
+bool RipTitles::Empty() const {
+    return disc.empty() && std::all_of(tracks.begin(), tracks.end(), [](const std::string& t) { return t.empty(); });
+}
+
+RipTitles TitlesOfSheet(const CueSheet& sheet) {
+    RipTitles titles;
+    titles.disc = sheet.performer.empty() || sheet.title.empty() ? sheet.performer + sheet.title
+                                                                 : sheet.performer + " / " + sheet.title;
+    for (const CueTrack& track : sheet.tracks) {
+        titles.tracks.push_back(track.title);
+    }
+    return titles;
+}
+
 CueError ParseCueSheet(std::string_view text, CueSheet& sheet) {
     sheet = CueSheet{};
     std::string decoded;

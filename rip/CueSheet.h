@@ -103,6 +103,16 @@ struct CueSheet {
     uint32_t leadOutLine = 0;
 };
 
+// The titles a rip carries: the disc's as "performer / title" (or whichever of the two it has) and
+// each track's TITLE, in track order.
+struct RipTitles {
+    std::string disc;
+    std::vector<std::string> tracks;
+
+    bool Empty() const;
+};
+RipTitles TitlesOfSheet(const CueSheet& sheet);
+
 // Reads the text of a sheet (LF or CRLF lines; UTF-8, single-byte, or UTF-16 with its byte-order
 // mark, which is read as UTF-8). Keywords are case-blind; values may be quoted.
 // Commands that do not shape the disc (CATALOG, ISRC, FLAGS, SONGWRITER, CDTEXTFILE, other REMs,
