@@ -2,6 +2,7 @@
 // encoder), and what a drive holding the same disc reports. Files are cut from one known sound at
 // their places on the disc, so the disc's sound read back must be that sound wherever a file holds
 // it and silence everywhere else.
+#include <FLAC/metadata.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,6 +30,7 @@ enum class Form {
     WaveStreamed,  // sizes left at 0xFFFFFFFF, as streaming writers leave them
     WaveOver4GiB,  // 4 GiB and 4000 bytes of (sparse) samples, then a tag chunk
     Flac,
+    FlacImage,  // the row's sheet in its CUESHEET block, titles in its Vorbis comments
     Wave48k,
     WaveFloat,
     WaveNoData,
@@ -59,6 +61,8 @@ struct Rip {
     uint32_t leadOut = 0;
     uint32_t discId = 0;
     std::string refusal;  // DescribeCueError when the sheet cannot be played
+    std::string played = "rip.cue";       // the file the drive is given: the sheet or an image
+    std::vector<std::string> titles = {};  // when given: the disc's title, then each track's
 };
 
 void PrintTo(const Rip& rip, std::ostream* os) {
@@ -86,7 +90,44 @@ void Save(const TempFolder& folder, const std::string& name, const std::string& 
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-void Write(const TempFolder& folder, const RipFile& file) {
+// The row's sheet as a FLAC CUESHEET block (positions in samples), with the lead-out at the end.
+FLAC__StreamMetadata* CueSheetBlock(const std::string& text, uint64_t totalSamples) {
+    CueSheet sheet;
+    EXPECT_TRUE(ParseCueSheet(text, sheet).Ok());
+    FLAC__StreamMetadata* block = FLAC__metadata_object_new(FLAC__METADATA_TYPE_CUESHEET);
+    block->data.cue_sheet.is_cd = true;
+    block->data.cue_sheet.lead_in = 2 * 44100;
+    for (const CueTrack& track : sheet.tracks) {
+        FLAC__StreamMetadata_CueSheet_Track out{};
+        out.number = static_cast<FLAC__byte>(track.number);
+        out.offset = uint64_t{track.startFrames} * kSamplesPerFrame;
+        out.type = track.audio ? 0 : 1;
+        FLAC__StreamMetadata_CueSheet_Index points[2] = {};
+        points[1].number = 1;
+        points[1].offset = uint64_t{track.indexFrames - track.startFrames} * kSamplesPerFrame;
+        const bool gap = track.indexFrames != track.startFrames;
+        out.num_indices = gap ? 2 : 1;
+        out.indices = gap ? points : points + 1;
+        EXPECT_TRUE(FLAC__metadata_object_cuesheet_insert_track(block, block->data.cue_sheet.num_tracks, &out, true));
+    }
+    FLAC__StreamMetadata_CueSheet_Track leadOut{};
+    leadOut.number = 170;
+    leadOut.offset = totalSamples;
+    EXPECT_TRUE(FLAC__metadata_object_cuesheet_insert_track(block, block->data.cue_sheet.num_tracks, &leadOut, true));
+    return block;
+}
+
+FLAC__StreamMetadata* Comments(const std::vector<std::pair<const char*, const char*>>& pairs) {
+    FLAC__StreamMetadata* block = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    for (const auto& [name, value] : pairs) {
+        FLAC__StreamMetadata_VorbisComment_Entry entry;
+        EXPECT_TRUE(FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(&entry, name, value));
+        EXPECT_TRUE(FLAC__metadata_object_vorbiscomment_append_comment(block, entry, false));
+    }
+    return block;
+}
+
+void Write(const TempFolder& folder, const RipFile& file, const std::string& sheet) {
     const std::string pcm = Contents(file);
     switch (file.form) {
         case Form::Bin:
@@ -131,6 +172,16 @@ void Write(const TempFolder& folder, const RipFile& file) {
         case Form::Flac:
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm)));
             break;
+        case Form::FlacImage: {
+            std::vector<FLAC__StreamMetadata*> blocks = {
+                CueSheetBlock(sheet, pcm.size() / kBytesPerSample),
+                Comments({{"artist", "Ann Ek"}, {"ALBUM", "Songs"}, {"CUE_TRACK02_TITLE", "Two"}})};
+            EXPECT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm), 2, 16, blocks));
+            for (FLAC__StreamMetadata* block : blocks) {
+                FLAC__metadata_object_delete(block);
+            }
+            break;
+        }
         case Form::FlacMono24:
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), std::vector<int32_t>(4096, 1000), 1, 24));
             break;
@@ -324,6 +375,26 @@ std::vector<Rip> Rips() {
          0,
          0,
          "line 1: the disc would end after 99:59:74"},
+        // One FLAC file with its sheet inside: disc A, played from the .flac itself.
+        {"FlacImageWithItsSheet",
+         "FILE \"image.flac\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 00 00:09:00\n    INDEX 01 00:10:00\n",
+         {{"image.flac", Form::FlacImage, {{150, 937}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         "",
+         "image.flac",
+         {"Ann Ek / Songs", "", "Two", ""}},
+        {"FlacWithoutASheet",
+         "",
+         {{"plain.flac", Form::Flac, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "the file holds no sheet (no CUESHEET block)",
+         "plain.flac"},
         {"MissingFile",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
          "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
@@ -391,13 +462,13 @@ TEST_P(RipLayoutTest, PlaysAsTheSameDiscInADrive) {
     const Rip& rip = GetParam();
     TempFolder folder;
     for (const RipFile& file : rip.files) {
-        Write(folder, file);
+        Write(folder, file, rip.sheet);
     }
     folder.Write("rip.cue", rip.sheet);
     CueSheet sheet;
     SimulatedDisc disc;
     std::unique_ptr<DiscAudio> audio;
-    CueError error = LoadCueSheet(folder.Path("rip.cue"), sheet, disc, &audio);
+    CueError error = LoadCueSheet(folder.Path(rip.played), sheet, disc, &audio);
     if (!rip.refusal.empty()) {
         EXPECT_EQ(DescribeCueError(error), rip.refusal);
         EXPECT_EQ(audio, nullptr);
@@ -410,6 +481,12 @@ TEST_P(RipLayoutTest, PlaysAsTheSameDiscInADrive) {
     }
     EXPECT_EQ(starts, rip.starts);
     EXPECT_EQ(disc.leadOutFrame, rip.leadOut);
+    if (!rip.titles.empty()) {
+        const RipTitles titles = TitlesOfSheet(sheet);
+        std::vector<std::string> all = {titles.disc};
+        all.insert(all.end(), titles.tracks.begin(), titles.tracks.end());
+        EXPECT_EQ(all, rip.titles);
+    }
     ManualClock clock;
     SimulatedDrive drive(clock);
     ASSERT_TRUE(drive.InsertDisc(disc));
