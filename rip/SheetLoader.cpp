@@ -1,9 +1,5 @@
 #include "rip/SheetLoader.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -12,6 +8,7 @@
 #include "rip/DataFiles.h"
 #include "rip/DiscLayout.h"
 #include "rip/FlacAudioFile.h"
+#include "rip/FlacImage.h"
 #include "rip/SheetAudio.h"
 
 namespace discdeck {
@@ -37,39 +34,6 @@ CueError LayOutOpenFiles(const CueSheet& sheet,
     return error;
 }
 
-bool SameBlind(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-// The value of the first Vorbis comment of that name (names are case-blind), empty without one.
-std::string CommentValue(const std::vector<std::string>& comments, std::string_view name) {
-    for (const std::string& comment : comments) {
-        const size_t equals = comment.find('=');
-        if (equals != std::string::npos && SameBlind(std::string_view(comment).substr(0, equals), name)) {
-            return comment.substr(equals + 1);
-        }
-    }
-    return std::string();
-}
-
-// The sheet a CUESHEET block describes, written out so that it is read by the rules every sheet
-// follows. Positions in samples become frames of 588 samples.
-std::string SheetTextOf(const std::vector<FlacCueTrack>& tracks) {
-    std::string text = "FILE \"image\" FLAC\n";
-    // The block's last track is the lead-out, which the file's length gives.
-    for (size_t t = 0; t + 1 < tracks.size(); ++t) {
-        const FlacCueTrack& track = tracks[t];
-        text += "TRACK " + std::to_string(track.number) + (track.audio ? " AUDIO\n" : " MODE1/2352\n");
-        for (const auto& [number, offset] : track.indices) {
-            text += "INDEX " + std::to_string(number) + " " + CueTimeText((track.offset + offset) / kSamplesPerFrame) +
-                    "\n";
-        }
-    }
-    return text;
-}
-
 // A FLAC file with the sheet of the disc it holds in its CUESHEET block, and the titles in its
 // Vorbis comments: ARTIST and ALBUM for the disc, CUE_TRACKnn_TITLE for track nn.
 CueError LoadFlacImage(const std::filesystem::path& path,
@@ -86,22 +50,10 @@ CueError LoadFlacImage(const std::filesystem::path& path,
     if (!flac->CueTracks()) {
         return MakeCueError(CueStatus::NoTracks, 0, "the file holds no sheet (no CUESHEET block)");
     }
-    CueError error = ParseCueSheet(SheetTextOf(*flac->CueTracks()), sheet);
-    // The lines are those of the text made here, which mean nothing to the user.
-    error.line = 0;
-    if (!error.Ok()) {
+    if (CueError error = SheetOfFlacImage(*flac->CueTracks(), flac->Comments(), path.filename().u8string(), sheet);
+        !error.Ok()) {
         return error;
     }
-    sheet.files.front().name = path.filename().u8string();
-    sheet.files.front().line = 0;
-    for (CueTrack& track : sheet.tracks) {
-        track.line = 0;
-        char name[32];
-        std::snprintf(name, sizeof name, "CUE_TRACK%02u_TITLE", track.number);
-        track.title = CommentValue(flac->Comments(), name);
-    }
-    sheet.performer = CommentValue(flac->Comments(), "ARTIST");
-    sheet.title = CommentValue(flac->Comments(), "ALBUM");
     std::vector<std::unique_ptr<AudioFile>> files;
     files.push_back(std::move(flac));
     return LayOutOpenFiles(sheet, std::move(files), disc, audio);
