@@ -100,8 +100,8 @@ class PlayerController {
     // EN_CHANGE of the server (1011) or port (1012) edit.
     void OnEditChanged(int id);
     // A sheet dropped on the window or handed over by a second start: the disc in the drive goes
-    // out and the sheet's disc plays as a newly inserted one. Names other than "*.cue" and "*.flac" (an
-    // image with its sheet inside) are ignored.
+    // out and the sheet's disc plays as a newly inserted one. Names other than "*.cue" and "*.flac"
+    // (an image with its sheet inside) are ignored.
     void OnDiscChosen(const std::string& sheetPath);
     // Files dropped on the window: the first sheet among them is chosen.
     void OnFilesDropped(const std::vector<std::string>& paths);

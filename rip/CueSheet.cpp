@@ -444,8 +444,8 @@ class Parser {
 
     CueSheet& sheet;
     uint32_t line = 0;
-    bool hasIndex = false;     // the current track's INDEX 01
-    bool hasGapIndex = false;  // its INDEX 00
+    bool hasIndex = false;                // the current track's INDEX 01
+    bool hasGapIndex = false;             // its INDEX 00
     std::optional<CueError> unknownType;  // the current track's type, when it is none we know
 };
 

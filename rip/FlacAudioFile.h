@@ -19,7 +19,7 @@ namespace discdeck {
 struct FlacCueTrack {
     uint32_t number = 0;  // the lead-out is the block's last track (170 on a CD)
     bool audio = true;
-    uint64_t offset = 0;  // from the stream's start
+    uint64_t offset = 0;                                 // from the stream's start
     std::vector<std::pair<uint32_t, uint64_t>> indices;  // index number and offset from the track's
 };
 

@@ -628,13 +628,20 @@ TEST_P(RipTitlesTest, StandInForUnknownDiscsAndAreNeverStored) {
 INSTANTIATE_TEST_SUITE_P(
     Sheets,
     RipTitlesTest,
-    ::testing::Values(
-        RipTitlesCase{"PerformerAndTitle", {"Ann Ek / Songs", {"One", "", "Three"}}, false, "Title: Ann Ek / Songs",
-                      "Track 01: 03:41 One ", "Ann+Ek"},
-        RipTitlesCase{"OnlyTracks", {"", {"", "Two"}}, false, "Title: unknown", "Track 01: 03:41  ", ""},
-        RipTitlesCase{"NoTitles", {}, false, "Title: unknown", "Track 01: 03:41  ", ""},
-        RipTitlesCase{"ServerKnowsTheDisc", {"Ann Ek / Songs", {"One"}}, true,
-                      "Title: Orvo Lindqvist / Northern Lights", "Track 01: 03:41 Polar Dawn", "Orvo+Lindqvist"}),
+    ::testing::Values(RipTitlesCase{"PerformerAndTitle",
+                                    {"Ann Ek / Songs", {"One", "", "Three"}},
+                                    false,
+                                    "Title: Ann Ek / Songs",
+                                    "Track 01: 03:41 One ",
+                                    "Ann+Ek"},
+                      RipTitlesCase{"OnlyTracks", {"", {"", "Two"}}, false, "Title: unknown", "Track 01: 03:41  ", ""},
+                      RipTitlesCase{"NoTitles", {}, false, "Title: unknown", "Track 01: 03:41  ", ""},
+                      RipTitlesCase{"ServerKnowsTheDisc",
+                                    {"Ann Ek / Songs", {"One"}},
+                                    true,
+                                    "Title: Orvo Lindqvist / Northern Lights",
+                                    "Track 01: 03:41 Polar Dawn",
+                                    "Orvo+Lindqvist"}),
     [](const ::testing::TestParamInfo<RipTitlesCase>& info) { return info.param.name; });
 
 TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {

@@ -72,7 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     }
     SimulatedDisc disc;
-    if (LayOutDisc(sheet, [fileBytes](const CueFile&) { return std::optional<uint64_t>(fileBytes); }, disc).Ok() &&
+    if (LayOutDisc(
+            sheet, [fileBytes](const CueFile&) { return std::optional<uint64_t>(fileBytes); }, disc)
+            .Ok() &&
         (!IsValidDisc(disc) || disc.tracks.size() != sheet.tracks.size())) {
         __builtin_trap();
     }

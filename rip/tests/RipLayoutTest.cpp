@@ -60,8 +60,8 @@ struct Rip {
     std::vector<uint32_t> starts;  // absolute frames
     uint32_t leadOut = 0;
     uint32_t discId = 0;
-    std::string refusal;  // DescribeCueError when the sheet cannot be played
-    std::string played = "rip.cue";       // the file the drive is given: the sheet or an image
+    std::string refusal;                   // DescribeCueError when the sheet cannot be played
+    std::string played = "rip.cue";        // the file the drive is given: the sheet or an image
     std::vector<std::string> titles = {};  // when given: the disc's title, then each track's
 };
 
@@ -75,9 +75,9 @@ std::string Contents(const RipFile& file) {
         if (piece.dataSectorBytes) {
             bytes += std::string(static_cast<size_t>(piece.frames) * piece.dataSectorBytes, 'D');
         } else {
-            bytes += DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame,
-                               uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples,
-                               file.form == Form::Motorola);
+            bytes +=
+                DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame,
+                          uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples, file.form == Form::Motorola);
         }
     }
     return bytes + std::string(file.extraBytes, 'x');
@@ -218,12 +218,21 @@ const std::vector<uint32_t> kDiscBStarts = {150, 600};
 constexpr uint32_t kDiscBLeadOut = 900;
 constexpr uint32_t kDiscBId = 0x0a000a02;
 
-// ASCII text as a UTF-16LE file with its byte-order mark.
-std::string Utf16(const std::string& text) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : text) {
-        bytes += c;
-        bytes += '\0';
+// UTF-8 text of the Basic Multilingual Plane as a UTF-16 file with its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        uint32_t code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+        for (size_t k = 1; k < length; ++k) {
+            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        i += length;
+        const char high = static_cast<char>(code >> 8);
+        const char low = static_cast<char>(code & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
     }
     return bytes;
 }
@@ -288,6 +297,17 @@ std::vector<Rip> Rips() {
                "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
                "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n"),
          {{"disc.bin", Form::Bin, {{150, 937}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
+        // Big-endian, with a file named beyond ASCII.
+        {"Utf16BigEndianSheet",
+         Utf16("FILE \"Kl\xC3\xA4nge \xE2\x99\xAB.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+               "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
+               "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n",
+               true),
+         {{"Kl\xC3\xA4nge \xE2\x99\xAB.wav", Form::Wave, {{150, 937}}}},
          kDiscAStarts,
          kDiscALeadOut,
          kDiscAId,
