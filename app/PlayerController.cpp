@@ -167,6 +167,7 @@ void PlayerController::Play() {
     StartDisplayTimer();
     // The local database first; only a disc it does not know goes to the server.
     if (database.LookUpDisc(device)) {
+        titlesFromRip = false;
         ShowInfoReport("Database");
     } else {
         LookUpOnServer();
@@ -351,7 +352,10 @@ void PlayerController::OnListDoubleClick() {
         if (view.GetLineCount() > 0 && view.GetLineText(0).compare(0, 3, "211") == 0) {
             CandidateRead(line);
         } else if (const auto track = TrackNumberOfLine(line)) {
-            device.PlayTrack(*track);
+            if (device.PlayTrack(*track) != 1) {
+                ReportError();
+                return;
+            }
             SetSliderRange();
             ShowInfoReport("Select");
         } else {
@@ -414,6 +418,7 @@ void PlayerController::ServerInformation(const char* command) {
 }
 
 void PlayerController::LookUpOnServer() {
+    ForgetRipTitles();
     if (device.mode != mci::MCI_MODE_NOT_READY) {
         if (device.QueryServer(server, static_cast<uint16_t>(port), &view.TitleLine())) {
             view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
@@ -421,13 +426,41 @@ void PlayerController::LookUpOnServer() {
             database.StoreDisc(device, view);
         }
     }
+    TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
+}
+
+void PlayerController::ForgetRipTitles() {
+    if (titlesFromRip) {
+        device.discTitle.clear();
+        for (std::string& title : device.trackTitles) {
+            title.clear();
+        }
+        titlesFromRip = false;
+    }
+}
+
+void PlayerController::TakeRipTitlesIfUnknown() {
+    if (changer == nullptr || !device.discTitle.empty()) {
+        return;
+    }
+    const RipTitles titles = changer->Titles();
+    if (titles.Empty()) {
+        return;
+    }
+    device.discTitle = titles.disc;
+    for (size_t i = 0; i < titles.tracks.size() && i < device.trackTitles.size(); ++i) {
+        device.trackTitles[i] = titles.tracks[i];
+    }
+    titlesFromRip = true;
 }
 
 void PlayerController::CandidateRead(const std::string& line) {
     // Only a plain category and a hexadecimal disc id from the server's list go into the request,
     // and only an entry is taken apart: a failed read must not empty the disc's titles.
+    ForgetRipTitles();
     ReadCandidate(device, line, server, static_cast<uint16_t>(port), &view.TitleLine());
+    TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
 }
 
@@ -439,7 +472,9 @@ void PlayerController::Lyrics() {
 
 void PlayerController::DatabaseButton() {
     exports.SaveTitleList(view, view, view);
-    database.StoreDisc(device, view);
+    if (!titlesFromRip) {
+        database.StoreDisc(device, view);
+    }
     view.ShowDatabasePreview();
 }
 
@@ -564,6 +599,7 @@ void PlayerController::NoDiscReset() {
     device.Stop();
     device.CloseDevice();
     device.Clear();
+    titlesFromRip = false;
     StoppedPair();
     view.SetCaption(kNoDiscCaption);
     view.TitleLine().SetText(kNoDiscTitleLine);
@@ -634,8 +670,9 @@ void PlayerController::OnSeekReport(int code) {
         view.TitleLine().SetText(FormatSeekTimes(device));
     } else if (code == kSeekReleased) {
         // The mode was read before the seek began: a playing disc plays on, a paused one stays.
-        if (device.mode == mci::MCI_MODE_PLAY) {
-            device.Resume();
+        if (device.mode == mci::MCI_MODE_PLAY && device.Resume() != 1) {
+            ReportError();
+            return;
         }
         ShowInfoReport("SEEK");
         StartDisplayTimer();

@@ -100,7 +100,8 @@ class PlayerController {
     // EN_CHANGE of the server (1011) or port (1012) edit.
     void OnEditChanged(int id);
     // A sheet dropped on the window or handed over by a second start: the disc in the drive goes
-    // out and the sheet's disc plays as a newly inserted one. Names other than "*.cue" are ignored.
+    // out and the sheet's disc plays as a newly inserted one. Names other than "*.cue" and "*.flac"
+    // (an image with its sheet inside) are ignored.
     void OnDiscChosen(const std::string& sheetPath);
     // Files dropped on the window: the first sheet among them is chosen.
     void OnFilesDropped(const std::vector<std::string>& paths);
@@ -139,6 +140,10 @@ class PlayerController {
     void LookUpOnServer();
     void CandidateRead(const std::string& line);
     void Lyrics();
+    // A rip's own titles stand in for the server's while neither the database nor the server knows
+    // the disc, everywhere those would appear; they are never stored (a later look-up may know it).
+    void TakeRipTitlesIfUnknown();
+    void ForgetRipTitles();
     void DatabaseButton();
     void SaveList();
 
@@ -174,6 +179,8 @@ class PlayerController {
     // Set while the controller itself writes the settings edits, whose change notifications
     // would otherwise read the half-written pair back.
     bool writingEdits = false;
+    // The disc's titles are the rip's own, shown while no one else knows the disc: never stored.
+    bool titlesFromRip = false;
 };
 
 }  // namespace discdeck

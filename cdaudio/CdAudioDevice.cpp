@@ -107,9 +107,8 @@ uint32_t CdAudioDevice::BuildTrackTable() {
             if (control.Status(deviceId, mci::MCI_CDA_STATUS_TYPE_TRACK, true, i, type) != 0) {
                 return fail();
             }
-            if (type != mci::MCI_CDA_TRACK_AUDIO) {
-                continue;
-            }
+            // Data tracks enter the table at their real starts too: the standard disc id and the
+            // servers' query count them so. Only playing leaves them out.
             uint32_t msf = 0;
             SetTimeFormat(mci::MCI_FORMAT_MSF);
             if (control.Status(deviceId, mci::MCI_STATUS_POSITION, true, i, msf) != 0) {
@@ -124,7 +123,9 @@ uint32_t CdAudioDevice::BuildTrackTable() {
             uint32_t seconds = entry.startMs / 1000;
             entry.startMinute = seconds / 60;
             entry.startSecond = seconds % 60;
-            ++audioTracks;
+            if (type == mci::MCI_CDA_TRACK_AUDIO) {
+                ++audioTracks;
+            }
         }
         if (audioTracks == 0) {
             action = ActionFailed;
@@ -205,12 +206,14 @@ int CdAudioDevice::PlayTrack(uint32_t track) {
     if (!EnsureReady()) {
         return 0;
     }
-    if (track >= 1 && track <= trackCount) {
-        SetTimeFormat(mci::MCI_FORMAT_TMSF);
-        currentTrack = track;
-        if (control.Play(deviceId, true, mci::MakeTmsf(track, 0, 0, 0)) != 0) {
-            return 0;
-        }
+    // A track the disc does not have plays nothing, which is a failure like any other.
+    if (track < 1 || track > trackCount) {
+        return 0;
+    }
+    SetTimeFormat(mci::MCI_FORMAT_TMSF);
+    currentTrack = track;
+    if (control.Play(deviceId, true, mci::MakeTmsf(track, 0, 0, 0)) != 0) {
+        return 0;
     }
     action = ActionPlaying;
     return 1;
@@ -241,7 +244,9 @@ int CdAudioDevice::Resume() {
     if (!EnsureReady()) {
         return 0;
     }
-    Play();
+    if (Play() != 1) {
+        return 0;
+    }
     action = ActionResumed;
     return 1;
 }

@@ -16,6 +16,8 @@ class DiscChanger {
     // The sheet in the drive (empty on a real drive) and the outcome of its last reading.
     virtual std::string SheetPath() const = 0;
     virtual CueError SheetError() const = 0;
+    // The titles written into the rip in the drive (none on a real drive).
+    virtual RipTitles Titles() const = 0;
 };
 
 }  // namespace discdeck

@@ -39,4 +39,8 @@ CueError DriveSelector::SheetError() const {
     return sheetDrive ? sheetDrive->LastError() : CueError{};
 }
 
+RipTitles DriveSelector::Titles() const {
+    return sheetDrive && sheetDrive->LastError().Ok() ? TitlesOfSheet(sheetDrive->Sheet()) : RipTitles{};
+}
+
 }  // namespace discdeck

@@ -43,6 +43,7 @@ class DriveSelector : public MediaControl, public DiscChanger {
     void ChangeDisc(const std::string& sheetPath) override;
     std::string SheetPath() const override;
     CueError SheetError() const override;
+    RipTitles Titles() const override;
 
     SheetFileDrive* Sheet() { return sheetDrive.get(); }
     SoundPlayer& Sound() { return sound; }

@@ -6,18 +6,26 @@
 
 namespace discdeck {
 
-bool IsSheetName(const std::string& path) {
-    static const std::string kExtension = ".cue";
-    if (path.size() <= kExtension.size()) {
+namespace {
+
+bool EndsWithBlind(const std::string& path, const std::string& extension) {
+    if (path.size() <= extension.size()) {
         return false;
     }
-    for (size_t i = 0; i < kExtension.size(); ++i) {
-        char c = path[path.size() - kExtension.size() + i];
-        if (std::tolower(static_cast<unsigned char>(c)) != kExtension[i]) {
+    for (size_t i = 0; i < extension.size(); ++i) {
+        char c = path[path.size() - extension.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != extension[i]) {
             return false;
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool IsSheetName(const std::string& path) {
+    // A FLAC image may carry its sheet inside; one that does not is refused with that reason.
+    return EndsWithBlind(path, ".cue") || EndsWithBlind(path, ".flac");
 }
 
 std::string BareSheetArgument(const std::string& commandLine) {

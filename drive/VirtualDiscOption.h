@@ -9,11 +9,11 @@ namespace discdeck {
 constexpr char kVirtualDiscOption[] = "--virtual-disc=";
 constexpr char kVirtualDiscVariable[] = "DISCDECK_VIRTUAL_DISC";
 
-// True for a name that ends in ".cue", ignoring case.
+// True for a name that ends in ".cue" or ".flac" (an image with its sheet inside), ignoring case.
 bool IsSheetName(const std::string& path);
 
 // A sheet named on the command line as a bare path, as the shell passes a double-clicked file: the
-// first argument after the program's own that ends in ".cue" and does not start like a switch
+// first argument after the program's own that IsSheetName takes and that does not start like a switch
 // ("-" or "/"); empty when there is none.
 std::string BareSheetArgument(const std::string& commandLine);
 

@@ -234,6 +234,17 @@ class Parser {
         if (sheet.tracks.empty()) {
             return MakeCueError(CueStatus::NoTracks, 0, "the sheet has no TRACK");
         }
+        // A last track with no INDEX 01 is what rippers write for the data session of an Enhanced
+        // CD ripped per track (often of a type only they know): it is not on the rip, so the disc
+        // ends where the audio does. Files named after its TRACK line go with it.
+        if (!hasIndex && sheet.tracks.size() > 1) {
+            const uint32_t trackLine = sheet.tracks.back().line;
+            sheet.tracks.pop_back();
+            while (sheet.files.back().line > trackLine) {
+                sheet.files.pop_back();
+            }
+            return {};
+        }
         return CheckIndex();
     }
 
@@ -324,14 +335,17 @@ class Parser {
         const std::string type = Upper(words[2]);
         const TrackMode* mode = std::find_if(std::begin(kTrackModes), std::end(kTrackModes),
                                              [&type](const TrackMode& m) { return type == m.name; });
+        // An unknown type is refused once the track turns out to be on the disc (an INDEX 01 or a
+        // track after it); a trailing placeholder without INDEX 01 is left out instead.
+        unknownType.reset();
         if (mode == std::end(kTrackModes)) {
-            return MakeCueError(CueStatus::BadTrackType, line,
-                                "track type \"" + words[2] + "\" is not supported (" + Names(kTrackModes) + ")");
+            unknownType = MakeCueError(CueStatus::BadTrackType, line,
+                                       "track type \"" + words[2] + "\" is not supported (" + Names(kTrackModes) + ")");
         }
         CueTrack track;
         track.number = number;
-        track.audio = mode->audio;
-        track.sectorBytes = mode->sectorBytes;
+        track.audio = mode != std::end(kTrackModes) && mode->audio;
+        track.sectorBytes = mode != std::end(kTrackModes) ? mode->sectorBytes : kBytesPerFrame;
         track.file = sheet.files.size() - 1;
         track.startFile = track.file;
         track.line = line;
@@ -358,6 +372,9 @@ class Parser {
         }
         if (number > 1) {
             return {};  // sub-indexes do not move the track's start
+        }
+        if (number == 1 && unknownType) {
+            return *unknownType;
         }
         CueTrack& track = sheet.tracks.back();
         const std::string which = number == 0 ? "INDEX 00" : "INDEX 01";
@@ -414,6 +431,9 @@ class Parser {
 
     // The track before a new TRACK (or the last one) must have had its INDEX 01.
     CueError CheckIndex() {
+        if (!sheet.tracks.empty() && !hasIndex && unknownType) {
+            return *unknownType;
+        }
         if (!sheet.tracks.empty() && !hasIndex) {
             const CueTrack& track = sheet.tracks.back();
             return MakeCueError(CueStatus::MissingIndex, track.line,
@@ -424,8 +444,9 @@ class Parser {
 
     CueSheet& sheet;
     uint32_t line = 0;
-    bool hasIndex = false;     // the current track's INDEX 01
-    bool hasGapIndex = false;  // its INDEX 00
+    bool hasIndex = false;                // the current track's INDEX 01
+    bool hasGapIndex = false;             // its INDEX 00
+    std::optional<CueError> unknownType;  // the current track's type, when it is none we know
 };
 
 }  // namespace
@@ -448,6 +469,20 @@ std::string DescribeCueError(const CueError& error) {
         return error.message;
     }
     return "line " + std::to_string(error.line) + ": " + error.message;
+}
+
+bool RipTitles::Empty() const {
+    return disc.empty() && std::all_of(tracks.begin(), tracks.end(), [](const std::string& t) { return t.empty(); });
+}
+
+RipTitles TitlesOfSheet(const CueSheet& sheet) {
+    RipTitles titles;
+    titles.disc = sheet.performer.empty() || sheet.title.empty() ? sheet.performer + sheet.title
+                                                                 : sheet.performer + " / " + sheet.title;
+    for (const CueTrack& track : sheet.tracks) {
+        titles.tracks.push_back(track.title);
+    }
+    return titles;
 }
 
 CueError ParseCueSheet(std::string_view text, CueSheet& sheet) {

@@ -19,11 +19,11 @@ enum class CueStatus {
     BadTime,             // not mm:ss:ff with ss below 60 and ff below 75
     BadNumber,           // a track or index number that is not 1 to 99 (index 0 to 99)
     BadFileType,         // FILE type other than BINARY, MOTOROLA, WAVE or FLAC
-    BadTrackType,        // TRACK type other than AUDIO or a data mode with its sector size
+    BadTrackType,        // TRACK type other than AUDIO or a data mode with its sector size (on the disc)
     OutOfPlace,          // TRACK before FILE, INDEX before TRACK, a second REM LEADOUT, INDEX 00 or 01
     TrackOutOfSequence,  // track numbers must run 1, 2, 3, ...
     TooManyTracks,       // more than kMaxCueTracks
-    MissingIndex,        // a track without INDEX 01
+    MissingIndex,        // a track without INDEX 01 (a last one without it is left out)
     IndexOutOfOrder,     // an index before the one it follows, a track starting at or before the previous one
     NoTracks,            // no TRACK at all
     DataFileNotFound,    // a data file that is not there, not even by its name in another case
@@ -102,6 +102,16 @@ struct CueSheet {
     std::optional<uint32_t> leadOutFrames;
     uint32_t leadOutLine = 0;
 };
+
+// The titles a rip carries: the disc's as "performer / title" (or whichever of the two it has) and
+// each track's TITLE, in track order.
+struct RipTitles {
+    std::string disc;
+    std::vector<std::string> tracks;
+
+    bool Empty() const;
+};
+RipTitles TitlesOfSheet(const CueSheet& sheet);
 
 // Reads the text of a sheet (LF or CRLF lines; UTF-8, single-byte, or UTF-16 with its byte-order
 // mark, which is read as UTF-8). Keywords are case-blind; values may be quoted.

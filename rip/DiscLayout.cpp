@@ -87,8 +87,12 @@ CueError LayOutDisc(const CueSheet& sheet,
                 frames = pieces[f][p + 1].from - piece.from;
             } else if (statedFrames) {
                 frames = *statedFrames > piece.from ? *statedFrames - piece.from : 0;
+            } else if (HoldsRawSectors(file.type)) {
+                frames = bytes > offset ? (bytes - offset) / sectorBytes : 0;  // only whole sectors
             } else {
-                frames = bytes > offset ? (bytes - offset) / sectorBytes : 0;
+                // Audio files need not end on a frame: their last frame is filled up with silence,
+                // so no sample is lost.
+                frames = bytes > offset ? (bytes - offset + sectorBytes - 1) / sectorBytes : 0;
             }
             // A track may not begin past the file's end (nor at it, which the placement below finds).
             if (statedFrames ? piece.from > *statedFrames : offset > bytes) {

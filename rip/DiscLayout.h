@@ -25,7 +25,8 @@ struct AudioSpan {
 // Lays the sheet out as a drive would report it: the files follow one another from the two-second
 // pregap on, with PREGAP and POSTGAP silence between tracks; a track starts at its INDEX 01. A
 // file's length in frames follows from its contents (REM LEADOUT gives the last file's length
-// without looking at it). audio, when given, receives the stretches of audio tracks in the files.
+// without looking at it): whole sectors of a raw image, every sample of a WAVE or FLAC file, its last
+// frame filled up with silence. audio, when given, receives the stretches of audio tracks in the files.
 CueError LayOutDisc(const CueSheet& sheet,
                     const DataFileSize& fileSize,
                     SimulatedDisc& disc,

@@ -28,7 +28,8 @@ std::unique_ptr<FlacAudioFile> FlacAudioFile::Open(const std::filesystem::path& 
         return nullptr;
     }
     flac->decoder = FLAC__stream_decoder_new();
-    if (!flac->decoder ||
+    if (!flac->decoder || !FLAC__stream_decoder_set_metadata_respond(flac->decoder, FLAC__METADATA_TYPE_CUESHEET) ||
+        !FLAC__stream_decoder_set_metadata_respond(flac->decoder, FLAC__METADATA_TYPE_VORBIS_COMMENT) ||
         FLAC__stream_decoder_init_stream(flac->decoder, OnRead, OnSeek, OnTell, OnLength, OnEof, OnWrite, OnMetadata,
                                          OnError, flac.get()) != FLAC__STREAM_DECODER_INIT_STATUS_OK) {
         problem = "cannot be decoded";
@@ -171,6 +172,29 @@ FLAC__StreamDecoderWriteStatus FlacAudioFile::OnWrite(const FLAC__StreamDecoder*
 
 void FlacAudioFile::OnMetadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* metadata, void* self) {
     FlacAudioFile& flac = Self(self);
+    if (metadata->type == FLAC__METADATA_TYPE_CUESHEET && !flac.cueSheet) {
+        const FLAC__StreamMetadata_CueSheet& block = metadata->data.cue_sheet;
+        std::vector<FlacCueTrack>& tracks = flac.cueSheet.emplace();
+        for (uint32_t t = 0; t < block.num_tracks; ++t) {
+            const FLAC__StreamMetadata_CueSheet_Track& track = block.tracks[t];
+            FlacCueTrack& out = tracks.emplace_back();
+            out.number = track.number;
+            out.audio = track.type == 0;
+            out.offset = track.offset;
+            for (uint32_t i = 0; i < track.num_indices; ++i) {
+                out.indices.emplace_back(track.indices[i].number, track.indices[i].offset);
+            }
+        }
+        return;
+    }
+    if (metadata->type == FLAC__METADATA_TYPE_VORBIS_COMMENT) {
+        const FLAC__StreamMetadata_VorbisComment& block = metadata->data.vorbis_comment;
+        for (uint32_t i = 0; i < block.num_comments; ++i) {
+            flac.comments.emplace_back(reinterpret_cast<const char*>(block.comments[i].entry),
+                                       block.comments[i].length);
+        }
+        return;
+    }
     if (metadata->type != FLAC__METADATA_TYPE_STREAMINFO) {
         return;
     }

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <FLAC/stream_decoder.h>
@@ -12,6 +14,14 @@
 #include "rip/AudioFile.h"
 
 namespace discdeck {
+
+// A track of a FLAC file's CUESHEET metadata block; positions in samples.
+struct FlacCueTrack {
+    uint32_t number = 0;  // the lead-out is the block's last track (170 on a CD)
+    bool audio = true;
+    uint64_t offset = 0;                                 // from the stream's start
+    std::vector<std::pair<uint32_t, uint64_t>> indices;  // index number and offset from the track's
+};
 
 // A FLAC file of CD audio, decoded with libFLAC. Reading on from where the last read ended decodes
 // the next frame; anywhere else is a seek. One decoded frame is kept.
@@ -27,6 +37,11 @@ class FlacAudioFile : public AudioFile {
     FlacAudioFile& operator=(const FlacAudioFile&) = delete;
 
     uint64_t Units() const override { return totalSamples; }
+
+    // What the file's metadata says of the disc it was ripped from: the CUESHEET block (nothing
+    // without one) and the Vorbis comments as written ("NAME=value").
+    const std::optional<std::vector<FlacCueTrack>>& CueTracks() const { return cueSheet; }
+    const std::vector<std::string>& Comments() const { return comments; }
     bool Read(uint64_t first, uint32_t count, uint8_t* out) override;
 
   private:
@@ -63,6 +78,8 @@ class FlacAudioFile : public AudioFile {
     std::vector<uint8_t> block;  // the last decoded frame as CD audio bytes
     uint64_t blockStart = 0;
     uint64_t blockSamples = 0;
+    std::optional<std::vector<FlacCueTrack>> cueSheet;
+    std::vector<std::string> comments;
 };
 
 }  // namespace discdeck

@@ -27,8 +27,10 @@ bool SheetAudio::Read(uint64_t firstSample, uint32_t count, uint8_t* out) {
         const uint64_t from = std::max(firstSample, spanStart);
         const uint64_t to = std::min(end, spanEnd);
         AudioFile* file = files[span->file].get();
-        if (file && !file->Read(span->fileOffset / kBytesPerSample + (from - spanStart),
-                                static_cast<uint32_t>(to - from), out + (from - firstSample) * kBytesPerSample)) {
+        // A span may run past its file's end into the silence that fills up the last frame.
+        const uint64_t unit = span->fileOffset / kBytesPerSample + (from - spanStart);
+        const uint64_t held = file && file->Units() > unit ? std::min(to - from, file->Units() - unit) : 0;
+        if (held > 0 && !file->Read(unit, static_cast<uint32_t>(held), out + (from - firstSample) * kBytesPerSample)) {
             ok = false;
         }
     }

@@ -65,6 +65,43 @@ bool CheckFormat(const uint8_t* body, size_t size, std::string& problem) {
     return true;
 }
 
+// A chunk header at position: four printable characters and a size the file can hold.
+bool ChunkHeaderAt(const ReadBytesAt& read, uint64_t position, uint64_t fileSize) {
+    uint8_t header[8];
+    if (position + sizeof header > fileSize || read(position, header, sizeof header) != sizeof header) {
+        return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (header[i] < 0x20 || header[i] > 0x7E) {
+            return false;
+        }
+    }
+    return Le32(header + 4) <= fileSize - position - sizeof header;
+}
+
+// The true length of a data chunk whose body starts at body and whose 32-bit size field says size.
+// Streaming writers leave 0xFFFFFFFF there: the samples run to the file's end. Files of 4 GiB or
+// more hold the length modulo 2^32: of the lengths that agree with it, the longest that ends at the
+// file's end or at a following chunk is the one. Nothing when none does.
+std::optional<uint64_t> DataLength(const ReadBytesAt& read, uint64_t body, uint32_t size, uint64_t fileSize) {
+    const uint64_t rest = fileSize - body;
+    if (size == 0xFFFFFFFF) {
+        return rest;
+    }
+    if (rest <= 0xFFFFFFFF) {
+        return std::min<uint64_t>(size, rest);  // a recording cut short ends with the file
+    }
+    for (uint64_t length = size + (rest - size) / (1ull << 32) * (1ull << 32);; length -= 1ull << 32) {
+        const uint64_t end = body + length + (length & 1);
+        if (body + length == fileSize || ChunkHeaderAt(read, end, fileSize)) {
+            return length;
+        }
+        if (length < (1ull << 32)) {
+            return std::nullopt;
+        }
+    }
+}
+
 }  // namespace
 
 std::string NotCdAudio(uint32_t rate, uint32_t bits, uint32_t channels) {
@@ -102,7 +139,14 @@ bool FindWaveData(const ReadBytesAt& read, uint64_t fileSize, WaveData& data, st
             }
             formatSeen = true;
         } else if (std::memcmp(header, "data", 4) == 0 && !found) {
-            found = WaveData{body, std::min<uint64_t>(size, fileSize - body)};
+            const std::optional<uint64_t> length = DataLength(read, body, size, fileSize);
+            if (!length) {
+                problem = "is 4 GiB or larger and does not tell where its samples end";
+                return false;
+            }
+            found = WaveData{body, *length};
+            position = body + *length + (*length & 1);
+            continue;
         }
         position = body + size + (size & 1);
     }

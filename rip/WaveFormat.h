@@ -18,7 +18,8 @@ using ReadBytesAt = std::function<size_t(uint64_t offset, uint8_t* out, size_t s
 
 // Walks the chunks of a RIFF WAVE file of fileSize bytes, whatever chunks come before or after the
 // samples, and finds the data chunk of 44.1 kHz 16-bit stereo PCM. A data chunk that claims more
-// than the file holds (a recording cut short, or a size never filled in) ends with the file.
+// than the file holds (a recording cut short, or a size never filled in) ends with the file; in a
+// file of 4 GiB or more its length is found beyond the 32 bits its size field holds.
 // False when the file is not that, with problem saying why ("is 48000 Hz 24-bit stereo; ...").
 bool FindWaveData(const ReadBytesAt& read, uint64_t fileSize, WaveData& data, std::string& problem);
 

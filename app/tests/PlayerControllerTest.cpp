@@ -211,15 +211,13 @@ TEST_F(PlayerControllerTest, EjectWhilePlayingResetsAtEveryTickWhileTheDriveIsEm
     EXPECT_EQ(device->trackCount, 0u);
 }
 
-TEST_F(PlayerControllerTest, ATrackLineWithoutADiscGivesTheSliderAnEmptyRange) {
+TEST_F(PlayerControllerTest, ATrackLineWithoutADiscIsAnError) {
     Start(false);
     cddb->bodies["HELP"] = "210 OK\r\nTrack 05 means the fifth track\r\n";
     player->OnCommand(kHelpButton);
-    view.sliderRange = {1, 2};
     DoubleClick(1);
-    EXPECT_EQ(view.LastAction(), "Select");
+    EXPECT_EQ(view.LastAction(), "ERROR");
     EXPECT_EQ(device->currentTrack, 0u);
-    EXPECT_EQ(view.sliderRange, std::make_pair(0u, 0u));
 }
 
 TEST_F(PlayerControllerTest, DiscPollStartsAnInsertedDiscAndResetsForARemovedOne) {
@@ -265,6 +263,11 @@ TEST_F(PlayerControllerTest, DoubleClickPlaysATrackLineAndReportsOtherLines) {
     EXPECT_EQ(view.LastAction(), "INFO");
     DoubleClick(12);  // "Total time: ..."
     EXPECT_EQ(view.LastAction(), "INFO");
+    EXPECT_EQ(device->currentTrack, 7u);
+    // A track line without its number names no track: nothing plays, and the window says so.
+    view.lines[0].text = "Track ??: 00:00";
+    DoubleClick(0);
+    EXPECT_EQ(view.LastAction(), "ERROR");
     EXPECT_EQ(device->currentTrack, 7u);
 }
 
@@ -543,11 +546,13 @@ class ChangerOverDrive : public DiscChanger {
     }
     std::string SheetPath() const override { return path; }
     CueError SheetError() const override { return error; }
+    RipTitles Titles() const override { return titles; }
 
     SimulatedDrive& drive;
     std::map<std::string, SimulatedDisc> discs;
     std::string path;
     CueError error;
+    RipTitles titles;
 };
 
 TEST_F(PlayerControllerTest, AChosenSheetReplacesTheDiscAndARefusedOneSaysWhy) {
@@ -575,6 +580,68 @@ TEST_F(PlayerControllerTest, AChosenSheetReplacesTheDiscAndARefusedOneSaysWhy) {
     EXPECT_EQ(view.lines.back().colour, kLightRed);
     EXPECT_EQ(view.lines[view.lines.size() - 2].text, "Status: 11");
 }
+
+// A rip's own titles, shown only while neither the database nor the server knows the disc.
+struct RipTitlesCase {
+    const char* name;
+    RipTitles titles;
+    bool serverKnows;
+    std::string titleLine;
+    std::string firstTrack;  // the start of the first track line
+    std::string lyricsArtist;
+};
+
+void PrintTo(const RipTitlesCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RipTitlesTest : public PlayerControllerTest, public ::testing::WithParamInterface<RipTitlesCase> {};
+
+TEST_P(RipTitlesTest, StandInForUnknownDiscsAndAreNeverStored) {
+    const RipTitlesCase& c = GetParam();
+    Start();
+    ChangerOverDrive changer(drive);
+    changer.discs["C:\\rips\\album.cue"] = DemoDisc();
+    changer.titles = c.titles;
+    player->SetDiscChanger(&changer);
+    if (c.serverKnows) {
+        AnswerLookUp();
+    }
+    player->OnDiscChosen("C:\\rips\\album.cue");
+    EXPECT_EQ(view.LastAction(), "CDDB");
+    EXPECT_EQ(view.lines[0].text, c.titleLine);
+    EXPECT_THAT(view.lines[1].text, StartsWith(c.firstTrack));
+
+    player->OnCommand(kDatabaseButton);
+    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !c.serverKnows);
+    player->OnCommand(kLyricsButton);
+    EXPECT_THAT(view.opened.back(), HasSubstr("bands=" + c.lyricsArtist + "&"));
+    // A look-up that fails again keeps them; the server's titles replace them once it knows the disc.
+    player->OnCommand(kLookUpButton);
+    EXPECT_EQ(view.lines[0].text, c.titleLine);
+    AnswerLookUp();
+    player->OnCommand(kLookUpButton);
+    EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
+    EXPECT_THAT(view.lines[3].text, StartsWith("Track 03: 04:22 " + std::string(90, ' ')));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets,
+    RipTitlesTest,
+    ::testing::Values(RipTitlesCase{"PerformerAndTitle",
+                                    {"Ann Ek / Songs", {"One", "", "Three"}},
+                                    false,
+                                    "Title: Ann Ek / Songs",
+                                    "Track 01: 03:41 One ",
+                                    "Ann+Ek"},
+                      RipTitlesCase{"OnlyTracks", {"", {"One"}}, false, "Title: unknown", "Track 01: 03:41 One ", ""},
+                      RipTitlesCase{"ServerKnowsTheDisc",
+                                    {"Ann Ek / Songs", {"One"}},
+                                    true,
+                                    "Title: Orvo Lindqvist / Northern Lights",
+                                    "Track 01: 03:41 Polar Dawn",
+                                    "Orvo+Lindqvist"}),
+    [](const ::testing::TestParamInfo<RipTitlesCase>& info) { return info.param.name; });
 
 TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
     Start();

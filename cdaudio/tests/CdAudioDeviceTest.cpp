@@ -133,29 +133,24 @@ INSTANTIATE_TEST_SUITE_P(Discs,
                                            LeadOutCase{{10, 59, 74}, {11, 0, 0}},
                                            LeadOutCase{{3, 0, 0}, {3, 0, 1}}));
 
-TEST_F(CdAudioDeviceTest, DataTrackFirstCountsAsStartingAtZero) {
-    SimulatedDisc disc = MakeAudioDisc({{0, 2, 0}, {10, 0, 0}}, {20, 0, 0});
-    disc.tracks[0].audio = false;
-    Start(disc);
-    EXPECT_EQ(device->trackCount, 2u);
-    EXPECT_EQ(device->tracks[0].startMs, 0u);
-    EXPECT_EQ(device->tracks[0].lengthMs, 0u);
-    EXPECT_EQ(device->tracks[2].startMinute, 20u);
-    // n = digits of 600 = 6; t = the whole lead-out time, 1200 s.
-    EXPECT_EQ(device->discId, 0x0604B002u);
-    EXPECT_EQ(device->action, ActionOpened);
-}
-
-TEST_F(CdAudioDeviceTest, DataTrackLastPutsTheLeadOutAtItsLengthFromZero) {
-    SimulatedDisc disc = MakeAudioDisc({{0, 2, 0}, {10, 0, 0}}, {20, 0, 0});
-    disc.tracks[1].audio = false;
-    Start(disc);
-    EXPECT_EQ(device->trackCount, 2u);
-    EXPECT_EQ(device->tracks[1].startMs, 0u);
-    // Zero start + 09:59:74 + one frame.
-    EXPECT_EQ(device->tracks[2].startMinute, 10u);
-    EXPECT_EQ(device->tracks[2].startSecond, 0u);
-    EXPECT_EQ(device->discId, 0x02025602u);
+// A data track, first (mixed mode) or last (Enhanced CD), is in the table at its real start, so the
+// disc id is the standard one whichever track holds data: seconds 2 and 600 give n = 2 + 6 and
+// t = 1200 - 2.
+TEST_F(CdAudioDeviceTest, DataTracksCountAtTheirRealStarts) {
+    for (size_t data : {0u, 1u}) {
+        SimulatedDisc disc = MakeAudioDisc({{0, 2, 0}, {10, 0, 0}}, {20, 0, 0});
+        disc.tracks[data].audio = false;
+        drive.RemoveDisc();
+        Start(disc);
+        EXPECT_EQ(device->action, ActionOpened);
+        EXPECT_EQ(device->trackCount, 2u);
+        EXPECT_EQ(device->tracks[0].startMs, 2000u);
+        EXPECT_EQ(device->tracks[1].startMs, 600000u);
+        EXPECT_EQ(device->tracks[data].lengthMs, data == 0 ? 598000u : 599986u);
+        EXPECT_EQ(device->tracks[2].startMinute, 20u);
+        EXPECT_EQ(device->tracks[2].startSecond, 0u);
+        EXPECT_EQ(device->discId, 0x0804AE02u) << data;
+    }
 }
 
 TEST_F(CdAudioDeviceTest, AllDataTracksFailToConnect) {
@@ -164,10 +159,6 @@ TEST_F(CdAudioDeviceTest, AllDataTracksFailToConnect) {
     Start(disc);
     EXPECT_EQ(device->action, ActionFailed);
     EXPECT_EQ(device->trackCount, 0u);
-    for (const TrackEntry& entry : {device->tracks[0], device->tracks[1]}) {
-        EXPECT_EQ(entry.startMs, 0u);
-        EXPECT_EQ(entry.lengthMs, 0u);
-    }
     EXPECT_EQ(device->Connect(), 0);
 }
 
@@ -317,15 +308,15 @@ TEST_F(CdAudioDeviceTest, PlayAndPlayTrackSendTheirCommands) {
     EXPECT_EQ(drive.PositionFrame(), MsfToFrames({7, 30, 0}));
 }
 
-TEST_F(CdAudioDeviceTest, PlayTrackOutsideTheDiscSendsNothingAndReportsPlaying) {
+TEST_F(CdAudioDeviceTest, PlayTrackOutsideTheDiscSendsNothingAndFails) {
     Start(ThreeTracks());
     for (uint32_t track : {0u, 4u}) {
         device->action = ActionPaused;
         recorder.Take();
-        EXPECT_EQ(device->PlayTrack(track), 1);
+        EXPECT_EQ(device->PlayTrack(track), 0);
         EXPECT_FALSE(LoggedPlay());
         EXPECT_THAT(recorder.log, Not(Contains("format 1 tmsf")));
-        EXPECT_EQ(device->action, ActionPlaying);
+        EXPECT_EQ(device->action, ActionPaused);
         EXPECT_EQ(device->currentTrack, 1u);
     }
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_STOP);
@@ -339,9 +330,9 @@ TEST_F(CdAudioDeviceTest, FailedPlayKeepsTheAction) {
     EXPECT_EQ(device->PlayTrack(2), 0);
     EXPECT_EQ(device->action, ActionOpened);
     EXPECT_EQ(device->currentTrack, 2u);
-    // Resume reports resumed whatever the play said.
-    EXPECT_EQ(device->Resume(), 1);
-    EXPECT_EQ(device->action, ActionResumed);
+    device->action = ActionPaused;
+    EXPECT_EQ(device->Resume(), 0);
+    EXPECT_EQ(device->action, ActionPaused);
 }
 
 TEST_F(CdAudioDeviceTest, PreviousAndNextStopAtTheEnds) {

@@ -47,6 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "D:\\My Rips\\Album.CUE"},
         OptionCase{"OptionBeforeBarePath", "x a.cue --virtual-disc=b.cue", "", "b.cue"},
         OptionCase{"NotASheetOrTheProgram", "album.cue notes.txt cue", "", ""},
+        OptionCase{"BareFlacImage", "discdeck.exe cover.jpg \"D:\\Rips\\Album.Flac\"", "", "D:\\Rips\\Album.Flac"},
         OptionCase{"Neither", "discdeck.exe", "", ""}),
     [](const ::testing::TestParamInfo<OptionCase>& info) { return info.param.name; });
 

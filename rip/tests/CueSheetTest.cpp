@@ -260,6 +260,12 @@ std::vector<Malformed> MalformedSheets() {
         {"EmptyFileName", "FILE \"\" BINARY\n", CueStatus::MissingArgument, 1},
         {"TrackWithoutIndex", std::string(kHead) + "TRACK 02 AUDIO\nINDEX 01 00:00:00\n", CueStatus::MissingIndex, 2},
         {"LastTrackWithoutIndex", std::string(kHead) + "INDEX 00 00:00:00\n", CueStatus::MissingIndex, 2},
+        // Only a trailing placeholder may be of a type we do not know.
+        {"UnknownTypeBeforeATrack",
+         std::string(kHead) + "INDEX 01 00:00:00\nTRACK 02 MODEx/2xxx\nINDEX 00 00:09:00\nTRACK 03 AUDIO\n",
+         CueStatus::BadTrackType, 4},
+        {"UnknownTypeWithIndex01", std::string(kHead) + "INDEX 01 00:00:00\nTRACK 02 CDG\nINDEX 01 00:09:00\n",
+         CueStatus::BadTrackType, 4},
         {"IndexGoesBack", std::string(kHead) + "INDEX 01 00:10:00\nTRACK 02 AUDIO\nINDEX 01 00:10:00\n",
          CueStatus::IndexOutOfOrder, 5},
         {"NoTracks", "REM nothing\nTITLE \"Empty\"\n", CueStatus::NoTracks, 0},

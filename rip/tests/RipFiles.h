@@ -88,14 +88,19 @@ inline std::string WaveFile(const std::string& samples, const WaveForm& form = {
     return file + body;
 }
 
-// Encodes samples (given as 32-bit values, interleaved by channel) into a FLAC file.
+// Encodes samples (given as 32-bit values, interleaved by channel) into a FLAC file, with the given
+// metadata blocks (which the caller still owns).
 inline bool WriteFlac(const std::string& path,
                       const std::vector<int32_t>& interleaved,
                       uint32_t channels = 2,
-                      uint32_t bits = 16) {
+                      uint32_t bits = 16,
+                      std::vector<FLAC__StreamMetadata*> metadata = {}) {
     FLAC__StreamEncoder* encoder = FLAC__stream_encoder_new();
     bool ok =
-        encoder && FLAC__stream_encoder_set_channels(encoder, channels) &&
+        encoder &&
+        (metadata.empty() ||
+         FLAC__stream_encoder_set_metadata(encoder, metadata.data(), static_cast<uint32_t>(metadata.size()))) &&
+        FLAC__stream_encoder_set_channels(encoder, channels) &&
         FLAC__stream_encoder_set_bits_per_sample(encoder, bits) &&
         FLAC__stream_encoder_set_sample_rate(encoder, 44100) &&
         FLAC__stream_encoder_set_compression_level(encoder, 5) &&

@@ -2,6 +2,7 @@
 // encoder), and what a drive holding the same disc reports. Files are cut from one known sound at
 // their places on the disc, so the disc's sound read back must be that sound wherever a file holds
 // it and silence everywhere else.
+#include <FLAC/metadata.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,13 +22,28 @@ namespace {
 
 using namespace discdeck::testing;
 
-enum class Form { Bin, Motorola, Wave, WaveExtensible, Flac, Wave48k, WaveFloat, WaveNoData, FlacMono24, Text };
+enum class Form {
+    Bin,
+    Motorola,
+    Wave,
+    WaveExtensible,
+    WaveStreamed,  // sizes left at 0xFFFFFFFF, as streaming writers leave them
+    WaveOver4GiB,  // 4 GiB and 4000 bytes of (sparse) samples, then a tag chunk
+    Flac,
+    FlacImage,  // the row's sheet in its CUESHEET block, titles in its Vorbis comments
+    Wave48k,
+    WaveFloat,
+    WaveNoData,
+    FlacMono24,
+    Text
+};
 
 // Frames of a file: audio cut from the disc's sound at discFrame, or a data track's sectors.
 struct Piece {
     uint32_t discFrame = 0;
     uint32_t frames = 0;
     uint32_t dataSectorBytes = 0;  // 0 for audio
+    uint32_t extraSamples = 0;     // audio after the whole frames, less than a frame
 };
 
 struct RipFile {
@@ -44,7 +60,9 @@ struct Rip {
     std::vector<uint32_t> starts;  // absolute frames
     uint32_t leadOut = 0;
     uint32_t discId = 0;
-    std::string refusal;  // DescribeCueError when the sheet cannot be played
+    std::string refusal;                   // DescribeCueError when the sheet cannot be played
+    std::string played = "rip.cue";        // the file the drive is given: the sheet or an image
+    std::vector<std::string> titles = {};  // when given: the disc's title, then each track's
 };
 
 void PrintTo(const Rip& rip, std::ostream* os) {
@@ -57,8 +75,9 @@ std::string Contents(const RipFile& file) {
         if (piece.dataSectorBytes) {
             bytes += std::string(static_cast<size_t>(piece.frames) * piece.dataSectorBytes, 'D');
         } else {
-            bytes += DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame, uint64_t{piece.frames} * kSamplesPerFrame,
-                               file.form == Form::Motorola);
+            bytes +=
+                DiscSound(uint64_t{piece.discFrame} * kSamplesPerFrame,
+                          uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples, file.form == Form::Motorola);
         }
     }
     return bytes + std::string(file.extraBytes, 'x');
@@ -71,7 +90,44 @@ void Save(const TempFolder& folder, const std::string& name, const std::string& 
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-void Write(const TempFolder& folder, const RipFile& file) {
+// The row's sheet as a FLAC CUESHEET block (positions in samples), with the lead-out at the end.
+FLAC__StreamMetadata* CueSheetBlock(const std::string& text, uint64_t totalSamples) {
+    CueSheet sheet;
+    EXPECT_TRUE(ParseCueSheet(text, sheet).Ok());
+    FLAC__StreamMetadata* block = FLAC__metadata_object_new(FLAC__METADATA_TYPE_CUESHEET);
+    block->data.cue_sheet.is_cd = true;
+    block->data.cue_sheet.lead_in = 2 * 44100;
+    for (const CueTrack& track : sheet.tracks) {
+        FLAC__StreamMetadata_CueSheet_Track out{};
+        out.number = static_cast<FLAC__byte>(track.number);
+        out.offset = uint64_t{track.startFrames} * kSamplesPerFrame;
+        out.type = track.audio ? 0 : 1;
+        FLAC__StreamMetadata_CueSheet_Index points[2] = {};
+        points[1].number = 1;
+        points[1].offset = uint64_t{track.indexFrames - track.startFrames} * kSamplesPerFrame;
+        const bool gap = track.indexFrames != track.startFrames;
+        out.num_indices = gap ? 2 : 1;
+        out.indices = gap ? points : points + 1;
+        EXPECT_TRUE(FLAC__metadata_object_cuesheet_insert_track(block, block->data.cue_sheet.num_tracks, &out, true));
+    }
+    FLAC__StreamMetadata_CueSheet_Track leadOut{};
+    leadOut.number = 170;
+    leadOut.offset = totalSamples;
+    EXPECT_TRUE(FLAC__metadata_object_cuesheet_insert_track(block, block->data.cue_sheet.num_tracks, &leadOut, true));
+    return block;
+}
+
+FLAC__StreamMetadata* Comments(const std::vector<std::pair<const char*, const char*>>& pairs) {
+    FLAC__StreamMetadata* block = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    for (const auto& [name, value] : pairs) {
+        FLAC__StreamMetadata_VorbisComment_Entry entry;
+        EXPECT_TRUE(FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(&entry, name, value));
+        EXPECT_TRUE(FLAC__metadata_object_vorbiscomment_append_comment(block, entry, false));
+    }
+    return block;
+}
+
+void Write(const TempFolder& folder, const RipFile& file, const std::string& sheet) {
     const std::string pcm = Contents(file);
     switch (file.form) {
         case Form::Bin:
@@ -84,6 +140,26 @@ void Write(const TempFolder& folder, const RipFile& file) {
         case Form::WaveExtensible:
             Save(folder, file.name, WaveFile(pcm, {44100, 16, 2, 1, true}));
             break;
+        case Form::WaveStreamed: {
+            const std::string whole = WaveFile(pcm);
+            std::string streamed = whole.substr(0, whole.find("data") + 4) + std::string(4, '\xFF') + pcm;
+            streamed.replace(4, 4, std::string(4, '\xFF'));
+            Save(folder, file.name, streamed);
+            break;
+        }
+        case Form::WaveOver4GiB: {
+            // The size fields hold the length modulo 2^32, as writers that know no better leave it.
+            const uint64_t samplesBytes = (uint64_t{1} << 32) + 4000;
+            const std::string head = WaveFile(std::string(4000, '\0'));
+            const size_t body = head.find("data") + 8;
+            std::string tag;
+            PutChunk(tag, "id3 ", std::string(10, 'i'));
+            std::ofstream out(std::filesystem::u8path(folder.Path(file.name)), std::ios::binary);
+            out << head.substr(0, body);
+            out.seekp(static_cast<std::streamoff>(body + samplesBytes));
+            out << tag;
+            break;
+        }
         case Form::Wave48k:
             Save(folder, file.name, WaveFile(pcm, {48000}));
             break;
@@ -96,6 +172,16 @@ void Write(const TempFolder& folder, const RipFile& file) {
         case Form::Flac:
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm)));
             break;
+        case Form::FlacImage: {
+            std::vector<FLAC__StreamMetadata*> blocks = {
+                CueSheetBlock(sheet, pcm.size() / kBytesPerSample),
+                Comments({{"artist", "Ann Ek"}, {"ALBUM", "Songs"}, {"CUE_TRACK02_TITLE", "Two"}})};
+            EXPECT_TRUE(WriteFlac(folder.Path(file.name), Unpacked(pcm), 2, 16, blocks));
+            for (FLAC__StreamMetadata* block : blocks) {
+                FLAC__metadata_object_delete(block);
+            }
+            break;
+        }
         case Form::FlacMono24:
             ASSERT_TRUE(WriteFlac(folder.Path(file.name), std::vector<int32_t>(4096, 1000), 1, 24));
             break;
@@ -112,7 +198,8 @@ std::string ExpectedSound(const Rip& rip, uint64_t samples) {
         for (const Piece& piece : file.pieces) {
             if (!piece.dataSectorBytes) {
                 const uint64_t first = uint64_t{piece.discFrame} * kSamplesPerFrame;
-                const std::string part = DiscSound(first, uint64_t{piece.frames} * kSamplesPerFrame);
+                const std::string part =
+                    DiscSound(first, uint64_t{piece.frames} * kSamplesPerFrame + piece.extraSamples);
                 sound.replace(static_cast<size_t>(first) * kBytesPerSample, part.size(), part);
             }
         }
@@ -125,19 +212,17 @@ std::string ExpectedSound(const Rip& rip, uint64_t samples) {
 const std::vector<uint32_t> kDiscAStarts = {150, 600, 900};
 constexpr uint32_t kDiscALeadOut = 1087;
 constexpr uint32_t kDiscAId = 0x0d000c03;
-// Disc B: tracks at 00:02:00 and 00:08:00, one of them data, lead-out at 00:12:00. The player's
-// device leaves data tracks out of its table, so their place changes the id (as in a real drive).
+// Disc B: tracks at 00:02:00 and 00:08:00, lead-out at 00:12:00. Data tracks count at their real
+// starts, so the id is the same whichever track holds data: n = 2 + 8, t = 12 - 2.
 const std::vector<uint32_t> kDiscBStarts = {150, 600};
 constexpr uint32_t kDiscBLeadOut = 900;
-constexpr uint32_t kDiscBDataFirstId = 0x08000c02;
-constexpr uint32_t kDiscBDataLastId = 0x02000202;
+constexpr uint32_t kDiscBId = 0x0a000a02;
 
-// ASCII text as a UTF-16LE file with its byte-order mark.
-std::string Utf16(const std::string& text) {
-    std::string bytes = "\xFF\xFE";
+// ASCII text as a UTF-16 file with its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char c : text) {
-        bytes += c;
-        bytes += '\0';
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
     }
     return bytes;
 }
@@ -206,6 +291,16 @@ std::vector<Rip> Rips() {
          kDiscALeadOut,
          kDiscAId,
          ""},
+        {"Utf16BigEndianSheet",
+         Utf16("FILE \"disc.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+               "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
+               "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n",
+               true),
+         {{"disc.wav", Form::Wave, {{150, 937}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         ""},
         // Audio hidden before the first track: the track starts at its INDEX 01.
         {"HiddenFirstTrackAudio",
          "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n    INDEX 01 00:03:00\n"
@@ -221,7 +316,7 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 300, 2352}, {450, 450}}}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataFirstId,
+         kDiscBId,
          ""},
         // The same disc with 2048 bytes a data sector in the image.
         {"DataTrackOf2048ByteSectors",
@@ -230,7 +325,7 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 300, 2048}, {450, 450}}}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataFirstId,
+         kDiscBId,
          ""},
         {"DataTrackLastOf2336ByteSectors",
          "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
@@ -238,8 +333,77 @@ std::vector<Rip> Rips() {
          {{"disc.bin", Form::Bin, {{150, 450}, {600, 300, 2336}}, 100}},
          kDiscBStarts,
          kDiscBLeadOut,
-         kDiscBDataLastId,
+         kDiscBId,
          ""},
+        // An Enhanced CD ripped per track: the data session is a placeholder track of no known
+        // type with only INDEX 00, and no file. The disc is its audio.
+        // A mixed-mode disc (a game's data track first). Its standard id, worked by hand: track
+        // starts at 2, 14 and 17 s give n = 2 + 5 + 8 = 0x0f, the disc runs 18 - 2 = 0x10 s, three
+        // tracks.
+        {"MixedModeDisc",
+         "FILE \"game.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:10:00\n    INDEX 01 00:12:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 01 00:15:00\n",
+         {{"game.bin", Form::Bin, {{150, 750, 2352}, {900, 450}}}},
+         {150, 1050, 1275},
+         1350,
+         0x0f001003,
+         ""},
+        {"EnhancedCdPlaceholder",
+         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n"
+         "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n"
+         "  TRACK 03 MODEx/2xxx\n    TITLE \"Data Track\"\n    INDEX 00 00:04:00\n",
+         {{"01.wav", Form::Wave, {{150, 450}}}, {"02.wav", Form::Wave, {{600, 300}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBId,
+         ""},
+        // Per-track files that do not end on a frame: every sample plays, the rest of each file's
+        // last frame is silence.
+        {"FilesOfPartialFrames",
+         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"01.wav", Form::Wave, {{150, 450, 0, 123}}}, {"02.flac", Form::Flac, {{601, 300, 0, 401}}}},
+         {150, 601},
+         902,
+         kDiscBId,
+         ""},
+        {"WaveOfStreamedSizes",
+         "FILE \"s.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:06:00\n",
+         {{"s.wav", Form::WaveStreamed, {{150, 750}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBId,
+         ""},
+        // Far longer than a disc once its size is read past 32 bits (cut at the size modulo 2^32 it
+        // would pass for a disc of two seconds).
+        {"WaveOver4GiB",
+         "FILE \"big.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
+         {{"big.wav", Form::WaveOver4GiB, {}}},
+         {},
+         0,
+         0,
+         "line 1: the disc would end after 99:59:74"},
+        // One FLAC file with its sheet inside: disc A, played from the .flac itself.
+        {"FlacImageWithItsSheet",
+         "FILE \"image.flac\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+         "  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n    INDEX 01 00:06:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 00 00:09:00\n    INDEX 01 00:10:00\n",
+         {{"image.flac", Form::FlacImage, {{150, 937}}}},
+         kDiscAStarts,
+         kDiscALeadOut,
+         kDiscAId,
+         "",
+         "image.flac",
+         {"Ann Ek / Songs", "", "Two", ""}},
+        {"FlacWithoutASheet",
+         "",
+         {{"plain.flac", Form::Flac, {{150, 300}}}},
+         {},
+         0,
+         0,
+         "the file holds no sheet (no CUESHEET block)",
+         "plain.flac"},
         {"MissingFile",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
          "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
@@ -307,13 +471,13 @@ TEST_P(RipLayoutTest, PlaysAsTheSameDiscInADrive) {
     const Rip& rip = GetParam();
     TempFolder folder;
     for (const RipFile& file : rip.files) {
-        Write(folder, file);
+        Write(folder, file, rip.sheet);
     }
     folder.Write("rip.cue", rip.sheet);
     CueSheet sheet;
     SimulatedDisc disc;
     std::unique_ptr<DiscAudio> audio;
-    CueError error = LoadCueSheet(folder.Path("rip.cue"), sheet, disc, &audio);
+    CueError error = LoadCueSheet(folder.Path(rip.played), sheet, disc, &audio);
     if (!rip.refusal.empty()) {
         EXPECT_EQ(DescribeCueError(error), rip.refusal);
         EXPECT_EQ(audio, nullptr);
@@ -326,6 +490,12 @@ TEST_P(RipLayoutTest, PlaysAsTheSameDiscInADrive) {
     }
     EXPECT_EQ(starts, rip.starts);
     EXPECT_EQ(disc.leadOutFrame, rip.leadOut);
+    if (!rip.titles.empty()) {
+        const RipTitles titles = TitlesOfSheet(sheet);
+        std::vector<std::string> all = {titles.disc};
+        all.insert(all.end(), titles.tracks.begin(), titles.tracks.end());
+        EXPECT_EQ(all, rip.titles);
+    }
     ManualClock clock;
     SimulatedDrive drive(clock);
     ASSERT_TRUE(drive.InsertDisc(disc));

@@ -109,6 +109,33 @@ class Entry:
         return self.track_titles.get(track - 1, "")
 
 
+class SheetTitles:
+    """The titles a CUE sheet carries, shown in place of a server's entry while no one knows the disc:
+    "PERFORMER / TITLE" of the disc, each track's TITLE."""
+
+    def __init__(self, path):
+        disc = {}
+        self.track_titles = {}
+        track = None
+        with open(path, encoding="utf-8") as sheet:
+            for line in sheet:
+                words = line.split(None, 1)
+                if not words:
+                    continue
+                value = words[1].strip().strip('"') if len(words) > 1 else ""
+                if words[0] == "TRACK":
+                    track = int(value.split()[0]) - 1
+                elif words[0] in ("TITLE", "PERFORMER"):
+                    if track is None:
+                        disc[words[0]] = value
+                    elif words[0] == "TITLE":
+                        self.track_titles[track] = value
+        self.disc_title = " / ".join(disc[key] for key in ("PERFORMER", "TITLE") if key in disc)
+
+    def track_title(self, track):
+        return self.track_titles.get(track - 1, "")
+
+
 # ---- database files
 
 def _field(text, width, limit=None):
