@@ -26,15 +26,17 @@ Unicode true
 !define PRODUCT "discdeck"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\discdeck"
 !define CLASSES "Software\Classes"
-; "Play with discdeck" on every .cue file, whichever program owns the type.
-!define CUE_VERB "${CLASSES}\SystemFileAssociations\.cue\shell\discdeck.play"
-; Our own file type, offered in the .cue file's "Open with" list; never the type's default.
+; "Play with discdeck" on every .cue file and every .flac file (an image may carry its sheet),
+; whichever program owns the type, and our own file type for each, offered in the file's "Open with"
+; list; never the type's default.
+!define VERB_NAME "shell\discdeck.play"
 !define CUE_PROGID "discdeck.CueSheet"
+!define FLAC_PROGID "discdeck.FlacImage"
 ; Explorer starts a verb in the file's folder: the data folder is passed on the command line, as
 ; %APPDATA% in a REG_EXPAND_SZ value, so that each user's own is used.
 !define PLAYER '"$INSTDIR\discdeck.exe"'
 !define DATA_OPTION '"--data-folder=%APPDATA%\discdeck"'
-!define CUE_COMMAND '${PLAYER} ${DATA_OPTION} "%1"'
+!define PLAY_COMMAND '${PLAYER} ${DATA_OPTION} "%1"'
 ; A refused downgrade's exit code (2: the player runs or the copy failed).
 !define EXIT_DOWNGRADE 3
 
@@ -154,20 +156,36 @@ FunctionEnd
     ${EndIf}
 !macroend
 
-; The .cue verb, the file type and its Open-with value, where they start this folder's player, and
-; the keys above them that are left empty.
-!macro REMOVE_OUR_CUE_ENTRIES root
-    !insertmacro DELETE_OUR_COMMAND ${root} "${CUE_VERB}"
-    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\.cue\shell"
-    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\.cue"
-    !insertmacro DELETE_OUR_COMMAND ${root} "${CLASSES}\${CUE_PROGID}\shell\open"
-    ReadRegStr $1 ${root} "${CLASSES}\${CUE_PROGID}\shell\open\command" ""
+; A file kind's verb, our file type and its Open-with value, where they start this folder's player,
+; and the keys above them that are left empty.
+!macro REMOVE_OUR_ENTRIES root ext progid
+    !insertmacro DELETE_OUR_COMMAND ${root} "${CLASSES}\SystemFileAssociations\${ext}\${VERB_NAME}"
+    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\${ext}\shell"
+    DeleteRegKey /ifempty ${root} "${CLASSES}\SystemFileAssociations\${ext}"
+    !insertmacro DELETE_OUR_COMMAND ${root} "${CLASSES}\${progid}\shell\open"
+    ReadRegStr $1 ${root} "${CLASSES}\${progid}\shell\open\command" ""
     ${If} $1 == ""
-        DeleteRegKey ${root} "${CLASSES}\${CUE_PROGID}"
-        DeleteRegValue ${root} "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}"
-        DeleteRegKey /ifempty ${root} "${CLASSES}\.cue\OpenWithProgids"
-        DeleteRegKey /ifempty ${root} "${CLASSES}\.cue"
+        DeleteRegKey ${root} "${CLASSES}\${progid}"
+        DeleteRegValue ${root} "${CLASSES}\${ext}\OpenWithProgids" "${progid}"
+        DeleteRegKey /ifempty ${root} "${CLASSES}\${ext}\OpenWithProgids"
+        DeleteRegKey /ifempty ${root} "${CLASSES}\${ext}"
     ${EndIf}
+!macroend
+
+!macro REMOVE_OUR_FILE_ENTRIES root
+    !insertmacro REMOVE_OUR_ENTRIES ${root} ".cue" "${CUE_PROGID}"
+    !insertmacro REMOVE_OUR_ENTRIES ${root} ".flac" "${FLAC_PROGID}"
+!macroend
+
+; "Play with discdeck" for a file kind, and our file type in its Open-with list.
+!macro WRITE_OUR_ENTRIES ext progid description
+    WriteRegStr HKLM "${CLASSES}\SystemFileAssociations\${ext}\${VERB_NAME}" "" "Play with discdeck"
+    WriteRegExpandStr HKLM "${CLASSES}\SystemFileAssociations\${ext}\${VERB_NAME}\command" "" '${PLAY_COMMAND}'
+    WriteRegStr HKLM "${CLASSES}\${progid}" "" "${description}"
+    WriteRegStr HKLM "${CLASSES}\${progid}\DefaultIcon" "" "$INSTDIR\discdeck.exe,0"
+    WriteRegStr HKLM "${CLASSES}\${progid}\shell\open" "" "Play with discdeck"
+    WriteRegExpandStr HKLM "${CLASSES}\${progid}\shell\open\command" "" '${PLAY_COMMAND}'
+    WriteRegStr HKLM "${CLASSES}\${ext}\OpenWithProgids" "${progid}" ""
 !macroend
 
 Var Installed  ; the folder of an existing installation, empty without one
@@ -212,16 +230,11 @@ Section "discdeck" SectionProgram
     ${GetSize} "$INSTDIR" "/S=0K" $1 $2 $3
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
 
-    WriteRegStr HKLM "${CUE_VERB}" "" "Play with discdeck"
-    WriteRegExpandStr HKLM "${CUE_VERB}\command" "" '${CUE_COMMAND}'
-    WriteRegStr HKLM "${CLASSES}\${CUE_PROGID}" "" "CUE sheet"
-    WriteRegStr HKLM "${CLASSES}\${CUE_PROGID}\DefaultIcon" "" "$INSTDIR\discdeck.exe,0"
-    WriteRegStr HKLM "${CLASSES}\${CUE_PROGID}\shell\open" "" "Play with discdeck"
-    WriteRegExpandStr HKLM "${CLASSES}\${CUE_PROGID}\shell\open\command" "" '${CUE_COMMAND}'
-    WriteRegStr HKLM "${CLASSES}\.cue\OpenWithProgids" "${CUE_PROGID}" ""
+    !insertmacro WRITE_OUR_ENTRIES ".cue" "${CUE_PROGID}" "CUE sheet"
+    !insertmacro WRITE_OUR_ENTRIES ".flac" "${FLAC_PROGID}" "FLAC image"
     ; Versions before the per-machine scope kept these in the installing user's HKCU, where they
     ; would hide the machine's and outlive an uninstall by another account.
-    !insertmacro REMOVE_OUR_CUE_ENTRIES HKCU
+    !insertmacro REMOVE_OUR_FILE_ENTRIES HKCU
     ; SHCNE_ASSOCCHANGED: Explorer picks up the new verb without a restart.
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
@@ -321,7 +334,7 @@ Section "un.discdeck" UnSectionProgram
     ${EndIf}
     Delete "$INSTDIR\discdeck.exe"
 
-    !insertmacro REMOVE_OUR_CUE_ENTRIES HKLM
+    !insertmacro REMOVE_OUR_FILE_ENTRIES HKLM
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
     ${If} $EXEDIR == $INSTDIR

@@ -54,7 +54,6 @@ UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\discd
 APPID = "{6B0E5F3A-2C47-4D1E-9A8B-7C31D5E0F942}"
 CLASSES = r"HKLM\Software\Classes"
 VERB_KEY = CLASSES + r"\SystemFileAssociations\.cue\shell\discdeck.play"
-PROGID_KEY = CLASSES + r"\discdeck.CueSheet"
 SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
 # What the installer may add, by the names of registry keys and files.
 OURS = ("discdeck", ".cue", APPID.lower())
@@ -254,12 +253,14 @@ def check_installed(checks, place, version, player_bytes):
                   place.value(r"HKCR\AppID\discdeck.EXE", "AppID")), ("discdeck", APPID), "AppID registered")
 
     command = ("REG_EXPAND_SZ", '"%s\\discdeck.exe" %s "%%1"' % (PROGRAM, DATA_OPTION))
-    checks.equal((place.value(VERB_KEY, "(Default)"), (place.values(VERB_KEY + r"\command") or {}).get("(Default)")),
-                 ("Play with discdeck", command), ".cue verb")
-    checks.equal(((place.values(PROGID_KEY + r"\shell\open\command") or {}).get("(Default)"),
-                  "discdeck.CueSheet" in (place.values(CLASSES + r"\.cue\OpenWithProgids") or {})),
-                 (command, True), ".cue Open-with entry")
-    checks.equal(place.value(CLASSES + r"\.cue", "(Default)"), None, ".cue keeps its default program")
+    for ext, progid in ((".cue", "discdeck.CueSheet"), (".flac", "discdeck.FlacImage")):
+        verb = CLASSES + r"\SystemFileAssociations" + "\\" + ext + r"\shell\discdeck.play"
+        checks.equal((place.value(verb, "(Default)"), (place.values(verb + r"\command") or {}).get("(Default)")),
+                     ("Play with discdeck", command), ext + " verb")
+        checks.equal(((place.values(CLASSES + "\\" + progid + r"\shell\open\command") or {}).get("(Default)"),
+                      progid in (place.values(CLASSES + "\\" + ext + r"\OpenWithProgids") or {})),
+                     (command, True), ext + " Open-with entry")
+        checks.equal(place.value(CLASSES + "\\" + ext, "(Default)"), None, ext + " keeps its default program")
 
 
 def main():
