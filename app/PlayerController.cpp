@@ -10,6 +10,7 @@
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
+#include "ports/Utf8Text.h"
 #include "ports/Int16Text.h"
 #include "res/resource.h"
 
@@ -325,7 +326,7 @@ void PlayerController::ShowReply(const std::string& reply) {
         return;
     }
     view.ClearList();
-    for (const std::string& line : SplitReplyLines(reply)) {
+    for (const std::string& line : SplitReplyLines(ReplyBytesToUtf8(reply))) {
         view.AddLine(line, kOrange);
     }
 }

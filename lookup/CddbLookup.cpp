@@ -9,6 +9,7 @@
 #include "lookup/CddbReply.h"
 #include "lookup/CddbTransport.h"
 #include "lookup/ReplyBuffer.h"
+#include "ports/Utf8Text.h"
 
 namespace discdeck {
 
@@ -85,7 +86,8 @@ bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSi
 
 void CdAudioDevice::ParseEntry() {
     const size_t titleCount = std::min<size_t>(trackCount, trackTitles.size());
-    ParseEntryText(ReplyText(), EntryFields{category, discTitle, trackTitles.data(), titleCount});
+    // Level 6 replies are UTF-8; bytes that are not are taken as Windows-1252.
+    ParseEntryText(ReplyBytesToUtf8(ReplyText()), EntryFields{category, discTitle, trackTitles.data(), titleCount});
 }
 
 }  // namespace discdeck

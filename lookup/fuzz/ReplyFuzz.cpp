@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RequireSafeTarget(helloPath);
         // Four hello fields, and no parameter of its own.
         const size_t start = helloPath.find("&hello=") + 7;
-        const std::string fields = helloPath.substr(start, helloPath.rfind("&proto=4") - start);
+        const std::string fields = helloPath.substr(start, helloPath.rfind("&proto=6") - start);
         Require(std::count(fields.begin(), fields.end(), '+') == 3 && fields.find('&') == std::string::npos);
     }
     const std::string address = BuildLyricsAddress(std::string(input));

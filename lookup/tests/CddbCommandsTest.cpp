@@ -57,15 +57,15 @@ TEST(LookupCommands, TrackCountBeyondTheTableIsCut) {
 TEST(LookupObjectPath, HelpCommand) {
     std::string path;
     ASSERT_TRUE(BuildObjectPath("HELP", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
 }
 
 TEST(LookupObjectPath, SpacesBecomePlusAndNothingElseChanges) {
     std::string path;
     ASSERT_TRUE(BuildObjectPath("CDDB READ rock b014802", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+b014802&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+b014802&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
     ASSERT_TRUE(BuildObjectPath("CDDB  LSCAT%~", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB++LSCAT%~&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB++LSCAT%~&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
 }
 
 struct HelloCase {
@@ -82,7 +82,7 @@ class LookupHello : public testing::TestWithParam<HelloCase> {};
 TEST_P(LookupHello, APlausibleAddressGivesTheHelloItsUserAndHost) {
     std::string path;
     ASSERT_TRUE(BuildObjectPath("HELP", path, HelloForAddress(GetParam().address)));
-    EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=6", path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses,

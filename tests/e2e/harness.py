@@ -162,7 +162,7 @@ class CddbServer:
 
     def fetch(self, command):
         """The body the server gives for a command, asked directly (not through the player)."""
-        path = "/~cddb/cddb.cgi?cmd=%s&hello=%s&proto=4" % (command.replace(" ", "+"), OWN_HELLO)
+        path = "/~cddb/cddb.cgi?cmd=%s&hello=%s&proto=6" % (command.replace(" ", "+"), OWN_HELLO)
         with urllib.request.urlopen("http://127.0.0.1:%d%s" % (self.port, path), timeout=10) as answer:
             return answer.read()
 
