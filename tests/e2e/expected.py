@@ -197,6 +197,7 @@ def _escape(text):
 
 PAGE_HEAD = "".join([
     "<html>",
+    "<meta charset=\"utf-8\">",
     "<title>TarvikCDDB Play List</title>",
     '<body bgcolor="#333333" text="#FFCC33" link="#FFCC33" vlink="#FFCC33" alink="#FFCC33">',
     '<table width="98%" border="0" cellspacing="0" cellpadding="3" vspace="0" hspace="0" align="center">',
