@@ -10,9 +10,9 @@ namespace {
 Application* currentApplication = nullptr;
 
 std::string ModuleFileName() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Utf8FromWide(std::wstring_view(path, length < MAX_PATH ? length : 0));
 }
 
 }  // namespace
@@ -51,16 +51,16 @@ int Application::Run(HINSTANCE moduleInstance, const char* line) {
 int Application::RunMessageLoop() {
     MSG message{};
     for (;;) {
-        BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             break;
         }
         HWND main = mainWindow != nullptr ? mainWindow->GetHandle() : nullptr;
-        if (main != nullptr && ::IsDialogMessageA(main, &message)) {
+        if (main != nullptr && ::IsDialogMessageW(main, &message)) {
             continue;
         }
         ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
+        ::DispatchMessageW(&message);
     }
     exitCode = static_cast<int>(message.wParam);
     return exitCode;
@@ -100,7 +100,7 @@ HINSTANCE ResourceInstance() {
     if (currentApplication != nullptr && currentApplication->GetInstance() != nullptr) {
         return currentApplication->GetInstance();
     }
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 std::string ApplicationName() {

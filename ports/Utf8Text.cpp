@@ -138,16 +138,18 @@ size_t CutBytes(std::string_view text, size_t maxBytes) {
     return end;
 }
 
-std::string FitCharacters(std::string_view text, size_t width, bool alignLeft) {
+std::string FirstCharacters(std::string_view text, size_t count) {
     size_t position = 0;
-    size_t count = 0;
     uint32_t code = 0;
-    for (size_t next = 0; count < width && NextCodePoint(text, next, code); position = next) {
-        ++count;
+    for (size_t taken = 0; taken < count && NextCodePoint(text, position, code); ++taken) {
     }
-    const std::string padding(width - count, ' ');
-    const std::string_view kept = text.substr(0, position);
-    return alignLeft ? std::string(kept) + padding : padding + std::string(kept);
+    return std::string(text.substr(0, position));
+}
+
+std::string FitCharacters(std::string_view text, size_t width, bool alignLeft) {
+    const std::string kept = FirstCharacters(text, width);
+    const std::string padding(width - CharacterCount(kept), ' ');
+    return alignLeft ? kept + padding : padding + kept;
 }
 
 }  // namespace discdeck

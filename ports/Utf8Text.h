@@ -29,6 +29,9 @@ size_t CharacterCount(std::string_view text);
 // ends on a character boundary.
 size_t CutBytes(std::string_view text, size_t maxBytes);
 
+// The first `count` characters of `text` (all of it when it has fewer).
+std::string FirstCharacters(std::string_view text, size_t count);
+
 // The first `width` characters of `text`, padded with blanks to `width` characters: printf's
 // "%-W.Ws" (alignLeft) and "%W.Ws", counting characters instead of bytes.
 std::string FitCharacters(std::string_view text, size_t width, bool alignLeft);
