@@ -396,7 +396,8 @@ void PlayerController::ReadSettings() {
     // Stored as 32 bits; the window keeps the low 16 as a signed number.
     port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
     // Set by the user only (the player never writes it): the address the hello carries.
-    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""));
+    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""), profile.UserName(),
+                           profile.ComputerName());
 }
 
 void PlayerController::WriteSettings() {

@@ -96,6 +96,19 @@ bool Application::ApplicationProfile::WriteInt(const std::string& section, const
     return registry && registry->WriteInt(section, value, number);
 }
 
+// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-getusernamew
+std::string Application::ApplicationProfile::UserName() {
+    wchar_t name[257] = L"";
+    DWORD length = 257;
+    return ::GetUserNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+std::string Application::ApplicationProfile::ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
 HINSTANCE ResourceInstance() {
     if (currentApplication != nullptr && currentApplication->GetInstance() != nullptr) {
         return currentApplication->GetInstance();

@@ -22,9 +22,11 @@ int CdAudioDevice::SendCommand(const std::string& command, const std::string& se
     return transport->Send(command, server, port, status, ReplyBuffer());
 }
 
-void CdAudioDevice::SetHelloAddress(const std::string& address) {
+void CdAudioDevice::SetHelloAddress(const std::string& address,
+                                    const std::string& userName,
+                                    const std::string& computerName) {
     if (transport != nullptr) {
-        transport->SetHello(HelloForAddress(address));
+        transport->SetHello(HelloForAddress(address, HelloForUser(userName, computerName)));
     }
 }
 

@@ -71,6 +71,8 @@ TEST(LookupObjectPath, SpacesBecomePlusAndNothingElseChanges) {
 struct HelloCase {
     const char* address;
     const char* hello;  // as the query string carries it
+    const char* userName = "";
+    const char* computerName = "";
 };
 
 void PrintTo(const HelloCase& c, std::ostream* os) {
@@ -79,9 +81,12 @@ void PrintTo(const HelloCase& c, std::ostream* os) {
 
 class LookupHello : public testing::TestWithParam<HelloCase> {};
 
-TEST_P(LookupHello, APlausibleAddressGivesTheHelloItsUserAndHost) {
+// A plausible address wins; without one the user and computer names make the hello.
+TEST_P(LookupHello, TheAddressOrElseTheNamesGiveTheHelloItsUserAndHost) {
     std::string path;
-    ASSERT_TRUE(BuildObjectPath("HELP", path, HelloForAddress(GetParam().address)));
+    const CddbHello hello =
+        HelloForAddress(GetParam().address, HelloForUser(GetParam().userName, GetParam().computerName));
+    ASSERT_TRUE(BuildObjectPath("HELP", path, hello));
     EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=6", path);
 }
 
@@ -97,7 +102,12 @@ INSTANTIATE_TEST_SUITE_P(Addresses,
                                          HelloCase{"jane doe@example.org", "cd+discdeck.example"},
                                          HelloCase{"jane@example.org&proto=6", "cd+discdeck.example"},
                                          HelloCase{"j\xe4ne@example.org", "cd+discdeck.example"},
-                                         HelloCase{"jane@example.org\r\n", "cd+discdeck.example"}));
+                                         HelloCase{"jane@example.org\r\n", "cd+discdeck.example"},
+                                         HelloCase{"jane.doe@example.org", "jane.doe+example.org", "jdoe", "PC"},
+                                         HelloCase{"", "jdoe+DESKTOP-7Q2", "jdoe", "DESKTOP-7Q2"},
+                                         HelloCase{"jane", "J.Doe_2+PC01", "J. Doe_2", "PC 01"},
+                                         HelloCase{"", "Sokrates+discdeck.example", "\xCE\xA3 Sokrates+", "\xE6\x97\xA5"},
+                                         HelloCase{"", "cd+pc", "\xCE\xA3\xCF\x89", "pc"}));
 
 TEST(LookupObjectPath, ControlCharactersAreRefused) {
     std::string path = "kept";

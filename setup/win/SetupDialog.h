@@ -40,7 +40,7 @@ class SetupDialog : public fw::Dialog, public SetupView {
     void RunSetup();
 
     fw::ProgressBar progress;
-    // The status field's text; the field is an ANSI window, the core's texts are UTF-8.
+    // The status field's text, UTF-8 as the framework shows it through the wide API.
     std::string status;
     fw::Icon icon;
     SetupTrace trace;
