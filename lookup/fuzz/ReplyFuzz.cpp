@@ -19,6 +19,7 @@
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "lookup/tests/LookupFakes.h"
+#include "ports/Utf8Text.h"
 
 using namespace discdeck;
 
@@ -84,6 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string titles[kTableEntries];
     const size_t trackCount = size == 0 ? 0 : data[0] % (kTableEntries + 1);
     ParseEntryText(input, EntryFields{category, discTitle, titles, trackCount});
+
+    // Whatever the reply holds, its decoding is valid UTF-8 that decodes to itself, and every cut
+    // lands on a character boundary.
+    const std::string text = ReplyBytesToUtf8(input);
+    Require(ReplyBytesToUtf8(text) == text);
+    Require(CharacterCount(FitCharacters(text, 90, true)) == 90);
+    const size_t cut = CutBytes(text, 69);
+    Require(cut <= 69 && ReplyBytesToUtf8(text.substr(0, cut)) == text.substr(0, cut));
 
     std::string command;
     if (BuildCandidateReadCommand(std::string(input.substr(0, split)), command)) {
