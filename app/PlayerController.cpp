@@ -10,8 +10,8 @@
 #include "lookup/LyricsSearch.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
-#include "ports/Utf8Text.h"
 #include "ports/Int16Text.h"
+#include "ports/Utf8Text.h"
 #include "res/resource.h"
 
 namespace discdeck {

@@ -61,7 +61,8 @@ bool RecordWriter::WriteBuffered() {
 }
 
 bool RecordWriter::Append(const void* records, uint32_t count) {
-    return convert == nullptr ? AppendOwn(records, count) : AppendConverted(static_cast<const uint8_t*>(records), count);
+    return convert == nullptr ? AppendOwn(records, count)
+                              : AppendConverted(static_cast<const uint8_t*>(records), count);
 }
 
 // Record by record through the buffer, where each is converted in place.

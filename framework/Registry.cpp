@@ -16,8 +16,8 @@ Key Key::Open(HKEY parent, const std::string& path, REGSAM access) {
 
 Key Key::Create(HKEY parent, const std::string& path, REGSAM access) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(parent, Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(parent, Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
         return Key();
     }
     return Key(key);

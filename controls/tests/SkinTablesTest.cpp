@@ -79,20 +79,19 @@ TEST_P(TrayRecordTest, FillsTheRecordForTheOperation) {
     EXPECT_EQ(r.tip, c.tip);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations,
-                         TrayRecordTest,
-                         testing::Values(TrayCase{0, "03:12 [04]", 7, "Tarvik CDDB Player"},
-                                         TrayCase{1, "03:12 [04]", 4, "03:12 [04]"},
-                                         TrayCase{1, "0123456789012345678901234567890123", 4,
-                                                  "01234567890123456789012345678"},
-                                         TrayCase{1, "", 4, ""},
-                                         TrayCase{1, "\xCE\xA3" + std::string(30, '-'), 4, "\xCE\xA3" + std::string(28, '-')},
-                                         TrayCase{2, "03:12 [04]", 0, ""},
-                                         TrayCase{5, "03:12 [04]", 0, ""}),
-                         [](const testing::TestParamInfo<TrayCase>& info) {
-                             return "Operation" + std::to_string(info.param.operation) + "_" +
-                                    std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Operations,
+    TrayRecordTest,
+    testing::Values(TrayCase{0, "03:12 [04]", 7, "Tarvik CDDB Player"},
+                    TrayCase{1, "03:12 [04]", 4, "03:12 [04]"},
+                    TrayCase{1, "0123456789012345678901234567890123", 4, "01234567890123456789012345678"},
+                    TrayCase{1, "", 4, ""},
+                    TrayCase{1, "\xCE\xA3" + std::string(30, '-'), 4, "\xCE\xA3" + std::string(28, '-')},
+                    TrayCase{2, "03:12 [04]", 0, ""},
+                    TrayCase{5, "03:12 [04]", 0, ""}),
+    [](const testing::TestParamInfo<TrayCase>& info) {
+        return "Operation" + std::to_string(info.param.operation) + "_" + std::to_string(info.index);
+    });
 
 TEST(WindowDragTest, WindowFollowsTheMouseMinusTheGrabPoint) {
     WindowDrag drag(209, 212);

@@ -513,7 +513,8 @@ TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
 // A "1.00" database holds its texts in the ANSI code page (Windows-1252 here): it reads as UTF-8,
 // and the first store rewrites both files as "2.00" with every stored text converted.
 TEST_F(DiscDatabaseTest, OldFilesReadInTheirCodePageAndTheFirstStoreConvertsThem) {
-    WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Caf\xE9 M\xFCller", "misc", 60000, 1), "Tarvikon", "1.00"));
+    WriteBytes(Titles(),
+               RecordFileImage(1, 104, TitleBytes(9, "Caf\xE9 M\xFCller", "misc", 60000, 1), "Tarvikon", "1.00"));
     WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(9, 1, "\xDE\xFA ert", 60000), "Tarvikon", "1.00"));
     LoadDisc(device, SampleDisc(9, "", 1));
     ASSERT_TRUE(database.LookUpDisc(device));

@@ -68,7 +68,8 @@ void DatabasePreviewDialog::WriteTitlesReport() {
     if (shellOpen) {
         shellOpen(DiscDatabase::kTitlesReportFile);
     } else {
-        ::ShellExecuteW(hwnd, L"open", fw::Widen(DiscDatabase::kTitlesReportFile).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(hwnd, L"open", fw::Widen(DiscDatabase::kTitlesReportFile).c_str(), nullptr, nullptr,
+                        SW_SHOWNORMAL);
     }
 }
 

@@ -106,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Addresses,
                                          HelloCase{"jane.doe@example.org", "jane.doe+example.org", "jdoe", "PC"},
                                          HelloCase{"", "jdoe+DESKTOP-7Q2", "jdoe", "DESKTOP-7Q2"},
                                          HelloCase{"jane", "J.Doe_2+PC01", "J. Doe_2", "PC 01"},
-                                         HelloCase{"", "Sokrates+discdeck.example", "\xCE\xA3 Sokrates+", "\xE6\x97\xA5"},
+                                         HelloCase{"", "Sokrates+discdeck.example", "\xCE\xA3 Sokrates+",
+                                                   "\xE6\x97\xA5"},
                                          HelloCase{"", "cd+pc", "\xCE\xA3\xCF\x89", "pc"}));
 
 TEST(LookupObjectPath, ControlCharactersAreRefused) {

@@ -25,7 +25,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReplyCase{"Japanese", "\xE6\x97\xA5\xE6\x9C\xAC", "\xE6\x97\xA5\xE6\x9C\xAC"},
                     ReplyCase{"FourBytes", "\xF0\x9F\x8E\xB5", "\xF0\x9F\x8E\xB5"},
                     ReplyCase{"Latin1", "Caf\xE9 M\xFCller", "Caf\xC3\xA9 M\xC3\xBCller"},
-                    ReplyCase{"Windows1252Quotes", "\x93x\x94 \x80 \x81", "\xE2\x80\x9Cx\xE2\x80\x9D \xE2\x82\xAC \xC2\x81"},
+                    ReplyCase{"Windows1252Quotes", "\x93x\x94 \x80 \x81",
+                              "\xE2\x80\x9Cx\xE2\x80\x9D \xE2\x82\xAC \xC2\x81"},
                     ReplyCase{"MixedKeepsTheValidPart", "\xC3\xA9\xE9", "\xC3\xA9\xC3\xA9"},
                     ReplyCase{"CutSequenceAtTheEnd", "ab\xE6\x97", "ab\xC3\xA6\xE2\x80\x94"},
                     ReplyCase{"Overlong", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
@@ -37,9 +38,9 @@ struct CutCase {
     const char* name;
     std::string text;
     size_t limit;
-    std::string leftFit;   // FitCharacters(text, limit, true)
-    size_t bytesKept;      // CutBytes(text, limit)
-    size_t characters;     // CharacterCount(text)
+    std::string leftFit;  // FitCharacters(text, limit, true)
+    size_t bytesKept;     // CutBytes(text, limit)
+    size_t characters;    // CharacterCount(text)
 };
 
 class CutTest : public testing::TestWithParam<CutCase> {};
