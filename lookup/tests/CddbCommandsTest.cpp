@@ -148,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Titles,
                                            LyricsCase{"Simon & Garfunkel / Hits", "Simon+%26+Garfunkel"},
                                            LyricsCase{"a?b#c=d+e%f", "a%3Fb%23c%3Dd%2Be%25f"},
                                            LyricsCase{"Tab\tInside", "Tab%09Inside"},
-                                           LyricsCase{"Bj\xf6rk / Debut", "Bj%F6rk"},
+                                           LyricsCase{"Bj\xc3\xb6rk / Debut", "Bj%C3%B6rk"},
+                                           LyricsCase{"\xce\xa3\xcf\x89 / x", "%CE%A3%CF%89"},
                                            LyricsCase{"keep-_.~", "keep-_.~"}));
 
 TEST(LookupCandidateRead, CommandFromAListLine) {

@@ -800,10 +800,10 @@ TEST_F(PlayerSkinTest, HideGoesToTheTrayAndALeftClickComesBack) {
     for (size_t i = 1; i < tray.calls.size(); ++i) {
         EXPECT_EQ(tray.calls[i].first, static_cast<DWORD>(NIM_MODIFY));
     }
-    char caption[64] = "";
-    ::GetWindowTextA(Window(), caption, sizeof(caption));
+    wchar_t caption[64] = L"";
+    ::GetWindowTextW(Window(), caption, 64);
     EXPECT_STREQ(tray.calls.back().second.szTip, caption);
-    EXPECT_THAT(std::string(caption), testing::EndsWith("[01]"));
+    EXPECT_THAT(std::wstring(caption), testing::EndsWith(L"[01]"));
 
     // Another icon's messages and other mouse messages are not ours.
     EXPECT_EQ(::SendMessageA(Window(), WM_USER, 216, WM_LBUTTONUP), 0);
