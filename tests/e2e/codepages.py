@@ -3,8 +3,10 @@
 page set through LANG to 1252, 1253, 1251 and 932, identifies three discs at the local CDDB server
 (Latin-1 accents; Greek and Cyrillic; Japanese) and must show and write the same characters under
 each: the list, the database preview, Title.txt, PlayList.htm, Titles.htm and titles.sdb, all read
-back and compared as text. Under code page 1252 the folder starts with an old "1.00" database of
-Latin-1 titles, whose accents must survive the first store. See README.md here.
+back and compared as text. Each folder starts with an old "1.00" database whose titles the player
+wrote on that code page (Latin-1 accents on 1252, Greek on 1253, Cyrillic on 1251, Japanese on 932):
+they must read and survive the first store as they were, which also shows that Wine ran under the
+code page meant. See README.md here.
 
 Exit code 0 when every check passed, 1 otherwise (2 when the run could not be set up)."""
 
@@ -39,8 +41,13 @@ DISCS = [
     ("folk", "\u65e5\u672c\u8a9e\u306e\u6b4c / \u6771\u4eac\u306e\u591c",
      ["\u685c\u306e\u5b63\u7bc0", "\u96e8\u306e\u65e5", "\u591c\u660e\u3051\u306e\u5149"], (0, 150, 300), 480),
 ]
-# The old database's one disc, written by the player on code page 1252.
-OLD = ("jazz", "\u00c5ngstr\u00f6m / Cr\u00e8me br\u00fbl\u00e9e", ["D\u00e9j\u00e0 vu"], (0,), 200)
+# The old database's one disc as the player wrote it on each code page: title line, track title.
+OLD = {
+    1252: ("\u00c5ngstr\u00f6m / Cr\u00e8me br\u00fbl\u00e9e", "D\u00e9j\u00e0 vu"),
+    1253: ("\u039c\u03af\u03ba\u03b7\u03c2 / \u0396\u03bf\u03c1\u03bc\u03c0\u03ac\u03c2", "\u03a3\u03b9\u03c1\u03c4\u03ac\u03ba\u03b9"),
+    1251: ("\u0412\u0438\u043a\u0442\u043e\u0440 \u0426\u043e\u0439 / \u041a\u0438\u043d\u043e", "\u041f\u0430\u0447\u043a\u0430"),
+    932: ("\u5742\u672c\u9f8d\u4e00 / \u6226\u5834", "\u30e1\u30ea\u30fc"),
+}
 
 
 def msf(seconds):
@@ -78,10 +85,10 @@ def write_entry(data, disc, category, title, tracks):
         f.write(("\n".join(lines) + "\n").encode("utf-8"))
 
 
-def old_database(folder, disc, entry):
-    """titles.sdb and tracks.sdb as the player wrote them before: "1.00", Latin-1 texts."""
+def old_database(folder, disc, entry, code_page):
+    """titles.sdb and tracks.sdb as the player wrote them before: "1.00", texts in the code page."""
     def field(text, width):
-        data = text.encode("cp1252")[: width - 1]
+        data = text.encode("cp%d" % code_page)[: width - 1]
         return data + b"\0" * (width - len(data))
 
     title = (struct.pack("<I", disc.disc_id) + field(entry.disc_title, 70) + field(entry.category, 20) + b"\0\0"
@@ -132,8 +139,7 @@ class Scenario:
             sheet, disc = write_disc(self.discs_dir, self.data, "disc%d" % number, starts, lead_out)
             write_entry(self.data, disc, category, title, tracks)
             self.discs.append((sheet, disc, Stored(category, title, tracks)))
-        _, self.old_disc = write_disc(self.discs_dir, self.data, "old", OLD[3], OLD[4])
-        self.old_entry = Stored(OLD[0], OLD[1], OLD[2])
+        _, self.old_disc = write_disc(self.discs_dir, self.data, "old", (0,), 200)
         self.server = CddbServer(self.options.source_dir, self.work)
         self.server.data = self.data
         self.server.start()
@@ -170,10 +176,9 @@ class Scenario:
             self.wine.env.pop(name, None)
         self.player_dir = os.path.join(self.work, locale)
         os.makedirs(self.player_dir)
-        stored = []
-        if code_page == 1252:
-            old_database(self.player_dir, self.old_disc, self.old_entry)
-            stored.append((self.old_disc, self.old_entry))
+        old = Stored("jazz", OLD[code_page][0], [OLD[code_page][1]])
+        old_database(self.player_dir, self.old_disc, old, code_page)
+        stored = [(self.old_disc, old)]
         row = {"locale": locale, "code page": code_page}
         listed = all([self.identify(locale, n, sheet, disc, entry, n == 1)
                       for n, (sheet, disc, entry) in enumerate(self.discs, 1)])
