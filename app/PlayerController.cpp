@@ -11,6 +11,7 @@
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "ports/Int16Text.h"
+#include "ports/Utf8Text.h"
 #include "res/resource.h"
 
 namespace discdeck {
@@ -326,7 +327,7 @@ void PlayerController::ShowReply(const std::string& reply) {
         return;
     }
     view.ClearList();
-    for (const std::string& line : SplitReplyLines(reply)) {
+    for (const std::string& line : SplitReplyLines(ReplyBytesToUtf8(reply))) {
         view.AddLine(line, kOrange);
     }
 }
@@ -399,7 +400,8 @@ void PlayerController::ReadSettings() {
     // Stored as 32 bits; the window keeps the low 16 as a signed number.
     port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
     // Set by the user only (the player never writes it): the address the hello carries.
-    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""));
+    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""), profile.UserName(),
+                           profile.ComputerName());
 }
 
 void PlayerController::WriteSettings() {

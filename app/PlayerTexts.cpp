@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ports/Utf8Text.h"
+
 namespace discdeck {
 
 namespace {
@@ -35,10 +37,9 @@ const char* ModeName(uint32_t mode) {
 
 std::string FormatTrackLine(uint32_t track, uint32_t lengthMs, const std::string& title) {
     const uint32_t seconds = lengthMs / 1000;
-    char line[160];
-    std::snprintf(line, sizeof line, "Track %02d: %02d:%02d %-90.90s", AsInt(track), AsInt(seconds / 60),
-                  AsInt(seconds % 60), title.c_str());
-    return line;
+    char line[32];
+    std::snprintf(line, sizeof line, "Track %02d: %02d:%02d ", AsInt(track), AsInt(seconds / 60), AsInt(seconds % 60));
+    return line + FitCharacters(title, 90, true);
 }
 
 std::string FormatTrackTimes(const CdAudioDevice& d) {

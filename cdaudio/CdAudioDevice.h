@@ -87,8 +87,11 @@ class CdAudioDevice {
     bool QueryServer(const std::string& server, uint16_t port, TextSink* status);
     void ParseEntry();
     void SetTransport(CddbTransport* transport) { this->transport = transport; }
-    // The e-mail address whose halves the hello of later commands carries (see HelloForAddress).
-    void SetHelloAddress(const std::string& address);
+    // The e-mail address whose halves the hello of later commands carries (see HelloForAddress);
+    // without a usable one, the user and computer names (see HelloForUser).
+    void SetHelloAddress(const std::string& address,
+                         const std::string& userName = std::string(),
+                         const std::string& computerName = std::string());
 
     // Disc identifier of a table (the published CDDB computation; frames do not enter it).
     static uint32_t ComputeDiscId(const TrackTable& table, uint32_t trackCount);

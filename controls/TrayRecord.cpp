@@ -1,5 +1,6 @@
 #include "controls/TrayRecord.h"
 
+#include "ports/Utf8Text.h"
 #include "res/resource.h"
 
 namespace discdeck {
@@ -17,7 +18,7 @@ TrayRecord MakeTrayRecord(int operation, const std::string& caption) {
             break;
         case 1:
             record.flags = kTrayFlagTip;
-            record.tip = caption.substr(0, kTrayModifyTipMax);
+            record.tip = FirstCharacters(caption, kTrayModifyTipMax);
             break;
         default:
             break;

@@ -26,7 +26,7 @@ FileFailure RetryWhileBusy(const BusyWait& wait, const std::function<FileFailure
 }
 
 RecordFileHeader HeldFile::GetHeader() const {
-    return empty ? NewRecordFileHeader(recordLength) : records.GetHeader();
+    return empty ? NewRecordFileHeader(recordLength, kUtf8DatabaseVersion) : records.GetHeader();
 }
 
 DatabaseFiles::DatabaseFiles(FilePort& files, const BusyWait& wait) : files(files), wait(wait) {
@@ -49,7 +49,7 @@ DatabaseFiles::Outcome DatabaseFiles::CreateOne(HeldFile& held) {
         return failure == FileFailure::Exists || failure == FileFailure::Busy ? Outcome::Busy : Outcome::CreateFailed;
     }
     uint8_t image[kRecordFileHeaderLength];
-    EncodeRecordFileHeader(NewRecordFileHeader(held.recordLength), image);
+    EncodeRecordFileHeader(NewRecordFileHeader(held.recordLength, kUtf8DatabaseVersion), image);
     if (!held.handle->Write(image, sizeof image) || !held.records.Open(*held.handle, held.recordLength)) {
         // The file is ours and unusable: take it away rather than leave a cut header behind.
         held.handle.reset();

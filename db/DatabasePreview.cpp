@@ -5,6 +5,7 @@
 #include "db/RecordFile.h"
 #include "export/HtmlPage.h"
 #include "export/TextFormat.h"
+#include "ports/Utf8Text.h"
 
 namespace discdeck {
 namespace {
@@ -34,15 +35,15 @@ uint32_t Seconds(uint32_t ms) {
 
 }  // namespace
 
-std::string TitlesReportDiscLine(const TitleRecord& record) {
-    std::string title = FormatText("%60.60s", FieldText(record.title).c_str());
+std::string TitlesReportDiscLine(const TitleRecord& record, bool utf8) {
+    std::string title = FitCharacters(StoredText(record.title, utf8), 60, false);
     return FormatText("<H4>%s&nbsp;&nbsp;Total tracks: %02u&nbsp;&nbsp;Total time:   %02u:%02u (%06u sec)</H4>",
                       EscapeHtml(title).c_str(), record.trackCount, Minutes(record.discLength),
                       Seconds(record.discLength), record.discLength / 1000);
 }
 
-std::string TitlesReportTrackLine(const TrackRecord& record) {
-    std::string title = FormatText("%60.60s", FieldText(record.title).c_str());
+std::string TitlesReportTrackLine(const TrackRecord& record, bool utf8) {
+    std::string title = FitCharacters(StoredText(record.title, utf8), 60, false);
     return FormatText("%02u - (%02u:%02u)&nbsp;&nbsp;%s&nbsp;&nbsp;<BR>", record.trackNumber, Minutes(record.length),
                       Seconds(record.length), EscapeHtml(title).c_str());
 }
@@ -58,14 +59,16 @@ DatabasePreview DiscDatabase::ReadPreview() {
         return preview;
     }
     titles.Sort(CompareTitleText);
+    const bool titlesUtf8 = HoldsUtf8(titles.GetHeader());
+    const bool tracksUtf8 = HoldsUtf8(tracks.GetHeader());
     uint8_t image[kTitleRecordLength];
     for (uint32_t i = 0; titles.ReadRecord(i, image); ++i) {
         TitleRecord title = DecodeTitleRecord(image);
         PreviewDisc disc;
-        disc.text = FormatText("%s - %s", FieldText(title.title).c_str(), FieldText(title.category).c_str());
-        ForEachTrack(tracks, title, [&disc](const TrackRecord& track) {
+        disc.text = StoredText(title.title, titlesUtf8) + " - " + StoredText(title.category, titlesUtf8);
+        ForEachTrack(tracks, title, [&disc, tracksUtf8](const TrackRecord& track) {
             disc.trackTexts.push_back(FormatText("%02u - (%02u:%02u): %s", track.trackNumber, Minutes(track.length),
-                                                 Seconds(track.length), FieldText(track.title).c_str()));
+                                                 Seconds(track.length), StoredText(track.title, tracksUtf8).c_str()));
         });
         preview.discs.push_back(std::move(disc));
     }
@@ -84,13 +87,17 @@ bool DiscDatabase::WriteTitlesReport(bool includeTracks) {
         return false;
     }
     titles.Sort(CompareTitleText);
+    const bool titlesUtf8 = HoldsUtf8(titles.GetHeader());
+    const bool tracksUtf8 = includeTracks && HoldsUtf8(tracks.GetHeader());
     std::string page = PageHead();
     uint8_t image[kTitleRecordLength];
     for (uint32_t i = 0; titles.ReadRecord(i, image); ++i) {
         TitleRecord title = DecodeTitleRecord(image);
-        page += TitlesReportDiscLine(title);
+        page += TitlesReportDiscLine(title, titlesUtf8);
         if (includeTracks) {
-            ForEachTrack(tracks, title, [&page](const TrackRecord& track) { page += TitlesReportTrackLine(track); });
+            ForEachTrack(tracks, title, [&page, tracksUtf8](const TrackRecord& track) {
+                page += TitlesReportTrackLine(track, tracksUtf8);
+            });
         }
     }
     page += PageMiddle();

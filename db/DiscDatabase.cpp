@@ -145,12 +145,17 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     std::unique_ptr<FileHandle> newTitles = newTracks ? OpenReplacement(files, wait, held.titles) : nullptr;
     bool written = newTracks && newTitles;
     if (written) {
-        RecordWriter tracksOut(*newTracks, held.tracks.GetHeader());
-        RecordWriter titlesOut(*newTitles, held.titles.GetHeader());
+        // An old file's texts are in the ANSI code page: its first store rewrites it in UTF-8.
+        const RecordFileHeader tracksHeader = held.tracks.GetHeader();
+        const RecordFileHeader titlesHeader = held.titles.GetHeader();
+        RecordWriter tracksOut(*newTracks, Utf8Header(tracksHeader),
+                               HoldsUtf8(tracksHeader) ? nullptr : ConvertTrackRecordToUtf8);
+        RecordWriter titlesOut(*newTitles, Utf8Header(titlesHeader),
+                               HoldsUtf8(titlesHeader) ? nullptr : ConvertTitleRecordToUtf8);
         written = tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
-                  tracksOut.Append(run.data(), count) && tracksOut.Finish() && titlesOut.Begin() &&
+                  tracksOut.AppendOwn(run.data(), count) && tracksOut.Finish() && titlesOut.Begin() &&
                   (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
-                  titlesOut.Append(titleImage) && titlesOut.Finish();
+                  titlesOut.AppendOwn(titleImage) && titlesOut.Finish();
     }
     auto discard = [this](std::unique_ptr<FileHandle>& replacement, const HeldFile& file) {
         if (replacement) {
@@ -183,7 +188,8 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
         return false;
     }
     TitleRecord title = DecodeTitleRecord(image);
-    device.discTitle = FieldText(title.title);
+    device.discTitle = StoredText(title.title, HoldsUtf8(held.titles.GetHeader()));
+    const bool tracksUtf8 = HoldsUtf8(held.tracks.GetHeader());
 
     uint32_t first = 0;
     if (FindDiscId(held.tracks.records, device.discId, first)) {
@@ -198,7 +204,8 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
         std::vector<uint8_t> run(static_cast<size_t>(wanted) * kTrackRecordLength);
         if (held.tracks.records.Read(first, static_cast<uint32_t>(wanted), run.data())) {
             for (size_t j = 0; j < wanted; ++j) {
-                device.trackTitles[j] = FieldText(DecodeTrackRecord(run.data() + j * kTrackRecordLength).title);
+                device.trackTitles[j] =
+                    StoredText(DecodeTrackRecord(run.data() + j * kTrackRecordLength).title, tracksUtf8);
             }
         }
     }

@@ -64,10 +64,11 @@ class DiscDatabase {
     BusyWait wait;
 };
 
-// The "Titles.htm" line of a disc and of a track, as in the report.
+// The "Titles.htm" line of a disc and of a track, as in the report, from a file whose texts are
+// UTF-8 (`utf8`) or in the ANSI code page.
 struct TitleRecord;
 struct TrackRecord;
-std::string TitlesReportDiscLine(const TitleRecord& record);
-std::string TitlesReportTrackLine(const TrackRecord& record);
+std::string TitlesReportDiscLine(const TitleRecord& record, bool utf8 = true);
+std::string TitlesReportTrackLine(const TrackRecord& record, bool utf8 = true);
 
 }  // namespace discdeck

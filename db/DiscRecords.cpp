@@ -7,10 +7,19 @@
 namespace discdeck {
 namespace {
 
+// A field cut in bytes is cut at a character boundary, so it never ends on half a character.
 template <size_t N>
 void CopyText(char (&field)[N], const std::string& text, size_t limit) {
     std::memset(field, 0, N);
-    std::memcpy(field, text.data(), text.size() < limit ? text.size() : limit);
+    std::memcpy(field, text.data(), CutBytes(text, limit));
+}
+
+template <size_t N>
+void ConvertField(uint8_t* image, size_t offset, size_t limit) {
+    char field[N];
+    std::memcpy(field, image + offset, N);
+    CopyText(field, AnsiToUtf8(FieldText(field)), limit);
+    std::memcpy(image + offset, field, N);
 }
 
 }  // namespace
@@ -76,6 +85,24 @@ TrackRecord DecodeTrackRecord(const uint8_t* in) {
     std::memcpy(record.reserved, in + offsetof(TrackRecord, reserved), sizeof record.reserved);
     record.length = LoadLe32(in + offsetof(TrackRecord, length));
     return record;
+}
+
+bool HoldsUtf8(const RecordFileHeader& header) {
+    return std::memcmp(header.version, kUtf8DatabaseVersion, sizeof header.version) == 0;
+}
+
+RecordFileHeader Utf8Header(RecordFileHeader header) {
+    std::memcpy(header.version, kUtf8DatabaseVersion, sizeof header.version);
+    return header;
+}
+
+void ConvertTitleRecordToUtf8(uint8_t* image) {
+    ConvertField<sizeof TitleRecord::title>(image, offsetof(TitleRecord, title), kMaxStoredTitle);
+    ConvertField<sizeof TitleRecord::category>(image, offsetof(TitleRecord, category), sizeof TitleRecord::category);
+}
+
+void ConvertTrackRecordToUtf8(uint8_t* image) {
+    ConvertField<sizeof TrackRecord::title>(image, offsetof(TrackRecord, title), kMaxStoredTitle);
 }
 
 void EncodeDiscIdKey(uint32_t discId, uint8_t (&key)[4]) {

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "db/RecordFile.h"
+#include "ports/Utf8Text.h"
+
 namespace discdeck {
 
 // One disc in "titles.sdb". The struct mirrors the record byte for byte; records are still read
@@ -41,8 +44,19 @@ static_assert(offsetof(TrackRecord, length) == 80, "track record layout");
 
 constexpr uint32_t kTitleRecordLength = sizeof(TitleRecord);
 constexpr uint32_t kTrackRecordLength = sizeof(TrackRecord);
-// Stored titles keep a NUL inside their field, so longer texts are cut to this many characters.
+// Stored titles keep a NUL inside their field, so longer texts are cut to at most this many bytes
+// (at a character boundary).
 constexpr size_t kMaxStoredTitle = sizeof(TitleRecord::title) - 1;
+
+// The version of database files whose texts are UTF-8. Files of any other version ("1.00" and the
+// rest) hold their texts in the system's ANSI code page; a store rewrites them as this version.
+constexpr char kUtf8DatabaseVersion[] = "2.00";
+bool HoldsUtf8(const RecordFileHeader& header);
+// `header` with the UTF-8 version, for a rewritten file.
+RecordFileHeader Utf8Header(RecordFileHeader header);
+// Turn an old file's record image into UTF-8 (texts cut at a character boundary to fit).
+void ConvertTitleRecordToUtf8(uint8_t* image);
+void ConvertTrackRecordToUtf8(uint8_t* image);
 
 // A record with every byte zero, then the texts copied in (cut to fit as stored).
 TitleRecord MakeTitleRecord(uint32_t discId,
@@ -67,6 +81,12 @@ std::string FieldText(const char (&field)[N]) {
         ++length;
     }
     return std::string(field, length);
+}
+
+// The text of a field as UTF-8, from a file that holds UTF-8 (`utf8`) or ANSI text.
+template <size_t N>
+std::string StoredText(const char (&field)[N], bool utf8) {
+    return utf8 ? FieldText(field) : AnsiToUtf8(FieldText(field));
 }
 
 // The 4-byte search key for a disc id: records of both files start with it.

@@ -40,8 +40,8 @@ bool RecordReader::Read(uint32_t index, uint32_t count, void* destination) {
     return bytes <= SIZE_MAX && file->ReadAt(offset, destination, static_cast<size_t>(bytes), got) && got == bytes;
 }
 
-RecordWriter::RecordWriter(FileHandle& file, const RecordFileHeader& header)
-    : file(file), header(header), buffer(kBufferBytes) {
+RecordWriter::RecordWriter(FileHandle& file, const RecordFileHeader& header, RecordConvert convert)
+    : file(file), header(header), convert(convert), buffer(kBufferBytes) {
     this->header.recordCount = 0;
 }
 
@@ -61,6 +61,26 @@ bool RecordWriter::WriteBuffered() {
 }
 
 bool RecordWriter::Append(const void* records, uint32_t count) {
+    return convert == nullptr ? AppendOwn(records, count)
+                              : AppendConverted(static_cast<const uint8_t*>(records), count);
+}
+
+// Record by record through the buffer, where each is converted in place.
+bool RecordWriter::AppendConverted(const uint8_t* records, uint32_t count) {
+    const size_t length = header.recordLength;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (failed || header.recordCount == UINT32_MAX || (used + length > buffer.size() && !WriteBuffered())) {
+            return false;
+        }
+        std::memcpy(buffer.data() + used, records + size_t{i} * length, length);
+        convert(buffer.data() + used);
+        used += length;
+        ++header.recordCount;
+    }
+    return !failed;
+}
+
+bool RecordWriter::AppendOwn(const void* records, uint32_t count) {
     if (failed || count > UINT32_MAX - header.recordCount) {
         return false;
     }

@@ -57,23 +57,31 @@ class RecordReader {
 // Writes a record file front to back through a buffer: the header, the records, then the header
 // again with the number of records written. Nothing but the header's count differs from the
 // header it is given, so a rewritten file keeps its signature and version.
+// Rewrites one record image in place as it is copied into a new file.
+using RecordConvert = void (*)(uint8_t* record);
+
 class RecordWriter {
   public:
     static constexpr size_t kBufferBytes = 256 * 1024;
 
-    RecordWriter(FileHandle& file, const RecordFileHeader& header);
+    // `convert`, when given, is applied to every record that Append copies (records of an older
+    // file whose texts the new file holds in another encoding); AppendOwn copies as they are.
+    RecordWriter(FileHandle& file, const RecordFileHeader& header, RecordConvert convert = nullptr);
     // Writes the header (with a provisional count).
     bool Begin();
     bool Append(const void* records, uint32_t count = 1);
+    bool AppendOwn(const void* records, uint32_t count = 1);
     // Writes what is buffered and the final header, and commits it all to the device.
     bool Finish();
     uint32_t GetCount() const { return header.recordCount; }
 
   private:
     bool WriteBuffered();
+    bool AppendConverted(const uint8_t* records, uint32_t count);
 
     FileHandle& file;
     RecordFileHeader header;
+    RecordConvert convert;
     std::vector<uint8_t> buffer;
     size_t used = 0;
     bool failed = false;

@@ -1,4 +1,5 @@
 #include "drive/SheetFileDrive.h"
+#include "rip/PathFromUtf8.h"
 #include "rip/SheetLoader.h"
 
 #include <utility>
@@ -35,7 +36,7 @@ void SheetFileDrive::TakeDiscOut() {
 
 std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
     std::error_code error;
-    const std::filesystem::path file(path);
+    const std::filesystem::path file = PathFromUtf8(path);
     if (!std::filesystem::is_regular_file(file, error)) {
         return std::nullopt;
     }

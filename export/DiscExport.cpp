@@ -8,6 +8,7 @@
 #include "ports/CursorSink.h"
 #include "ports/ListLines.h"
 #include "ports/MessageSink.h"
+#include "ports/Utf8Text.h"
 #include "res/resource.h"
 
 namespace discdeck {
@@ -27,7 +28,7 @@ std::string PlayListPage(const CdAudioDevice& device) {
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t seconds = device.tracks[i].lengthMs / 1000;
         // Cut and pad first, so the escapes neither count against the width nor get cut in half.
-        std::string title = FormatText("%-90.90s", device.trackTitles[i].c_str());
+        std::string title = FitCharacters(device.trackTitles[i], 90, true);
         page += FormatText("<B>%02u - (%02u:%02u) %s</B><BR>", i + 1, seconds / 60, seconds % 60,
                            EscapeHtml(title).c_str());
     }

@@ -23,6 +23,8 @@ std::string Join(std::initializer_list<std::string> pieces) {
 const std::string& PageHead() {
     static const std::string head = Join({
         "<html>",
+        // Titles are UTF-8; without the declaration a browser guesses from the system's code page.
+        "<meta charset=\"utf-8\">",
         "<title>TarvikCDDB Play List</title>",
         "<body bgcolor=\"#333333\" text=\"#FFCC33\" link=\"#FFCC33\" vlink=\"#FFCC33\" alink=\"#FFCC33\">",
         "<table width=\"98%\" border=\"0\" cellspacing=\"0\" cellpadding=\"3\" vspace=\"0\" hspace=\"0\" "

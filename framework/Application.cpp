@@ -10,9 +10,9 @@ namespace {
 Application* currentApplication = nullptr;
 
 std::string ModuleFileName() {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Utf8FromWide(std::wstring_view(path, length < MAX_PATH ? length : 0));
 }
 
 }  // namespace
@@ -51,16 +51,16 @@ int Application::Run(HINSTANCE moduleInstance, const char* line) {
 int Application::RunMessageLoop() {
     MSG message{};
     for (;;) {
-        BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             break;
         }
         HWND main = mainWindow != nullptr ? mainWindow->GetHandle() : nullptr;
-        if (main != nullptr && ::IsDialogMessageA(main, &message)) {
+        if (main != nullptr && ::IsDialogMessageW(main, &message)) {
             continue;
         }
         ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
+        ::DispatchMessageW(&message);
     }
     exitCode = static_cast<int>(message.wParam);
     return exitCode;
@@ -96,11 +96,24 @@ bool Application::ApplicationProfile::WriteInt(const std::string& section, const
     return registry && registry->WriteInt(section, value, number);
 }
 
+// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-getusernamew
+std::string Application::ApplicationProfile::UserName() {
+    wchar_t name[257] = L"";
+    DWORD length = 257;
+    return ::GetUserNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
+std::string Application::ApplicationProfile::ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = L"";
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &length) ? Utf8FromWide(name) : std::string();
+}
+
 HINSTANCE ResourceInstance() {
     if (currentApplication != nullptr && currentApplication->GetInstance() != nullptr) {
         return currentApplication->GetInstance();
     }
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 std::string ApplicationName() {

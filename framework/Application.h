@@ -60,6 +60,8 @@ class Application {
         uint32_t GetInt(const std::string& section, const std::string& value, uint32_t fallback) override;
         bool WriteString(const std::string& section, const std::string& value, const std::string& text) override;
         bool WriteInt(const std::string& section, const std::string& value, uint32_t number) override;
+        std::string UserName() override;
+        std::string ComputerName() override;
         std::unique_ptr<RegistryProfile> registry;
     };
     ApplicationProfile profile;

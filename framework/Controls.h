@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,8 @@ class ListBoxT : public Base {
   public:
     using Base::Base;
     int AddString(const std::string& text) const {
-        return static_cast<int>(this->Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+        const std::wstring wide = Widen(text);
+        return static_cast<int>(this->Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
     }
     void ResetContent() const { this->Send(LB_RESETCONTENT); }
     int GetCount() const { return static_cast<int>(this->Send(LB_GETCOUNT)); }
@@ -63,10 +65,10 @@ class ListBoxT : public Base {
         if (length < 0) {
             return std::string();
         }
-        std::vector<char> buffer(static_cast<size_t>(length) + 1);
+        std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
         int copied = static_cast<int>(
             this->Send(LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data())));
-        return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+        return Utf8FromWide(std::wstring_view(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
     }
     LRESULT GetItemData(int index) const { return this->Send(LB_GETITEMDATA, static_cast<WPARAM>(index)); }
     int SetItemData(int index, LPARAM data) const {
@@ -124,15 +126,16 @@ class TreeViewT : public Base {
                          HTREEITEM parent = TVI_ROOT,
                          HTREEITEM after = TVI_LAST,
                          bool withChildren = false) const {
-        TVINSERTSTRUCTA insert{};
+        std::wstring wide = Widen(text);
+        TVINSERTSTRUCTW insert{};
         insert.hParent = parent;
         insert.hInsertAfter = after;
         insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
-        insert.item.pszText = const_cast<char*>(text.c_str());
+        insert.item.pszText = wide.data();
         insert.item.iImage = image;
         insert.item.iSelectedImage = selectedImage;
         insert.item.cChildren = withChildren ? 1 : 0;
-        return reinterpret_cast<HTREEITEM>(this->Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+        return reinterpret_cast<HTREEITEM>(this->Send(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
     bool DeleteAllItems() const { return this->Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)) != FALSE; }
     UINT GetCount() const { return static_cast<UINT>(this->Send(TVM_GETCOUNT)); }
@@ -143,14 +146,14 @@ class TreeViewT : public Base {
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     std::string GetItemText(HTREEITEM item) const {
-        char buffer[1024] = {};
-        TVITEMA query{};
+        wchar_t buffer[1024] = {};
+        TVITEMW query{};
         query.mask = TVIF_TEXT;
         query.hItem = item;
         query.pszText = buffer;
-        query.cchTextMax = sizeof(buffer);
-        this->Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
-        return buffer;
+        query.cchTextMax = static_cast<int>(std::size(buffer));
+        this->Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+        return Utf8FromWide(buffer);
     }
     // Returns the previous image list of that kind.
     HIMAGELIST SetImageList(HIMAGELIST list, int kind = TVSIL_NORMAL) const {

@@ -31,7 +31,7 @@ HINSTANCE Dialog::GetResourceInstance() const {
 
 INT_PTR Dialog::DoModal(HWND owner) {
     modal = true;
-    INT_PTR result = ::DialogBoxParamA(GetResourceInstance(), MAKEINTRESOURCEA(templateId),
+    INT_PTR result = ::DialogBoxParamW(GetResourceInstance(), MAKEINTRESOURCEW(templateId),
                                        owner != nullptr ? owner : parent, StartProc, reinterpret_cast<LPARAM>(this));
     modal = false;
     return result;
@@ -42,7 +42,7 @@ bool Dialog::Create(HWND parentWindow) {
         return false;
     }
     modal = false;
-    HWND window = ::CreateDialogParamA(GetResourceInstance(), MAKEINTRESOURCEA(templateId),
+    HWND window = ::CreateDialogParamW(GetResourceInstance(), MAKEINTRESOURCEW(templateId),
                                        parentWindow != nullptr ? parentWindow : parent, StartProc,
                                        reinterpret_cast<LPARAM>(this));
     return window != nullptr && hwnd == window;
@@ -70,7 +70,7 @@ bool Dialog::UpdateData(bool saveAndValidate) {
 }
 
 void Dialog::ShowDataExchangeMessage(const std::string& text) {
-    ::MessageBoxA(hwnd, text.c_str(), ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(hwnd, Widen(text).c_str(), Widen(ApplicationName()).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool Dialog::OnInitDialog() {

@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "framework/WideText.h"
+
 namespace discdeck::fw {
 
 Key Key::Open(HKEY parent, const std::string& path, REGSAM access) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(parent, path.c_str(), 0, access, &key) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(parent, Widen(path).c_str(), 0, access, &key) != ERROR_SUCCESS) {
         return Key();
     }
     return Key(key);
@@ -14,8 +16,8 @@ Key Key::Open(HKEY parent, const std::string& path, REGSAM access) {
 
 Key Key::Create(HKEY parent, const std::string& path, REGSAM access) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(parent, Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
         return Key();
     }
     return Key(key);
@@ -24,17 +26,18 @@ Key Key::Create(HKEY parent, const std::string& path, REGSAM access) {
 std::optional<std::string> Key::QueryString(const std::string& name) const {
     DWORD type = 0;
     DWORD size = 0;
-    if (!*this || ::RegQueryValueExA(Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    const std::wstring wideName = Widen(name);
+    if (!*this || ::RegQueryValueExW(Get(), wideName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return std::nullopt;
     }
-    std::vector<char> buffer(size + 1, '\0');
-    if (::RegQueryValueExA(Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    if (::RegQueryValueExW(Get(), wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
         ERROR_SUCCESS) {
         return std::nullopt;
     }
-    // The stored data need not end with a zero; the extra byte guarantees one.
-    return std::string(buffer.data());
+    // The stored data need not end with a zero; the extra character guarantees one.
+    return Utf8FromWide(buffer.data());
 }
 
 std::optional<uint32_t> Key::QueryDword(const std::string& name) const {
@@ -42,7 +45,7 @@ std::optional<uint32_t> Key::QueryDword(const std::string& name) const {
     DWORD number = 0;
     DWORD size = sizeof(number);
     if (!*this ||
-        ::RegQueryValueExA(Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
+        ::RegQueryValueExW(Get(), Widen(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
             ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(number)) {
         return std::nullopt;
@@ -51,18 +54,19 @@ std::optional<uint32_t> Key::QueryDword(const std::string& name) const {
 }
 
 bool Key::SetString(const std::string& name, const std::string& text) const {
-    return *this && ::RegSetValueExA(Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                     static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring wide = Widen(text);
+    return *this && ::RegSetValueExW(Get(), Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                                     static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool Key::SetDword(const std::string& name, uint32_t number) const {
     DWORD value = number;
-    return *this && ::RegSetValueExA(Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return *this && ::RegSetValueExW(Get(), Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                      sizeof(value)) == ERROR_SUCCESS;
 }
 
 bool Key::DeleteValue(const std::string& name) const {
-    return *this && ::RegDeleteValueA(Get(), name.c_str()) == ERROR_SUCCESS;
+    return *this && ::RegDeleteValueW(Get(), Widen(name).c_str()) == ERROR_SUCCESS;
 }
 
 bool DeleteKeyTree(HKEY parent, const std::string& path) {
@@ -73,17 +77,17 @@ bool DeleteKeyTree(HKEY parent, const std::string& path) {
         }
         // Delete the children first (RegDeleteTree is not there on every system we run on).
         for (;;) {
-            char name[256];
-            DWORD length = sizeof(name);
-            if (::RegEnumKeyExA(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (::RegEnumKeyExW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
                 break;
             }
-            if (!DeleteKeyTree(key.Get(), name)) {
+            if (!DeleteKeyTree(key.Get(), Utf8FromWide(name))) {
                 return false;
             }
         }
     }
-    return ::RegDeleteKeyA(parent, path.c_str()) == ERROR_SUCCESS;
+    return ::RegDeleteKeyW(parent, Widen(path).c_str()) == ERROR_SUCCESS;
 }
 
 std::string RegistryProfile::SectionPath(const std::string& section) const {

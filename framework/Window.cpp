@@ -5,13 +5,13 @@
 namespace discdeck::fw {
 
 std::string Window::GetText() const {
-    int length = ::GetWindowTextLengthA(hwnd);
+    int length = ::GetWindowTextLengthW(hwnd);
     if (length <= 0) {
         return std::string();
     }
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    int copied = ::GetWindowTextA(hwnd, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+    int copied = ::GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()));
+    return Utf8FromWide(std::wstring_view(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0));
 }
 
 RECT Window::GetClientRect() const {
@@ -37,7 +37,7 @@ bool Window::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) const {
     if (changed == style) {
         return false;
     }
-    ::SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(changed));
+    ::SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(changed));
     if (swpFlags != 0) {
         ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     }
@@ -45,11 +45,10 @@ bool Window::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) const {
 }
 
 std::string LoadText(HINSTANCE instance, UINT id) {
-    // LoadStringA with a zero buffer length is not reliable for the narrow form; a string resource
-    // holds at most 4096 characters anyway.
-    std::vector<char> buffer(4097);
-    int length = ::LoadStringA(instance, id, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0);
+    // A string resource holds at most 4096 characters.
+    std::vector<wchar_t> buffer(4097);
+    int length = ::LoadStringW(instance, id, buffer.data(), static_cast<int>(buffer.size()));
+    return Utf8FromWide(std::wstring_view(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0));
 }
 
 }  // namespace discdeck::fw

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/WideText.h"
+
 namespace discdeck::fw {
 
 // Non-owning view of a window handle: copyable, one platform call per method. Controls add their
@@ -18,14 +20,14 @@ class Window {
     bool IsWindow() const { return hwnd != nullptr && ::IsWindow(hwnd) != FALSE; }
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::SendMessageA(hwnd, message, wParam, lParam);
+        return ::SendMessageW(hwnd, message, wParam, lParam);
     }
     bool Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(hwnd, message, wParam, lParam) != FALSE;
+        return ::PostMessageW(hwnd, message, wParam, lParam) != FALSE;
     }
 
     std::string GetText() const;
-    void SetText(const std::string& text) const { ::SetWindowTextA(hwnd, text.c_str()); }
+    void SetText(const std::string& text) const { ::SetWindowTextW(hwnd, Widen(text).c_str()); }
 
     Window GetItem(int id) const { return Window(::GetDlgItem(hwnd, id)); }
     int GetId() const { return ::GetDlgCtrlID(hwnd); }
@@ -46,8 +48,8 @@ class Window {
         return ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
     }
 
-    LONG GetStyle() const { return ::GetWindowLongA(hwnd, GWL_STYLE); }
-    LONG GetExStyle() const { return ::GetWindowLongA(hwnd, GWL_EXSTYLE); }
+    LONG GetStyle() const { return ::GetWindowLongW(hwnd, GWL_STYLE); }
+    LONG GetExStyle() const { return ::GetWindowLongW(hwnd, GWL_EXSTYLE); }
     // Removes and adds style bits; with non-zero swpFlags also applies them with SetWindowPos (add
     // SWP_FRAMECHANGED to have the frame recalculated).
     bool ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0) const;

@@ -48,7 +48,7 @@ bool BuildObjectPath(const std::string& command, std::string& path, const CddbHe
         result += c == ' ' ? '+' : c;
     }
     result += "&hello=" + HelloQueryText(hello);
-    result += "+TarvikCDDB+1.0&proto=4";
+    result += "+TarvikCDDB+1.0&proto=6";
     path = std::move(result);
     return true;
 }

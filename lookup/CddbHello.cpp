@@ -34,13 +34,27 @@ std::string HelloQueryText(const CddbHello& hello) {
     return HelloField(hello.user) + "+" + HelloField(hello.host);
 }
 
-CddbHello HelloForAddress(const std::string& address) {
+CddbHello HelloForUser(const std::string& userName, const std::string& computerName) {
+    auto kept = [](const std::string& name, const std::string& builtIn) {
+        std::string field;
+        for (char c : name) {
+            if (c != '+' && IsAddressCharacter(c)) {
+                field += c;
+            }
+        }
+        return field.empty() ? builtIn : field;
+    };
+    const CddbHello builtIn;
+    return CddbHello{kept(userName, builtIn.user), kept(computerName, builtIn.host)};
+}
+
+CddbHello HelloForAddress(const std::string& address, const CddbHello& fallback) {
     const size_t at = address.find('@');
     if (at == std::string::npos || at == 0 || at + 1 == address.size() ||
         address.find('@', at + 1) != std::string::npos ||
         !std::all_of(address.begin(), address.begin() + at, IsAddressCharacter) ||
         !std::all_of(address.begin() + at + 1, address.end(), IsAddressCharacter)) {
-        return CddbHello();
+        return fallback;
     }
     return CddbHello{address.substr(0, at), address.substr(at + 1)};
 }

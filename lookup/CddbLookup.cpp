@@ -9,6 +9,7 @@
 #include "lookup/CddbReply.h"
 #include "lookup/CddbTransport.h"
 #include "lookup/ReplyBuffer.h"
+#include "ports/Utf8Text.h"
 
 namespace discdeck {
 
@@ -21,9 +22,11 @@ int CdAudioDevice::SendCommand(const std::string& command, const std::string& se
     return transport->Send(command, server, port, status, ReplyBuffer());
 }
 
-void CdAudioDevice::SetHelloAddress(const std::string& address) {
+void CdAudioDevice::SetHelloAddress(const std::string& address,
+                                    const std::string& userName,
+                                    const std::string& computerName) {
     if (transport != nullptr) {
-        transport->SetHello(HelloForAddress(address));
+        transport->SetHello(HelloForAddress(address, HelloForUser(userName, computerName)));
     }
 }
 
@@ -85,7 +88,8 @@ bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSi
 
 void CdAudioDevice::ParseEntry() {
     const size_t titleCount = std::min<size_t>(trackCount, trackTitles.size());
-    ParseEntryText(ReplyText(), EntryFields{category, discTitle, trackTitles.data(), titleCount});
+    // Level 6 replies are UTF-8; bytes that are not are taken as Windows-1252.
+    ParseEntryText(ReplyBytesToUtf8(ReplyText()), EntryFields{category, discTitle, trackTitles.data(), titleCount});
 }
 
 }  // namespace discdeck

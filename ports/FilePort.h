@@ -58,7 +58,7 @@ class FileHandle {
 
 // The file operations of the database and the exports, so that tests can inject faults and the
 // product can use the platform's own calls. Implementations: PosixFilePort (native builds) and
-// WinFilePort (ports/win, CreateFileA with share mode 0).
+// WinFilePort (ports/win, CreateFileW with share mode 0).
 class FilePort {
   public:
     enum class Access {

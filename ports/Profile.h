@@ -15,6 +15,9 @@ class Profile {
     virtual uint32_t GetInt(const std::string& section, const std::string& value, uint32_t fallback) = 0;
     virtual bool WriteString(const std::string& section, const std::string& value, const std::string& text) = 0;
     virtual bool WriteInt(const std::string& section, const std::string& value, uint32_t number) = 0;
+    // Whose settings these are: the user's and the computer's names (empty where unknown).
+    virtual std::string UserName() { return std::string(); }
+    virtual std::string ComputerName() { return std::string(); }
 };
 
 }  // namespace discdeck

@@ -9,6 +9,7 @@
 #include "rip/DiscLayout.h"
 #include "rip/FlacAudioFile.h"
 #include "rip/FlacImage.h"
+#include "rip/PathFromUtf8.h"
 #include "rip/SheetAudio.h"
 
 namespace discdeck {
@@ -70,7 +71,7 @@ CueError LoadCueSheet(const std::string& path,
     if (audio) {
         audio->reset();
     }
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) {
         return MakeCueError(CueStatus::CannotRead, 0, "the sheet cannot be opened");
     }
@@ -93,7 +94,7 @@ CueError LoadCueSheet(const std::string& path,
     if (CueError error = ParseCueSheet(text, sheet); !error.Ok()) {
         return error;
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path folder = PathFromUtf8(path).parent_path();
     std::vector<std::unique_ptr<AudioFile>> files(sheet.files.size());
     for (size_t i = 0; i < sheet.files.size(); ++i) {
         CueError error = OpenDataFile(folder, sheet.files[i], files[i]);

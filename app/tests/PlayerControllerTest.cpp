@@ -155,7 +155,7 @@ TEST_F(PlayerControllerTest, StoredSettingsAreShownAndUsedByTheFirstLookUp) {
     EXPECT_EQ(view.GetControlText(kPortEdit), "-1");
     EXPECT_THAT(cddb->servers, ElementsAre("cddb.local:65535"));
     ASSERT_EQ(cddb->paths.size(), 1u);
-    EXPECT_THAT(cddb->paths[0], testing::EndsWith("&hello=jane%2Bcd+mail.example.org+TarvikCDDB+1.0&proto=4"));
+    EXPECT_THAT(cddb->paths[0], testing::EndsWith("&hello=jane%2Bcd+mail.example.org+TarvikCDDB+1.0&proto=6"));
     EXPECT_TRUE(view.messages.empty());
 }
 

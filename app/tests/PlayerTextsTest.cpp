@@ -29,6 +29,12 @@ TEST(FormatTrackLineTest, LengthInWholeSecondsAndTitleOfExactlyNinetyCharacters)
     EXPECT_EQ(FormatTrackLine(4, 245999, "Four"), "Track 04: 04:05 Four" + std::string(86, ' '));
     EXPECT_EQ(FormatTrackLine(12, 59999, ""), "Track 12: 00:59 " + std::string(90, ' '));
     EXPECT_EQ(FormatTrackLine(1, 0, std::string(100, 'x')), "Track 01: 00:00 " + std::string(90, 'x'));
+    // Ninety characters, not bytes: a Cyrillic title of 100 letters keeps 90 of them whole.
+    std::string cyrillic;
+    for (int i = 0; i < 100; ++i) {
+        cyrillic += "\xD0\xB8";
+    }
+    EXPECT_EQ(FormatTrackLine(2, 0, cyrillic), "Track 02: 00:00 " + cyrillic.substr(0, 180));
 }
 
 TEST(SplitReplyLinesTest, LineFeedAndBellEndLinesAndTheUnfinishedLineIsNotShown) {

@@ -1,6 +1,7 @@
 #include "app/win/ColourListBox.h"
 
 #include "framework/Gdi.h"
+#include "framework/WideText.h"
 
 namespace discdeck {
 
@@ -53,7 +54,8 @@ void ColourListBox::DrawItem(const DRAWITEMSTRUCT& item) {
     COLORREF oldColour = ::SetTextColor(dc, text);
     // The list has no tab stops, so tabs are not expanded.
     std::string line = GetLineText(static_cast<int>(item.itemID));
-    ::DrawTextA(dc, line.c_str(), static_cast<int>(line.size()), &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    const std::wstring wide = fw::Widen(line);
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     ::SetTextColor(dc, oldColour);
     ::SetBkMode(dc, oldMode);
 }

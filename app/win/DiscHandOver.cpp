@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "framework/WideText.h"
+
 namespace discdeck {
 
 namespace {
@@ -46,15 +48,18 @@ bool HandSheetToRunningPlayer(const std::string& sheetPath) {
         return false;
     }
     // The running player has its own current folder: it gets the full path.
-    char full[MAX_PATH];
-    DWORD length = ::GetFullPathNameA(sheetPath.c_str(), MAX_PATH, full, nullptr);
-    std::string path = length > 0 && length < MAX_PATH ? std::string(full, length) : sheetPath;
+    // The path goes over as UTF-8, so a name outside either side's ANSI code page arrives whole.
+    const std::wstring wide = fw::Widen(sheetPath);
+    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = needed > 0 ? ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr) : 0;
+    std::string path = length > 0 && length < needed ? fw::Utf8FromWide(full.substr(0, length)) : sheetPath;
     COPYDATASTRUCT data{};
     data.dwData = kSheetHandOver;
     data.cbData = static_cast<DWORD>(path.size() + 1);
     data.lpData = path.data();
     DWORD_PTR answer = 0;
-    return ::SendMessageTimeoutA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+    return ::SendMessageTimeoutW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                                  kHandOverTimeoutMs, &answer) != 0;
 }
 
@@ -74,13 +79,13 @@ std::optional<std::string> HandedSheet(LPARAM copyData) {
 
 std::vector<std::string> DroppedFiles(HDROP drop) {
     std::vector<std::string> names;
-    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
-        std::string name(length + 1, '\0');
-        ::DragQueryFileA(drop, i, name.data(), length + 1);
+        UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        ::DragQueryFileW(drop, i, name.data(), length + 1);
         name.resize(length);
-        names.push_back(name);
+        names.push_back(fw::Utf8FromWide(name));
     }
     ::DragFinish(drop);
     return names;

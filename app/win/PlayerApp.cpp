@@ -38,7 +38,8 @@ bool PlayerApp::InitInstance() {
 
     // Registration switches: write or remove the AppID entries and end. No COM classes and no
     // type library are served, so there is nothing else to register. Failures are not reported.
-    std::string wholeLine = ::GetCommandLineA();
+    // The wide command line: a sheet or folder named outside the ANSI code page arrives whole.
+    const std::string wholeLine = fw::Utf8FromWide(::GetCommandLineW());
     RegistrationSwitch registration = FindRegistrationSwitch(wholeLine);
     if (registration != RegistrationSwitch::None) {
         if (registration == RegistrationSwitch::RegServer) {
@@ -77,14 +78,15 @@ bool PlayerApp::InitInstance() {
         dataFolder.assign(expanded, length - 1);
     }
     if (!dataFolder.empty()) {
-        ::CreateDirectoryA(dataFolder.c_str(), nullptr);
-        ::SetCurrentDirectoryA(dataFolder.c_str());
+        const std::wstring folder = fw::Widen(dataFolder);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        ::SetCurrentDirectoryW(folder.c_str());
     }
 
     WSADATA data{};
     if (::WSAStartup(MAKEWORD(1, 1), &data) != 0) {
         std::string text = fw::LoadText(GetInstance(), IDS_SOCKETS_INIT_FAILED);
-        ::MessageBoxA(nullptr, text.c_str(), GetAppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        ::MessageBoxW(nullptr, fw::Widen(text).c_str(), fw::Widen(GetAppName()).c_str(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     socketsStarted = true;

@@ -160,7 +160,7 @@ LRESULT PlayerDialog::OnCopyData(WPARAM, LPARAM data) {
         return FALSE;
     }
     handedSheet = *sheet;
-    ::PostMessageA(hwnd, kHandedSheetMessage, 0, 0);
+    ::PostMessageW(hwnd, kHandedSheetMessage, 0, 0);
     return TRUE;
 }
 
@@ -189,8 +189,8 @@ void PlayerDialog::AddAboutMenuEntry() {
     HMENU menu = ::GetSystemMenu(hwnd, FALSE);
     std::string text = fw::LoadText(GetResourceInstance(), IDS_ABOUTBOX);
     if (menu != nullptr && !text.empty()) {
-        ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, fw::Widen(text).c_str());
     }
 }
 
@@ -260,7 +260,7 @@ void PlayerDialog::ShowMessage(const std::string& text, const std::string& capti
         return;
     }
     std::string title = caption.empty() ? fw::ApplicationName() : caption;
-    ::MessageBoxA(hwnd, text.c_str(), title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(hwnd, fw::Widen(text).c_str(), fw::Widen(title).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void PlayerDialog::SetCursorResource(int resourceId) {
@@ -354,7 +354,7 @@ void PlayerDialog::ShellOpen(const std::string& target) {
         services.shellOpen(target);
         return;
     }
-    ::ShellExecuteA(hwnd, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteW(hwnd, L"open", fw::Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void PlayerDialog::UpdateTrayIcon(TrayOperation operation) {

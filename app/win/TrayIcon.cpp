@@ -1,15 +1,17 @@
 #include "app/win/TrayIcon.h"
 
+#include <iterator>
 #include <string>
 
 #include "controls/TrayRecord.h"
+#include "framework/WideText.h"
 
 namespace discdeck {
 
 namespace {
 class ShellTray : public TrayNotifier {
   public:
-    BOOL Notify(DWORD message, NOTIFYICONDATAA& data) override { return ::Shell_NotifyIconA(message, &data); }
+    BOOL Notify(DWORD message, NOTIFYICONDATAW& data) override { return ::Shell_NotifyIconW(message, &data); }
 };
 }  // namespace
 
@@ -19,20 +21,21 @@ TrayNotifier& SystemTray() {
 }
 
 BOOL UpdateTrayIcon(HWND window, HICON icon, int operation, TrayNotifier& tray) {
-    char caption[256] = "";
+    wchar_t caption[256] = L"";
     if (operation == 1) {
-        ::GetWindowTextA(window, caption, sizeof(caption));
+        ::GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
     }
-    const TrayRecord record = MakeTrayRecord(operation, caption);
-    static_assert(sizeof(NOTIFYICONDATAA) >= 88, "the record's first 88 bytes are its original layout");
-    NOTIFYICONDATAA data{};
+    const TrayRecord record = MakeTrayRecord(operation, fw::Utf8FromWide(caption));
+    static_assert(sizeof(NOTIFYICONDATAW) >= kTrayRecordSize, "the record's first bytes are its original layout");
+    NOTIFYICONDATAW data{};
     data.cbSize = record.size;
     data.hWnd = window;
     data.uID = record.iconId;
     data.uFlags = record.flags;
     data.uCallbackMessage = record.callbackMessage;
     data.hIcon = icon;
-    record.tip.copy(data.szTip, sizeof(data.szTip) - 1);
+    const std::wstring tip = fw::Widen(record.tip);
+    tip.copy(data.szTip, std::size(data.szTip) - 1);
     return tray.Notify(record.message, data);
 }
 

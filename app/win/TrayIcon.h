@@ -10,10 +10,10 @@ namespace discdeck {
 class TrayNotifier {
   public:
     virtual ~TrayNotifier() = default;
-    virtual BOOL Notify(DWORD message, NOTIFYICONDATAA& data) = 0;
+    virtual BOOL Notify(DWORD message, NOTIFYICONDATAW& data) = 0;
 };
 
-// Shell_NotifyIconA.
+// Shell_NotifyIconW.
 TrayNotifier& SystemTray();
 
 // Adds (0), modifies (1) or deletes (2) the window's tray icon: id 215, callback WM_USER, the icon

@@ -72,26 +72,26 @@ TEST_P(TrayRecordTest, FillsTheRecordForTheOperation) {
     const TrayCase& c = GetParam();
     const TrayRecord r = MakeTrayRecord(c.operation, c.caption);
     EXPECT_EQ(r.message, static_cast<uint32_t>(c.operation));
-    EXPECT_EQ(r.size, 88u);
+    EXPECT_EQ(r.size, 152u);
     EXPECT_EQ(r.iconId, 215u);
     EXPECT_EQ(r.callbackMessage, 0x400u);
     EXPECT_EQ(r.flags, c.flags);
     EXPECT_EQ(r.tip, c.tip);
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations,
-                         TrayRecordTest,
-                         testing::Values(TrayCase{0, "03:12 [04]", 7, "Tarvik CDDB Player"},
-                                         TrayCase{1, "03:12 [04]", 4, "03:12 [04]"},
-                                         TrayCase{1, "0123456789012345678901234567890123", 4,
-                                                  "01234567890123456789012345678"},
-                                         TrayCase{1, "", 4, ""},
-                                         TrayCase{2, "03:12 [04]", 0, ""},
-                                         TrayCase{5, "03:12 [04]", 0, ""}),
-                         [](const testing::TestParamInfo<TrayCase>& info) {
-                             return "Operation" + std::to_string(info.param.operation) + "_" +
-                                    std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Operations,
+    TrayRecordTest,
+    testing::Values(TrayCase{0, "03:12 [04]", 7, "Tarvik CDDB Player"},
+                    TrayCase{1, "03:12 [04]", 4, "03:12 [04]"},
+                    TrayCase{1, "0123456789012345678901234567890123", 4, "01234567890123456789012345678"},
+                    TrayCase{1, "", 4, ""},
+                    TrayCase{1, "\xCE\xA3" + std::string(30, '-'), 4, "\xCE\xA3" + std::string(28, '-')},
+                    TrayCase{2, "03:12 [04]", 0, ""},
+                    TrayCase{5, "03:12 [04]", 0, ""}),
+    [](const testing::TestParamInfo<TrayCase>& info) {
+        return "Operation" + std::to_string(info.param.operation) + "_" + std::to_string(info.index);
+    });
 
 TEST(WindowDragTest, WindowFollowsTheMouseMinusTheGrabPoint) {
     WindowDrag drag(209, 212);

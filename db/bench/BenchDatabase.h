@@ -41,8 +41,8 @@ inline bool FillDatabase(FilePort& files, const std::string& dir, uint32_t discs
     if (!titles || !tracks) {
         return false;
     }
-    RecordWriter titlesOut(*titles, NewRecordFileHeader(kTitleRecordLength));
-    RecordWriter tracksOut(*tracks, NewRecordFileHeader(kTrackRecordLength));
+    RecordWriter titlesOut(*titles, NewRecordFileHeader(kTitleRecordLength, kUtf8DatabaseVersion));
+    RecordWriter tracksOut(*tracks, NewRecordFileHeader(kTrackRecordLength, kUtf8DatabaseVersion));
     bool written = titlesOut.Begin() && tracksOut.Begin();
     for (uint32_t i = 0; i < discs && written; ++i) {
         uint8_t title[kTitleRecordLength];

@@ -217,8 +217,17 @@ void CheckStore(const Bytes& titlesFile, const Bytes& tracksFile) {
             }
         }
     };
-    expectFile("titles.sdb", titlesHeader, sorted, 1, kTitleRecordLength);
-    expectFile("tracks.sdb", tracksHeader, kept, 2, kTrackRecordLength);
+    // A store rewrites an older file in UTF-8: its version, and every record's texts.
+    auto inUtf8 = [](Bytes records, const RecordFileHeader& header, uint32_t length, RecordConvert convert) {
+        for (size_t i = 0; !HoldsUtf8(header) && i < records.size(); i += length) {
+            convert(records.data() + i);
+        }
+        return records;
+    };
+    expectFile("titles.sdb", Utf8Header(titlesHeader),
+               inUtf8(sorted, titlesHeader, kTitleRecordLength, ConvertTitleRecordToUtf8), 1, kTitleRecordLength);
+    expectFile("tracks.sdb", Utf8Header(tracksHeader),
+               inUtf8(kept, tracksHeader, kTrackRecordLength, ConvertTrackRecordToUtf8), 2, kTrackRecordLength);
     if (port.files.size() != 2) {
         __builtin_trap();  // no temporary left behind
     }

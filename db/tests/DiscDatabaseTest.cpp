@@ -510,6 +510,37 @@ TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
     EXPECT_EQ("Unknown track 1", fresh.trackTitles[0]);
 }
 
+// A "1.00" database holds its texts in the ANSI code page (Windows-1252 here): it reads as UTF-8,
+// and the first store rewrites both files as "2.00" with every stored text converted.
+TEST_F(DiscDatabaseTest, OldFilesReadInTheirCodePageAndTheFirstStoreConvertsThem) {
+    WriteBytes(Titles(),
+               RecordFileImage(1, 104, TitleBytes(9, "Caf\xE9 M\xFCller", "misc", 60000, 1), "Tarvikon", "1.00"));
+    WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(9, 1, "\xDE\xFA ert", 60000), "Tarvikon", "1.00"));
+    LoadDisc(device, SampleDisc(9, "", 1));
+    ASSERT_TRUE(database.LookUpDisc(device));
+    EXPECT_EQ("Caf\xC3\xA9 M\xC3\xBCller", device.discTitle);
+    EXPECT_EQ("\xC3\x9E\xC3\xBA ert", device.trackTitles[0]);
+    const DatabasePreview before = database.ReadPreview();
+    ASSERT_EQ(1u, before.discs.size());
+    EXPECT_EQ("Caf\xC3\xA9 M\xC3\xBCller - misc", before.discs[0].text);
+
+    // A Cyrillic title cut by the field keeps whole letters: 34 of them (68 bytes), not 34.5.
+    std::string cyrillic;
+    for (int i = 0; i < 40; ++i) {
+        cyrillic += "\xD0\xB2";
+    }
+    StoredDisc added = SampleDisc(10, cyrillic, 1);
+    added.trackTitles[0] = "x" + cyrillic;
+    Store(added);
+    Bytes titles = TitleBytes(9, "Caf\xC3\xA9 M\xC3\xBCller", "misc", 60000, 1);
+    Append(titles, TitleBytes(10, cyrillic.substr(0, 68), added.category, added.startsMs.back(), 1));
+    EXPECT_EQ(RecordFileImage(2, 104, titles), ReadBytes(Titles()));
+    Bytes tracks = TrackBytes(9, 1, "\xC3\x9E\xC3\xBA ert", 60000);
+    Append(tracks, TrackBytes(10, 1, "x" + cyrillic.substr(0, 68), added.startsMs[1] - added.startsMs[0]));
+    EXPECT_EQ(RecordFileImage(2, 84, tracks), ReadBytes(Tracks()));
+    EXPECT_EQ(before.discs[0].text, database.ReadPreview().discs[0].text);
+}
+
 TEST_F(DiscDatabaseTest, LookUpOfATitleWithoutTracksReplacesOnlyTheTitle) {
     WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Lonely", "misc", 60000, 3)));
     WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(8, 1, "Someone else", 1000)));

@@ -60,7 +60,7 @@ class RecordFileTest : public ::testing::Test {
 TEST_F(RecordFileTest, CreateWritesTheHeaderOnly) {
     RecordFile file(files);
     ASSERT_TRUE(file.Create(Path(), 104));
-    EXPECT_EQ(RecordFileImage(0, 104, {}), ReadBytes(Path()));
+    EXPECT_EQ(RecordFileImage(0, 104, {}, "Tarvikon", "1.00"), ReadBytes(Path()));
     EXPECT_FALSE(file.IsLoaded());  // Open must follow before records can be used
 
     ASSERT_TRUE(file.Create(dir.File("short.sdb"), 84, "2"));
@@ -111,7 +111,7 @@ TEST_F(RecordFileTest, EleventhAppendGrowsToRoomForTwentyOneAndSaveStoresAll) {
         EXPECT_EQ(0, std::memcmp(record, expected.data() + i * kLength, kLength));
     }
     ASSERT_TRUE(file.Save());
-    EXPECT_EQ(RecordFileImage(11, kLength, expected), ReadBytes(Path()));
+    EXPECT_EQ(RecordFileImage(11, kLength, expected, "Tarvikon", "1.00"), ReadBytes(Path()));
 }
 
 TEST_F(RecordFileTest, ReadRecordCopiesAndBecomesCurrent) {

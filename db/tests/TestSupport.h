@@ -13,12 +13,13 @@
 namespace discdeck {
 namespace testing_support {
 
-// A record file image built by hand: header fields, then records.
+// A record file image built by hand: header fields, then records. The version defaults to the
+// one the database writes.
 Bytes RecordFileImage(uint32_t count,
                       uint32_t length,
                       const Bytes& records,
                       const char* signature = "Tarvikon",
-                      const char* version = "1.00",
+                      const char* version = "2.00",
                       uint32_t headerLength = 24);
 Bytes Le32(uint32_t value);
 

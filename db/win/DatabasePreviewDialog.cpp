@@ -4,6 +4,7 @@
 
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 
 namespace discdeck {
@@ -67,7 +68,8 @@ void DatabasePreviewDialog::WriteTitlesReport() {
     if (shellOpen) {
         shellOpen(DiscDatabase::kTitlesReportFile);
     } else {
-        ::ShellExecuteA(hwnd, "open", DiscDatabase::kTitlesReportFile, nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(hwnd, L"open", fw::Widen(DiscDatabase::kTitlesReportFile).c_str(), nullptr, nullptr,
+                        SW_SHOWNORMAL);
     }
 }
 

@@ -8,6 +8,8 @@
 #include "cdaudio/Clock.h"
 #include "cdaudio/win/MciMediaControl.h"
 #include "drive/VirtualDiscOption.h"
+#include "ports/win/WideText.h"
+#include "rip/PathFromUtf8.h"
 #include "sound/SoundPlayer.h"
 #include "sound/win/WaveOutput.h"
 
@@ -15,16 +17,18 @@ namespace discdeck {
 
 namespace {
 
-// The process environment as Win32 holds it (getenv's copy misses later SetEnvironmentVariableA calls).
+// The process environment as Win32 holds it (getenv's copy misses later SetEnvironmentVariableW
+// calls), in its wide form so that a path outside the ANSI code page arrives whole.
 std::string EnvironmentValue(const char* name) {
-    std::vector<char> buffer(MAX_PATH);
+    const std::wstring wideName = Widen(name);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = GetEnvironmentVariableA(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
             return std::string();
         }
         if (length < buffer.size()) {
-            return std::string(buffer.data(), length);
+            return Utf8FromWide(std::wstring_view(buffer.data(), length));
         }
         buffer.resize(length);  // too small: length is the size needed, terminator included
     }
@@ -33,16 +37,14 @@ std::string EnvironmentValue(const char* name) {
 // A relative path made whole against the current folder, so the sheet stays the same file when the
 // player changes its folder later; others as they are.
 std::string InThisFolder(const std::string& path) {
-    if (std::filesystem::path(path).is_absolute()) {
+    if (PathFromUtf8(path).is_absolute()) {
         return path;
     }
-    std::vector<char> full(MAX_PATH);
-    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length >= full.size()) {
-        full.resize(length);
-        length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    }
-    return length > 0 && length < full.size() ? std::string(full.data(), length) : path;
+    const std::wstring wide = Widen(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = needed > 0 ? GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr) : 0;
+    return length > 0 && length < needed ? Utf8FromWide(std::wstring_view(full.data(), length)) : path;
 }
 
 }  // namespace

@@ -72,13 +72,19 @@ TEST_F(PlayListTest, PageOfThreeTracks) {
     EXPECT_EQ(std::string::npos, Page().find('\n'));
 }
 
-TEST_F(PlayListTest, LongTitlesAreCutToNinety) {
-    const std::string longTitle = std::string(90, 'L') + "overflow";
-    SetDisc("", {{longTitle, 1000}}, 0, 3);
+// Ninety characters, whatever their size in bytes: padded and cut by characters, none split.
+TEST_F(PlayListTest, LongTitlesAreCutToNinetyCharacters) {
+    std::string greek;
+    for (int i = 0; i < 90; ++i) {
+        greek += "\xCF\x89";
+    }
+    SetDisc("", {{std::string(90, 'L') + "overflow", 1000}, {greek + "\xCF\x89", 1000}, {"\xE6\x97\xA5", 1000}}, 0, 3);
     ASSERT_TRUE(exporter.ExportPlayList(device));
     std::string page = Page();
     EXPECT_NE(std::string::npos, page.find("<H4></H4><BR>"));
     EXPECT_NE(std::string::npos, page.find("<B>01 - (00:01) " + std::string(90, 'L') + "</B><BR>"));
+    EXPECT_NE(std::string::npos, page.find("<B>02 - (00:01) " + greek + "</B><BR>"));
+    EXPECT_NE(std::string::npos, page.find("<B>03 - (00:01) \xE6\x97\xA5" + std::string(89, ' ') + "</B><BR>"));
 }
 
 TEST_F(PlayListTest, TextsAreEscapedAfterCutting) {

@@ -8,7 +8,7 @@ namespace testing_support {
 // The fixed pieces of the exported pages, written out here piece by piece so that the pages the
 // program writes are checked against an independent copy.
 inline std::string ExpectedPageHead() {
-    return std::string("<html>") + "<title>TarvikCDDB Play List</title>" +
+    return std::string("<html>") + "<meta charset=\"utf-8\">" + "<title>TarvikCDDB Play List</title>" +
            "<body bgcolor=\"#333333\" text=\"#FFCC33\" link=\"#FFCC33\" vlink=\"#FFCC33\" alink=\"#FFCC33\">" +
            "<table width=\"98%\" border=\"0\" cellspacing=\"0\" cellpadding=\"3\" vspace=\"0\" hspace=\"0\" "
            "align=\"center\">" +

@@ -19,6 +19,7 @@
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "lookup/tests/LookupFakes.h"
+#include "ports/Utf8Text.h"
 
 using namespace discdeck;
 
@@ -85,6 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t trackCount = size == 0 ? 0 : data[0] % (kTableEntries + 1);
     ParseEntryText(input, EntryFields{category, discTitle, titles, trackCount});
 
+    // Whatever the reply holds, its decoding is valid UTF-8 that decodes to itself, and every cut
+    // lands on a character boundary.
+    const std::string text = ReplyBytesToUtf8(input);
+    Require(ReplyBytesToUtf8(text) == text);
+    Require(CharacterCount(FitCharacters(text, 90, true)) == 90);
+    const size_t cut = CutBytes(text, 69);
+    Require(cut <= 69 && ReplyBytesToUtf8(text.substr(0, cut)) == text.substr(0, cut));
+
     std::string command;
     if (BuildCandidateReadCommand(std::string(input.substr(0, split)), command)) {
         std::string path;
@@ -98,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RequireSafeTarget(helloPath);
         // Four hello fields, and no parameter of its own.
         const size_t start = helloPath.find("&hello=") + 7;
-        const std::string fields = helloPath.substr(start, helloPath.rfind("&proto=4") - start);
+        const std::string fields = helloPath.substr(start, helloPath.rfind("&proto=6") - start);
         Require(std::count(fields.begin(), fields.end(), '+') == 3 && fields.find('&') == std::string::npos);
     }
     const std::string address = BuildLyricsAddress(std::string(input));

@@ -57,20 +57,22 @@ TEST(LookupCommands, TrackCountBeyondTheTableIsCut) {
 TEST(LookupObjectPath, HelpCommand) {
     std::string path;
     ASSERT_TRUE(BuildObjectPath("HELP", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
 }
 
 TEST(LookupObjectPath, SpacesBecomePlusAndNothingElseChanges) {
     std::string path;
     ASSERT_TRUE(BuildObjectPath("CDDB READ rock b014802", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+b014802&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+b014802&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
     ASSERT_TRUE(BuildObjectPath("CDDB  LSCAT%~", path));
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB++LSCAT%~&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB++LSCAT%~&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", path);
 }
 
 struct HelloCase {
     const char* address;
     const char* hello;  // as the query string carries it
+    const char* userName = "";
+    const char* computerName = "";
 };
 
 void PrintTo(const HelloCase& c, std::ostream* os) {
@@ -79,10 +81,13 @@ void PrintTo(const HelloCase& c, std::ostream* os) {
 
 class LookupHello : public testing::TestWithParam<HelloCase> {};
 
-TEST_P(LookupHello, APlausibleAddressGivesTheHelloItsUserAndHost) {
+// A plausible address wins; without one the user and computer names make the hello.
+TEST_P(LookupHello, TheAddressOrElseTheNamesGiveTheHelloItsUserAndHost) {
     std::string path;
-    ASSERT_TRUE(BuildObjectPath("HELP", path, HelloForAddress(GetParam().address)));
-    EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=4", path);
+    const CddbHello hello =
+        HelloForAddress(GetParam().address, HelloForUser(GetParam().userName, GetParam().computerName));
+    ASSERT_TRUE(BuildObjectPath("HELP", path, hello));
+    EXPECT_EQ(std::string("/~cddb/cddb.cgi?cmd=HELP&hello=") + GetParam().hello + "+TarvikCDDB+1.0&proto=6", path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses,
@@ -97,7 +102,13 @@ INSTANTIATE_TEST_SUITE_P(Addresses,
                                          HelloCase{"jane doe@example.org", "cd+discdeck.example"},
                                          HelloCase{"jane@example.org&proto=6", "cd+discdeck.example"},
                                          HelloCase{"j\xe4ne@example.org", "cd+discdeck.example"},
-                                         HelloCase{"jane@example.org\r\n", "cd+discdeck.example"}));
+                                         HelloCase{"jane@example.org\r\n", "cd+discdeck.example"},
+                                         HelloCase{"jane.doe@example.org", "jane.doe+example.org", "jdoe", "PC"},
+                                         HelloCase{"", "jdoe+DESKTOP-7Q2", "jdoe", "DESKTOP-7Q2"},
+                                         HelloCase{"jane", "J.Doe_2+PC01", "J. Doe_2", "PC 01"},
+                                         HelloCase{"", "Sokrates+discdeck.example", "\xCE\xA3 Sokrates+",
+                                                   "\xE6\x97\xA5"},
+                                         HelloCase{"", "cd+pc", "\xCE\xA3\xCF\x89", "pc"}));
 
 TEST(LookupObjectPath, ControlCharactersAreRefused) {
     std::string path = "kept";
@@ -137,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Titles,
                                            LyricsCase{"Simon & Garfunkel / Hits", "Simon+%26+Garfunkel"},
                                            LyricsCase{"a?b#c=d+e%f", "a%3Fb%23c%3Dd%2Be%25f"},
                                            LyricsCase{"Tab\tInside", "Tab%09Inside"},
-                                           LyricsCase{"Bj\xf6rk / Debut", "Bj%F6rk"},
+                                           LyricsCase{"Bj\xc3\xb6rk / Debut", "Bj%C3%B6rk"},
+                                           LyricsCase{"\xce\xa3\xcf\x89 / x", "%CE%A3%CF%89"},
                                            LyricsCase{"keep-_.~", "keep-_.~"}));
 
 TEST(LookupCandidateRead, CommandFromAListLine) {

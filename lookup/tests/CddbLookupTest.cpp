@@ -91,6 +91,19 @@ TEST_F(LookupDevice, ExactMatchIsReadWithTheLocalId) {
     EXPECT_EQ(&status, device->statusWindow);
 }
 
+// A UTF-8 entry keeps its titles; a stray Latin-1 byte becomes its character instead of garbling
+// the title.
+TEST_F(LookupDevice, EntryTitlesAreUtf8WhateverTheReplyHolds) {
+    http->Push(Answer("200 misc b014802 x\r\n"));
+    http->Push(
+        Answer("210 misc b014802\r\nDTITLE=\xCE\xA3\xCF\x89 / Caf\xE9\r\nTTITLE0=\xE6\x97\xA5\r\n"
+               "TTITLE1=M\xFCller\r\n.\r\n"));
+    EXPECT_TRUE(Query());
+    EXPECT_EQ("\xCE\xA3\xCF\x89 / Caf\xC3\xA9", device->discTitle);
+    EXPECT_EQ("\xE6\x97\xA5", device->trackTitles[0]);
+    EXPECT_EQ("M\xC3\xBCller", device->trackTitles[1]);
+}
+
 struct FirstReplyCase {
     const char* name;
     const char* reply;

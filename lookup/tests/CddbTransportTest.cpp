@@ -60,7 +60,7 @@ TEST_F(LookupTransport, FinishedRequestLeavesTheBodyAndTellsTheWorkerWhatToFetch
     const HttpRequest sent = http->Requests()[0];
     EXPECT_EQ("cddb.test", sent.server);
     EXPECT_EQ(8880, sent.port);
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+LSCAT&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", sent.path);
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+LSCAT&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", sent.path);
     EXPECT_EQ(kReplyBufferSize, http->Limits()[0]);
     EXPECT_EQ(std::vector<unsigned>{5000}, runner->requestedMs);
 }

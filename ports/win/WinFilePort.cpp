@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/win/WideText.h"
+
 namespace discdeck {
 namespace {
 
@@ -187,18 +189,11 @@ class WinFileHandle : public FileHandle {
 
   private:
     static std::wstring WideFullPath(const std::string& path) {
-        char full[MAX_PATH];
-        DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-        if (length == 0 || length >= sizeof full) {
-            return std::wstring();
-        }
-        int wide = MultiByteToWideChar(CP_ACP, 0, full, static_cast<int>(length), nullptr, 0);
-        if (wide <= 0) {
-            return std::wstring();
-        }
-        std::wstring result(static_cast<size_t>(wide), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, full, static_cast<int>(length), &result[0], wide);
-        return result;
+        const std::wstring wide = Widen(path);
+        const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+        std::wstring full(needed, L'\0');
+        const DWORD length = needed > 0 ? GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr) : 0;
+        return length > 0 && length < needed ? full.substr(0, length) : std::wstring();
     }
 
     static DWORD Chunk(size_t remaining) {
@@ -248,7 +243,7 @@ std::unique_ptr<FileHandle> WinFilePort::OpenFile(const std::string& path, Acces
             disposition = CREATE_ALWAYS;
             break;
     }
-    HANDLE handle = CreateFileA(path.c_str(), desired, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(Widen(path).c_str(), desired, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         failure = FailureOf(GetLastError());
         return nullptr;
@@ -258,7 +253,7 @@ std::unique_ptr<FileHandle> WinFilePort::OpenFile(const std::string& path, Acces
 }
 
 bool WinFilePort::Remove(const std::string& path) {
-    return DeleteFileA(path.c_str()) != FALSE;
+    return DeleteFileW(Widen(path).c_str()) != FALSE;
 }
 
 }  // namespace discdeck

@@ -4,7 +4,7 @@
 
 namespace discdeck {
 
-// The file port of the Windows program: CreateFileA with share mode 0, so a file is in exclusive
+// The file port of the Windows program: CreateFileW with share mode 0, so a file is in exclusive
 // use while a handle lives; a finished file is renamed into place through its own handle.
 class WinFilePort : public FilePort {
   public:

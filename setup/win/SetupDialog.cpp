@@ -106,7 +106,7 @@ void SetupDialog::OnPaint() {
 
 void SetupDialog::SetStatus(const std::string& text) {
     trace.Write("status " + text);
-    status = AnsiFromUtf8(text);
+    status = text;
     UpdateData(false);
     GetItem(IDC_STATUS).Update();
 }

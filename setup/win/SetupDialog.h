@@ -54,7 +54,7 @@ class SetupDialog : public fw::Dialog, public SetupView {
     fw::Bitmap banner;  // the banner drawn at the picture's size, when that differs from its own
 
     fw::ProgressBar progress;
-    // The status field's text; the field is an ANSI window, the core's texts are UTF-8.
+    // The status field's text, UTF-8 as the framework shows it through the wide API.
     std::string status;
     fw::Icon icon;
     SetupTrace trace;

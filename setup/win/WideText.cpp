@@ -50,10 +50,4 @@ std::string Utf8FromCodePage(const std::string& bytes, UINT codePage) {
     return Utf8FromWide(wide.data(), wide.size() - 1);
 }
 
-std::string AnsiFromUtf8(const std::string& utf8) {
-    WideText wide;
-    ToWide(utf8, CP_UTF8, 0, wide);
-    return FromWide(wide.data(), wide.size() - 1, CP_ACP);
-}
-
 }  // namespace discdeck

@@ -18,7 +18,5 @@ bool Widen(const std::string& utf8, WideText& wide);
 std::string Utf8FromWide(const wchar_t* text, std::size_t length);
 // Bytes in a code page (CP_ACP, ...) as UTF-8.
 std::string Utf8FromCodePage(const std::string& bytes, UINT codePage);
-// For windows that take ANSI text: characters outside the ANSI code page become "?".
-std::string AnsiFromUtf8(const std::string& utf8);
 
 }  // namespace discdeck

@@ -95,7 +95,13 @@ class Entry:
     def __init__(self, path, category):
         self.category = category
         with open(path, "rb") as f:
-            lines = f.read().decode("latin-1").replace("\r\n", "\n").split("\n")
+            data = f.read()
+        # UTF-8 as gnudb keeps entries; older files are Latin-1 (the server reads them the same way).
+        try:
+            text = data.decode("utf-8")
+        except UnicodeDecodeError:
+            text = data.decode("latin-1")
+        lines = text.replace("\r\n", "\n").split("\n")
         titles = [line[7:] for line in lines if line.startswith("DTITLE=")]
         self.disc_title = titles[0] if titles else ""
         self.track_titles = {}
@@ -138,13 +144,20 @@ class SheetTitles:
 
 # ---- database files
 
+def stored(text, limit=69):
+    """A text as a record field keeps it: at most limit UTF-8 bytes, cut at a character's end."""
+    while len(text.encode("utf-8")) > limit:
+        text = text[:-1]
+    return text
+
+
 def _field(text, width, limit=None):
-    data = text.encode("latin-1")[: limit if limit is not None else width]
+    data = stored(text, limit if limit is not None else width).encode("utf-8")
     return data + b"\0" * (width - len(data))
 
 
-def _record_file(record_length, records):
-    header = b"Tarvikon" + b"1.00" + struct.pack("<III", len(records), record_length, 24)
+def record_file(record_length, records, version=b"2.00"):
+    header = b"Tarvikon" + version + struct.pack("<III", len(records), record_length, 24)
     return header + b"".join(records)
 
 
@@ -160,11 +173,11 @@ def track_records(disc, entry):
 
 def titles_sdb(discs):
     """titles.sdb after storing these (disc, entry) pairs into an empty folder, one at a time."""
-    return _record_file(104, [title_record(d, e) for d, e in discs])
+    return record_file(104, [title_record(d, e) for d, e in discs])
 
 
 def tracks_sdb(discs):
-    return _record_file(84, [record for d, e in discs for record in track_records(d, e)])
+    return record_file(84, [record for d, e in discs for record in track_records(d, e)])
 
 
 # ---- the report in the list
@@ -213,7 +226,7 @@ def reply_lines(body):
 
 
 def title_txt(lines):
-    return "".join(text + "\n" for text in lines).encode("latin-1")
+    return "".join(text + "\n" for text in lines).encode("utf-8")
 
 
 # ---- pages
@@ -224,6 +237,7 @@ def _escape(text):
 
 PAGE_HEAD = "".join([
     "<html>",
+    '<meta charset="utf-8">',
     "<title>TarvikCDDB Play List</title>",
     '<body bgcolor="#333333" text="#FFCC33" link="#FFCC33" vlink="#FFCC33" alink="#FFCC33">',
     '<table width="98%" border="0" cellspacing="0" cellpadding="3" vspace="0" hspace="0" align="center">',
@@ -273,7 +287,7 @@ def play_list_htm(disc, entry):
         seconds = disc.length_ms(track) // 1000
         page += "<B>%02d - (%02d:%02d) %s</B><BR>" % (track, seconds // 60, seconds % 60,
                                                       _escape("%-90.90s" % entry.track_title(track)))
-    return (page + PAGE_TAIL).encode("latin-1")
+    return (page + PAGE_TAIL).encode("utf-8")
 
 
 def _minutes_seconds(ms):
@@ -283,30 +297,31 @@ def _minutes_seconds(ms):
 def titles_htm(discs, with_tracks):
     """The titles report of the stored (disc, entry) pairs, sorted by title text."""
     page = PAGE_HEAD
-    for disc, entry in sorted(discs, key=lambda pair: pair[1].disc_title.encode("latin-1")[:69]):
+    for disc, entry in sorted(discs, key=lambda pair: stored(pair[1].disc_title).encode("utf-8")):
         minutes, seconds = _minutes_seconds(disc.lead_out_ms)
         page += ("<H4>%s&nbsp;&nbsp;Total tracks: %02d&nbsp;&nbsp;Total time:   %02d:%02d (%06d sec)</H4>"
-                 % (_escape("%60.60s" % entry.disc_title[:69]), disc.count, minutes, seconds,
+                 % (_escape("%60.60s" % stored(entry.disc_title)), disc.count, minutes, seconds,
                     disc.lead_out_ms // 1000))
         if with_tracks:
             for track in range(1, disc.count + 1):
                 minutes, seconds = _minutes_seconds(disc.stored_length_ms(track))
                 page += "%02d - (%02d:%02d)&nbsp;&nbsp;%s&nbsp;&nbsp;<BR>" % (
-                    track, minutes, seconds, _escape("%60.60s" % entry.track_title(track)[:69]))
-    return (page + PAGE_MIDDLE + PAGE_TAIL).encode("latin-1")
+                    track, minutes, seconds, _escape("%60.60s" % stored(entry.track_title(track))))
+    return (page + PAGE_MIDDLE + PAGE_TAIL).encode("utf-8")
 
 
 # ---- the database preview
 
 def preview_tree(discs):
     tree = []
-    for disc, entry in sorted(discs, key=lambda pair: pair[1].disc_title.encode("latin-1")[:69]):
+    for disc, entry in sorted(discs, key=lambda pair: stored(pair[1].disc_title).encode("utf-8")):
         children = []
         for track in range(1, disc.count + 1):
             minutes, seconds = _minutes_seconds(disc.stored_length_ms(track))
             children.append({"text": "%02d - (%02d:%02d): %s" % (track, minutes, seconds,
-                                                                  entry.track_title(track)[:69]), "children": []})
-        tree.append({"text": "%s - %s" % (entry.disc_title[:69], entry.category), "children": children})
+                                                                  stored(entry.track_title(track))),
+                             "children": []})
+        tree.append({"text": "%s - %s" % (stored(entry.disc_title), entry.category), "children": children})
     return tree
 
 

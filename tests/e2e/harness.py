@@ -76,6 +76,13 @@ class Wine:
     def __init__(self, prefix, source_dir, dialog_font=True):
         self.prefix = prefix
         self.env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+        # Wine reads file names on its command line in the locale's encoding: names in any script need
+        # a UTF-8 one (a test may choose its own, and with it Wine's ANSI code page).
+        locale = self.env.get("LC_ALL") or self.env.get("LC_CTYPE") or self.env.get("LANG") or ""
+        if "utf" not in locale.lower().replace("-", ""):
+            self.env["LANG"] = "C.UTF-8"
+            self.env.pop("LC_ALL", None)
+            self.env.pop("LC_CTYPE", None)
         # The project's prefix set-up: a fresh 32-bit prefix (once) and the MS Sans Serif font that
         # dialogs are measured with; or a prefix as Wine makes it, which lacks that font.
         script = os.path.join(source_dir, "scripts", "wine-env.sh")
@@ -164,7 +171,7 @@ class CddbServer:
 
     def fetch(self, command):
         """The body the server gives for a command, asked directly (not through the player)."""
-        path = "/~cddb/cddb.cgi?cmd=%s&hello=%s&proto=4" % (command.replace(" ", "+"), OWN_HELLO)
+        path = "/~cddb/cddb.cgi?cmd=%s&hello=%s&proto=6" % (command.replace(" ", "+"), OWN_HELLO)
         with urllib.request.urlopen("http://127.0.0.1:%d%s" % (self.port, path), timeout=10) as answer:
             return answer.read()
 

@@ -43,9 +43,9 @@ class RecordingMessages : public MessageSink {
 
 class RecordingTray : public TrayNotifier {
   public:
-    BOOL Notify(DWORD message, NOTIFYICONDATAA& data) override {
+    BOOL Notify(DWORD message, NOTIFYICONDATAW& data) override {
         operations.push_back(message);
-        tips.push_back(data.szTip);
+        tips.push_back(fw::Utf8FromWide(data.szTip));
         return TRUE;
     }
     std::vector<DWORD> operations;

@@ -32,7 +32,12 @@ class Entry:
         self.category = category
         self.discid = discid
         with open(path, "rb") as f:
-            text = f.read().decode("latin-1")
+            data = f.read()
+        # Entry files are UTF-8 as gnudb keeps them; older ones are Latin-1.
+        try:
+            text = data.decode("utf-8")
+        except UnicodeDecodeError:
+            text = data.decode("latin-1")
         self.lines = text.replace("\r\n", "\n").split("\n")
         if self.lines and self.lines[-1] == "":
             self.lines.pop()
@@ -146,15 +151,23 @@ class CddbHandler(BaseHTTPRequestHandler):
             self.respond(404, "Not found\r\n")
             return
         params = urllib.parse.parse_qs(url.query, keep_blank_values=True)
-        self.respond(200, self.answer(params))
+        self.respond(200, self.answer(params), self.utf8(params))
 
-    def respond(self, status, body):
-        data = body.encode("latin-1", "replace")
+    @staticmethod
+    def utf8(params):
+        # Level 6 carries UTF-8; below it the protocol is ISO-8859-1 with "?" for anything else.
+        try:
+            return int(params.get("proto", ["1"])[0]) >= 6
+        except ValueError:
+            return False
+
+    def respond(self, status, body, utf8=False):
+        data = body.encode("utf-8") if utf8 else body.encode("latin-1", "replace")
         options = self.server.options
         if 200 <= status <= 299 and options.oversize and len(data) < options.oversize:
             data = pad(data, options.oversize)
         self.send_response(status)
-        self.send_header("Content-Type", "text/plain; charset=ISO-8859-1")
+        self.send_header("Content-Type", "text/plain; charset=" + ("UTF-8" if utf8 else "ISO-8859-1"))
         self.send_header("Content-Length", str(len(data)))
         self.send_header("Connection", "close")
         self.end_headers()

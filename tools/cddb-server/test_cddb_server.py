@@ -14,7 +14,7 @@ import urllib.request
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVER = os.path.join(HERE, "cddb_server.py")
 DEMO = os.path.normpath(os.path.join(HERE, "..", "..", "demo", "cddb"))
-HELLO = "&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4"
+HELLO = "&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6"
 DEMO_QUERY = "cddb+query+8409a30a+10+150+16740+36002+55710+72558+93683+109121+129120+148295+168900+2469"
 
 
@@ -110,6 +110,18 @@ class QueryAndRead(ServerTestCase):
         self.assertEqual("210 Found exact matches, list follows (until terminating `.')\r\n"
                          "misc 8409a30a Orvo Lindqvist / Northern Lights\r\n"
                          "rock 8409a30a Orvo Lindqvist / Northern Lights\r\n.\r\n", server.cddb(DEMO_QUERY)[1])
+
+    def test_level_6_answers_in_utf8_lower_levels_in_latin1(self):
+        folder = tempfile.mkdtemp(prefix="cddb-server-data-")
+        self.addCleanup(shutil.rmtree, folder)
+        os.makedirs(os.path.join(folder, "misc"))
+        with open(os.path.join(folder, "misc", "00000001"), "wb") as f:
+            f.write("DTITLE=Caf\u00e9 / \u03a3\u03c9\n".encode("utf-8"))
+        server = self.start(data=folder)
+        for proto, expected in (("6", "Caf\u00e9 / \u03a3\u03c9".encode("utf-8")), ("4", b"Caf\xe9 / ??")):
+            status, body = server.get("/~cddb/cddb.cgi?cmd=cddb+read+misc+00000001&hello=cd+h+c+1&proto=" + proto)
+            self.assertEqual(200, status)
+            self.assertIn(expected, body)
 
     def test_continuation_lines_and_crlf_files(self):
         data = tempfile.mkdtemp(prefix="cddb-data-")

@@ -500,11 +500,11 @@ TEST_F(SliderThumbTest, ASeekEndsWhereverTheMouseIsReleased) {
 
 class TrayRecorder : public TrayNotifier {
   public:
-    BOOL Notify(DWORD message, NOTIFYICONDATAA& data) override {
+    BOOL Notify(DWORD message, NOTIFYICONDATAW& data) override {
         calls.push_back({message, data});
         return TRUE;
     }
-    std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
+    std::vector<std::pair<DWORD, NOTIFYICONDATAW>> calls;
 };
 
 TEST_F(SkinWineTest, TrayRecordsCarryTheIconTheCallbackAndTheTips) {
@@ -517,20 +517,20 @@ TEST_F(SkinWineTest, TrayRecordsCarryTheIconTheCallbackAndTheTips) {
     UpdateTrayIcon(Window(), icon, 2, tray);
     ASSERT_EQ(tray.calls.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
-        const NOTIFYICONDATAA& d = tray.calls[i].second;
+        const NOTIFYICONDATAW& d = tray.calls[i].second;
         EXPECT_EQ(tray.calls[i].first, i);
-        EXPECT_EQ(d.cbSize, 88u);
+        EXPECT_EQ(d.cbSize, 152u);
         EXPECT_EQ(d.hWnd, Window());
         EXPECT_EQ(d.uID, 215u);
         EXPECT_EQ(d.uCallbackMessage, static_cast<UINT>(WM_USER));
         EXPECT_EQ(d.hIcon, icon);
     }
     EXPECT_EQ(tray.calls[0].second.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_STREQ(tray.calls[0].second.szTip, "Tarvik CDDB Player");
+    EXPECT_STREQ(tray.calls[0].second.szTip, L"Tarvik CDDB Player");
     EXPECT_EQ(tray.calls[1].second.uFlags, static_cast<UINT>(NIF_TIP));
-    EXPECT_STREQ(tray.calls[1].second.szTip, "03:12 [04] and a caption long");
+    EXPECT_STREQ(tray.calls[1].second.szTip, L"03:12 [04] and a caption long");
     EXPECT_EQ(tray.calls[2].second.uFlags, 0u);
-    EXPECT_STREQ(tray.calls[2].second.szTip, "");
+    EXPECT_STREQ(tray.calls[2].second.szTip, L"");
 }
 
 TEST_F(SkinWineTest, ScreenshotShowsTheFaceWithinTheOutline) {
@@ -792,7 +792,7 @@ TEST_F(PlayerSkinTest, HideGoesToTheTrayAndALeftClickComesBack) {
     EXPECT_FALSE(::IsWindowVisible(Window()));
     ASSERT_EQ(tray.calls.size(), 1u);
     EXPECT_EQ(tray.calls[0].first, static_cast<DWORD>(NIM_ADD));
-    EXPECT_STREQ(tray.calls[0].second.szTip, "Tarvik CDDB Player");
+    EXPECT_STREQ(tray.calls[0].second.szTip, L"Tarvik CDDB Player");
 
     // While hidden the tip follows the caption (the display timer may tick on its own as well).
     Tick(1000);
@@ -800,10 +800,10 @@ TEST_F(PlayerSkinTest, HideGoesToTheTrayAndALeftClickComesBack) {
     for (size_t i = 1; i < tray.calls.size(); ++i) {
         EXPECT_EQ(tray.calls[i].first, static_cast<DWORD>(NIM_MODIFY));
     }
-    char caption[64] = "";
-    ::GetWindowTextA(Window(), caption, sizeof(caption));
+    wchar_t caption[64] = L"";
+    ::GetWindowTextW(Window(), caption, 64);
     EXPECT_STREQ(tray.calls.back().second.szTip, caption);
-    EXPECT_THAT(std::string(caption), testing::EndsWith("[01]"));
+    EXPECT_THAT(std::wstring(caption), testing::EndsWith(L"[01]"));
 
     // Another icon's messages and other mouse messages are not ours.
     EXPECT_EQ(::SendMessageA(Window(), WM_USER, 216, WM_LBUTTONUP), 0);

@@ -103,9 +103,9 @@ TEST_F(LookupWinInet, DemoDiscLookUp) {
     ASSERT_EQ(before + 2, paths.size());
     EXPECT_EQ(
         "/~cddb/cddb.cgi?cmd=CDDB+QUERY+8409a30a+10+150+16740+36002+55710+72558+93683+109121+129120+148295+168900+2469"
-        "&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4",
+        "&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6",
         paths[before]);
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+8409a30a&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4",
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=CDDB+READ+rock+8409a30a&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6",
               paths[before + 1]);
 }
 
@@ -113,7 +113,7 @@ TEST_F(LookupWinInet, HelpRequestPath) {
     ASSERT_EQ(0, device->SendCommand("HELP", "127.0.0.1", ServerPort("normal"), &status));
     EXPECT_EQ(0, std::strncmp(ReplyText(), "210 OK, help information follows", 32)) << ReplyText();
     ASSERT_FALSE(LoggedPaths().empty());
-    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=4", LoggedPaths().back());
+    EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", LoggedPaths().back());
 }
 
 TEST_F(LookupWinInet, SlowServerTimesOutAndItsLateAnswerStaysOut) {

@@ -34,6 +34,9 @@
 #include <string>
 #include <vector>
 
+#include <shellapi.h>
+
+#include "ports/win/WideText.h"
 #include "tests/e2e/driver/PlayerWindows.h"
 
 namespace discdeck::e2e {
@@ -194,7 +197,7 @@ int SetText(int id, const std::string& text) {
     if (player == nullptr) {
         return Fail("no player window");
     }
-    std::wstring wide(text.begin(), text.end());
+    const std::wstring wide = Widen(text);
     LRESULT ok = 0;
     if (!Send(::GetDlgItem(player, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), &ok) || !ok) {
         return Fail("the text was not taken");
@@ -486,9 +489,17 @@ int Usage() {
 }  // namespace
 }  // namespace discdeck::e2e
 
-int main(int argc, char** argv) {
+int main() {
     using namespace discdeck::e2e;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // The wide command line, so paths outside the ANSI code page arrive whole.
+    std::vector<std::string> args;
+    int count = 0;
+    if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i) {
+            args.push_back(discdeck::Utf8FromWide(wide[i]));
+        }
+        ::LocalFree(wide);
+    }
     if (args.empty()) {
         return Usage();
     }

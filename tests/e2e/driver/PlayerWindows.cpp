@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/PlayerWindows.h"
 
+#include "ports/win/WideText.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -82,32 +84,27 @@ struct ProcessHandle {
 
 constexpr size_t kTreeTextSize = 512;
 
-// The text of one tree item, read through a TVITEMA and a text buffer in the owner's memory.
+// The text of one tree item, read through a TVITEMW and a text buffer in the owner's memory.
 bool ReadTreeItemText(HWND tree, HANDLE process, char* remote, HTREEITEM item, std::string& text) {
-    TVITEMA request{};
+    TVITEMW request{};
     request.mask = TVIF_TEXT | TVIF_HANDLE;
     request.hItem = item;
-    request.pszText = remote + sizeof(TVITEMA);
+    request.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
     request.cchTextMax = static_cast<int>(kTreeTextSize);
     SIZE_T written = 0;
     if (!::WriteProcessMemory(process, remote, &request, sizeof request, &written) || written != sizeof request) {
         return false;
     }
     LRESULT ok = 0;
-    if (!Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote), &ok) || ok == 0) {
+    if (!Send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), &ok) || ok == 0) {
         return false;
     }
-    char buffer[kTreeTextSize + 1] = {};
+    wchar_t buffer[kTreeTextSize + 1] = {};
     SIZE_T read = 0;
-    if (!::ReadProcessMemory(process, remote + sizeof(TVITEMA), buffer, kTreeTextSize, &read)) {
+    if (!::ReadProcessMemory(process, remote + sizeof(TVITEMW), buffer, kTreeTextSize * sizeof(wchar_t), &read)) {
         return false;
     }
-    buffer[kTreeTextSize] = '\0';
-    // The product's texts are single-byte (Windows code page); hand them on as UTF-8.
-    std::wstring wide(kTreeTextSize, L'\0');
-    int length = ::MultiByteToWideChar(CP_ACP, 0, buffer, -1, wide.data(), static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
-    text = Utf8(wide);
+    text = Utf8(buffer);
     return true;
 }
 
@@ -283,7 +280,7 @@ bool ReadTree(HWND tree, DWORD processId, std::vector<TreeItem>& items) {
     if (process.handle == nullptr) {
         return false;
     }
-    RemoteMemory remote(process.handle, sizeof(TVITEMA) + kTreeTextSize + 16);
+    RemoteMemory remote(process.handle, sizeof(TVITEMW) + (kTreeTextSize + 8) * sizeof(wchar_t));
     if (remote.Get() == nullptr) {
         return false;
     }
@@ -324,10 +321,11 @@ bool DropFile(HWND window, DWORD processId, const std::string& path) {
     std::string block(sizeof(DROPFILES), '\0');
     DROPFILES header{};
     header.pFiles = sizeof(DROPFILES);
-    header.fWide = FALSE;
+    header.fWide = TRUE;
     std::memcpy(block.data(), &header, sizeof header);
-    block += path;
-    block += std::string(2, '\0');
+    const std::wstring wide = Widen(path);
+    block.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    block += std::string(2 * sizeof(wchar_t), '\0');
     return SendWithBlock(window, processId, WM_DROPFILES, 0, block, true);
 }
 
