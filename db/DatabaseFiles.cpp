@@ -62,7 +62,8 @@ DatabaseFiles::Outcome DatabaseFiles::CreateOne(HeldFile& held) {
 DatabaseFiles::Outcome DatabaseFiles::OpenOne(HeldFile& held, bool create) {
     FileFailure failure = FileFailure::None;
     held.empty = false;
-    held.handle = files.OpenFile(held.path, FilePort::Access::ReadWrite, failure);
+    // Reading needs no more: a database on a read-only share, disc or file is still read.
+    held.handle = files.OpenFile(held.path, create ? FilePort::Access::ReadWrite : FilePort::Access::Read, failure);
     if (!held.handle) {
         if (failure == FileFailure::Busy) {
             return Outcome::Busy;
@@ -134,8 +135,19 @@ bool DatabaseFiles::OpenToStore(const std::string& titlesPath, const std::string
 }
 
 bool DatabaseFiles::Replace(HeldFile& held, std::unique_ptr<FileHandle>& replacement) {
-    FileFailure result =
-        RetryWhileBusy(wait, [&held, &replacement] { return replacement->ReplaceTarget(held.path, held.handle); });
+    FileFailure result = RetryWhileBusy(wait, [this, &held, &replacement] {
+        if (!held.handle) {
+            // Where our hold had to go before the rename, someone came between: take the file back
+            // first, so that the next rename follows our own letting go at once. (No other store
+            // gets this far meanwhile: the replacement's name is ours.) A file gone is no obstacle.
+            FileFailure failure = FileFailure::None;
+            held.handle = files.OpenFile(held.path, FilePort::Access::ReadWrite, failure);
+            if (!held.handle && failure != FileFailure::NotFound) {
+                return failure;
+            }
+        }
+        return replacement->ReplaceTarget(held.path, held.handle);
+    });
     if (result != FileFailure::None) {
         replacement.reset();
         files.Remove(TemporaryPathOf(held.path));

@@ -8,6 +8,8 @@
 #include "db/DiscRecords.h"
 #include "db/RecordStream.h"
 #include "db/TitlesOrder.h"
+#include "export/TextFormat.h"
+#include "ports/MessageSink.h"
 
 namespace discdeck {
 
@@ -121,12 +123,42 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     if (!held.OpenToStore(PathOf(kTitlesFile), PathOf(kTracksFile), messages)) {
         return;
     }
+    files.ClearFailure();
+    // The first file that fails and the system's reason, taken at once: cleaning up may fail too.
+    const char* failed = nullptr;
+    std::string reason;
+    auto fail = [&](const char* kind) {
+        if (failed == nullptr) {
+            failed = kind;
+            reason = files.LastFailure();
+        }
+        return false;
+    };
 
     TitlesOrder order;
-    if (!held.titles.empty && (!order.Scan(held.titles.records, device.discId) || order.Contains())) {
-        return;  // stored already (or unreadable): both files stay as they are
+    if (!held.titles.empty && !order.Scan(held.titles.records, device.discId)) {
+        fail("TITLE");
+    } else if (order.Contains()) {
+        return;  // stored already: both files stay as they are
     }
+    if (failed == nullptr) {
+        StoreNewDisc(device, held, order, fail);
+    }
+    if (failed != nullptr) {
+        // Shown with both files let go: a message box waits for the user, other programs need not.
+        held.Release();
+        std::string text = FormatText("Unable to save %s database file !!!", failed);
+        messages.ShowMessage(reason.empty() ? text : text + " (" + reason + ")");
+    }
+}
 
+// Writes both new images in full before either takes its file's place, so that a failure before
+// that leaves both files as they were; `fail` is told which file failed.
+void DiscDatabase::StoreNewDisc(const CdAudioDevice& device,
+                                DatabaseFiles& held,
+                                const TitlesOrder& order,
+                                const std::function<bool(const char*)>& fail) {
+    const uint32_t count = device.trackCount;
     uint8_t titleImage[kTitleRecordLength];
     EncodeTitleRecord(
         MakeTitleRecord(device.discId, device.discTitle, device.category, device.tracks[count].startMs, count),
@@ -139,18 +171,19 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
         std::copy(trackImage, trackImage + kTrackRecordLength, run.begin() + i * kTrackRecordLength);
     }
 
-    // Both new images are written in full before either takes its file's place; a failure before
-    // that leaves both files as they were.
     std::unique_ptr<FileHandle> newTracks = OpenReplacement(files, wait, held.tracks);
     std::unique_ptr<FileHandle> newTitles = newTracks ? OpenReplacement(files, wait, held.titles) : nullptr;
-    bool written = newTracks && newTitles;
+    bool written = (newTracks || fail("TRACK")) && (newTitles || fail("TITLE"));
     if (written) {
         RecordWriter tracksOut(*newTracks, held.tracks.GetHeader());
         RecordWriter titlesOut(*newTitles, held.titles.GetHeader());
-        written = tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
-                  tracksOut.Append(run.data(), count) && tracksOut.Finish() && titlesOut.Begin() &&
-                  (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
-                  titlesOut.Append(titleImage) && titlesOut.Finish();
+        written = (tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
+                   tracksOut.Append(run.data(), count) && tracksOut.Finish()) ||
+                  fail("TRACK");
+        written = written &&
+                  ((titlesOut.Begin() && (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
+                    titlesOut.Append(titleImage) && titlesOut.Finish()) ||
+                   fail("TITLE"));
     }
     auto discard = [this](std::unique_ptr<FileHandle>& replacement, const HeldFile& file) {
         if (replacement) {
@@ -165,10 +198,11 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     }
     // The title record is the commit mark: it is saved only once the disc's tracks are. A failure
     // in between leaves a run without a title, which the next store of the disc replaces.
-    if (held.Replace(held.tracks, newTracks)) {
-        held.Replace(held.titles, newTitles);
-    } else {
+    if (!held.Replace(held.tracks, newTracks)) {
+        fail("TRACK");
         discard(newTitles, held.titles);
+    } else if (!held.Replace(held.titles, newTitles)) {
+        fail("TITLE");
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace discdeck {
 
 class CdAudioDevice;
 class MessageSink;
+class TitlesOrder;
 
 // One disc of the database preview: its item text and the texts of its track items.
 struct PreviewDisc {
@@ -38,9 +40,11 @@ class DiscDatabase {
     explicit DiscDatabase(FilePort& files, std::string directory = std::string(), BusyWait wait = BusyWait());
 
     // Adds the current disc unless it is stored already or not identified yet (no tracks or no
-    // title). Failures to create or open a file are shown as message boxes; a save that fails
-    // leaves the files as they were, except that the disc's tracks may be saved without its title
-    // (the next store of the disc replaces them). Afterwards the disc has one run of tracks.
+    // title). Every store that does not land is shown as a message box, once both files are let
+    // go: failures to create or open a file as such, any later one as "Unable to save TITLE (or
+    // TRACK) database file !!!" with the system's reason. A save that fails leaves the files as
+    // they were, except that the disc's tracks may be saved without its title (the next store of
+    // the disc replaces them). Afterwards the disc has one run of tracks.
     void StoreDisc(const CdAudioDevice& device, MessageSink& messages);
 
     // Fills the disc's title line and track titles from the database. True when the disc was
@@ -57,6 +61,10 @@ class DiscDatabase {
     bool WriteTitlesReport(bool includeTracks);
 
   private:
+    void StoreNewDisc(const CdAudioDevice& device,
+                      DatabaseFiles& held,
+                      const TitlesOrder& order,
+                      const std::function<bool(const char*)>& fail);
     std::string PathOf(const char* name) const { return JoinPath(directory, name); }
 
     FilePort& files;

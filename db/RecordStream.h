@@ -13,8 +13,8 @@ namespace discdeck {
 
 // Reads the records of an open record file where they lie, a block at a time, so that a file of
 // any size is read in bounded memory. The header is outside input and is checked as RecordFile
-// checks it: the record length must be the caller's, and a count beyond the file's end is cut to
-// the whole records the file holds.
+// checks it: the record length must be the caller's, and the count is that of the whole records
+// the file holds (CountedRecords).
 class RecordReader {
   public:
     // Bytes read at a time by ForEachBlock: small enough to stay in the processor's cache.
