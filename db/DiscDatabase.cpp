@@ -18,25 +18,6 @@ DiscDatabase::DiscDatabase(FilePort& files, std::string directory, BusyWait wait
 
 namespace {
 
-// The index of the first record of `reader` with the disc id; false when there is none (or the
-// file can't be read). Mapped: the scan covers half of the largest file on average, and copying
-// it out would cost more than looking at it.
-bool FindDiscId(RecordReader& reader, uint32_t discId, uint32_t& found) {
-    bool matched = false;
-    const uint32_t length = reader.GetHeader().recordLength;
-    bool read = reader.ScanMapped(0, [&](uint32_t index, const uint8_t* records, uint32_t count) {
-        for (uint32_t i = 0; i < count; ++i) {
-            if (LoadLe32(records + size_t{i} * length) == discId) {
-                found = index + i;
-                matched = true;
-                return false;
-            }
-        }
-        return true;
-    });
-    return read && matched;
-}
-
 // Copies the tracks file into `out` without the records of the disc id: a disc that is not in the
 // titles file has no business in the tracks file, and what is there is the run of an earlier
 // store whose title never made it. A store replaces that run instead of adding a second one.
@@ -59,43 +40,6 @@ bool CopyTracksWithout(HeldFile& tracks, uint32_t discId, RecordWriter& out) {
         return written;
     });
     return read && written;
-}
-
-// The index of a title record of the disc id. Files that stores wrote are sorted by id but for
-// their last record, so a binary search with a few positioned reads finds a stored disc; when it
-// finds nothing, a scan makes sure, as the file may be in any order.
-bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found) {
-    constexpr uint32_t kWindow = 64;  // records read at once once the search gets this close
-    const uint32_t count = titles.GetCount();
-    uint8_t records[kWindow * kTitleRecordLength];
-    if (count > 0 && titles.Read(count - 1, 1, records) && LoadLe32(records) == discId) {
-        found = count - 1;
-        return true;
-    }
-    uint32_t low = 0;
-    uint32_t high = count > 0 ? count - 1 : 0;
-    while (high - low > kWindow && titles.Read(low + (high - low) / 2, 1, records)) {
-        uint32_t middle = low + (high - low) / 2;
-        uint32_t id = LoadLe32(records);
-        if (id == discId) {
-            found = middle;
-            return true;
-        }
-        if (id < discId) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    if (high - low <= kWindow && titles.Read(low, high - low, records)) {
-        for (uint32_t i = 0; i < high - low; ++i) {
-            if (LoadLe32(records + size_t{i} * kTitleRecordLength) == discId) {
-                found = low + i;
-                return true;
-            }
-        }
-    }
-    return FindDiscId(titles, discId, found);
 }
 
 // A new file beside `held` for its next image, held until it takes the file's place.
@@ -237,6 +181,14 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
         }
     }
     return true;
+}
+
+DatabasePreview DiscDatabase::Preview() const {
+    return DatabasePreview(files, PathOf(kTitlesFile), PathOf(kTracksFile), wait);
+}
+
+bool DiscDatabase::WriteTitlesReport(bool includeTracks, const ReadProgress& progress) {
+    return Preview().WriteReport(PathOf(kTitlesReportFile), includeTracks, progress);
 }
 
 }  // namespace discdeck

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/DatabaseFiles.h"
+#include "db/DatabasePreview.h"
 #include "ports/FilePort.h"
 
 namespace discdeck {
@@ -12,19 +13,6 @@ namespace discdeck {
 class CdAudioDevice;
 class MessageSink;
 class TitlesOrder;
-
-// One disc of the database preview: its item text and the texts of its track items.
-struct PreviewDisc {
-    std::string text;                     // "%s - %s": title, category
-    std::vector<std::string> trackTexts;  // "%02d - (%02d:%02d): %s": number, length, title
-};
-
-// What the database preview shows, in the order of the tree (discs sorted by title text).
-struct DatabasePreview {
-    bool loaded = false;  // false when a database file could not be opened: show nothing new
-    std::vector<PreviewDisc> discs;
-    std::string countsLine;  // "Titles: %4d         Tracks: %4d"
-};
 
 // The local disc database: "titles.sdb" with one TitleRecord per disc and "tracks.sdb" with the
 // discs' TrackRecords, in `directory` (the current directory when it is empty). Nothing is kept
@@ -52,13 +40,13 @@ class DiscDatabase {
     // Reports nothing and creates no file.
     bool LookUpDisc(CdAudioDevice& device);
 
-    // The content of the database preview.
-    DatabasePreview ReadPreview();
+    // The database preview's content, to be loaded.
+    DatabasePreview Preview() const;
 
-    // Writes "Titles.htm": one line per disc sorted by title, with the discs' track lines when
-    // `includeTracks` is set ("tracks.sdb" is not opened otherwise). True when the page was
-    // written whole; the caller then opens it.
-    bool WriteTitlesReport(bool includeTracks);
+    // Writes "Titles.htm" a disc at a time: one line per disc sorted by title, with the discs'
+    // track lines when `includeTracks` is set ("tracks.sdb" is not opened otherwise). True when
+    // the page was written whole; the caller then opens it.
+    bool WriteTitlesReport(bool includeTracks, const ReadProgress& progress = ReadProgress());
 
   private:
     void StoreNewDisc(const CdAudioDevice& device,
@@ -71,11 +59,5 @@ class DiscDatabase {
     std::string directory;
     BusyWait wait;
 };
-
-// The "Titles.htm" line of a disc and of a track, as in the report.
-struct TitleRecord;
-struct TrackRecord;
-std::string TitlesReportDiscLine(const TitleRecord& record);
-std::string TitlesReportTrackLine(const TrackRecord& record);
 
 }  // namespace discdeck

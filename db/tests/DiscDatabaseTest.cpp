@@ -330,11 +330,17 @@ TEST_F(DiscDatabaseTest, ReadOnlyDatabaseIsReadAndOnlyAStoreComplains) {
     Store(stored);
     const Bytes titles = ReadBytes(Titles());
     const Bytes tracks = ReadBytes(Tracks());
+    files.target = ".sdb";
     files.readOnly = true;
 
     LoadDisc(device, SampleDisc(0x10, "?", 2));
     ASSERT_TRUE(database.LookUpDisc(device));
     EXPECT_EQ("Stored track 2", device.trackTitles[1]);
+    DatabasePreview preview = database.Preview();
+    ASSERT_TRUE(preview.Load());
+    EXPECT_EQ(std::vector<std::string>{"Stored - rock"}, preview.DiscTexts(0, 1));
+    EXPECT_EQ(2u, preview.TrackTexts(0).size());
+    EXPECT_TRUE(database.WriteTitlesReport(true));
     EXPECT_TRUE(messages.texts.empty());
 
     Store(SampleDisc(0x20, "New", 1));
