@@ -15,16 +15,6 @@ namespace {
 // them (titles this long that start alike) are told apart by reading their whole titles.
 constexpr size_t kPrefix = 16;
 
-struct TitleKey {
-    uint8_t prefix[kPrefix];  // the title's first bytes, zero after its end
-    uint32_t record;
-};
-
-bool operator<(const TitleKey& a, const TitleKey& b) {
-    int order = std::memcmp(a.prefix, b.prefix, kPrefix);
-    return order != 0 ? order < 0 : a.record < b.record;
-}
-
 // Track runs read at a time: a damaged title may count billions of tracks.
 constexpr uint32_t kTracksAtOnce = 1024;
 // The report is written in pieces of about this size.
@@ -92,11 +82,25 @@ void AppendTrackLine(std::string& out, const TrackRecord& record) {
     out += "&nbsp;&nbsp;<BR>";
 }
 
+// "%s - %s": title, category.
 std::string DiscText(const TitleRecord& record) {
-    return FormatText("%s - %s", FieldText(record.title).c_str(), FieldText(record.category).c_str());
+    std::string text = FieldText(record.title);
+    text += " - ";
+    text += FieldText(record.category);
+    return text;
 }
 
 }  // namespace
+
+struct DatabasePreview::TitleKey {
+    uint8_t prefix[kPrefix];  // the title's first bytes, zero after its end
+    uint32_t record;
+
+    bool operator<(const TitleKey& other) const {
+        int order = std::memcmp(prefix, other.prefix, kPrefix);
+        return order != 0 ? order < 0 : record < other.record;
+    }
+};
 
 struct DatabasePreview::Progress {
     uint64_t done;
@@ -158,6 +162,7 @@ bool DatabasePreview::Index(DatabaseFiles& held, bool withTracks, bool keepTexts
 
     std::vector<uint64_t> runs;  // disc id << 32 | index of a run's first record
     if (withTracks) {
+        runs.reserve(held.titles.GetCount() + size_t{1024});  // about one run a disc
         uint32_t previous = 0;
         bool read = held.tracks.records.ForEachBlock(0, [&](uint32_t first, const uint8_t* records, uint32_t count) {
             for (uint32_t i = 0; i < count; ++i) {
@@ -178,7 +183,12 @@ bool DatabasePreview::Index(DatabaseFiles& held, bool withTracks, bool keepTexts
         runs.erase(std::unique(runs.begin(), runs.end(), [](uint64_t a, uint64_t b) { return a >> 32 == b >> 32; }),
                    runs.end());
     }
-    if (!IndexTitles(held.titles.records, runs, keepTexts, progress)) {
+    std::vector<TitleKey> keys;
+    if (!IndexTitles(held.titles.records, runs, keepTexts, progress, keys)) {
+        return false;
+    }
+    std::vector<uint64_t>().swap(runs);  // gone before the sort needs its room
+    if (!SortTitles(held.titles.records, keys)) {
         return false;
     }
     countsLine =
@@ -189,8 +199,8 @@ bool DatabasePreview::Index(DatabaseFiles& held, bool withTracks, bool keepTexts
 bool DatabasePreview::IndexTitles(RecordReader& titles,
                                   const std::vector<uint64_t>& runs,
                                   bool keepTexts,
-                                  Progress& progress) {
-    std::vector<TitleKey> keys;
+                                  Progress& progress,
+                                  std::vector<TitleKey>& keys) {
     keys.reserve(titles.GetCount());
     discs.reserve(titles.GetCount());
     bool read = titles.ForEachBlock(0, [&](uint32_t first, const uint8_t* records, uint32_t count) {
@@ -205,7 +215,7 @@ bool DatabasePreview::IndexTitles(RecordReader& titles,
             const uint32_t id = LoadLe32(image);
             auto run = std::lower_bound(runs.begin(), runs.end(), uint64_t{id} << 32);
             const bool hasRun = run != runs.end() && *run >> 32 == id;
-            discs.push_back(Disc{id, LoadLe32(image + 100), hasRun ? static_cast<uint32_t>(*run) : kNone});
+            discs.push_back(Disc{id, hasRun ? static_cast<uint32_t>(*run) : kNone});
             if (keepTexts) {
                 kept.push_back(DiscText(DecodeTitleRecord(image)));
             }
@@ -213,9 +223,10 @@ bool DatabasePreview::IndexTitles(RecordReader& titles,
         progress.Advance(uint64_t{count} * kTitleRecordLength);
         return true;
     });
-    if (!read) {
-        return false;
-    }
+    return read;
+}
+
+bool DatabasePreview::SortTitles(RecordReader& titles, std::vector<TitleKey>& keys) {
     std::sort(keys.begin(), keys.end());
     // Keys that fill their prefix may belong to titles that differ further on.
     for (size_t start = 0; start < keys.size();) {
@@ -257,7 +268,7 @@ bool DatabasePreview::ReadTitle(RecordReader& titles, uint32_t position, uint8_t
 }
 
 template <typename Visit>
-bool DatabasePreview::ForEachTrack(RecordReader& tracks, uint32_t position, Visit visit) {
+bool DatabasePreview::ForEachTrack(RecordReader& tracks, uint32_t position, uint32_t trackCount, Visit visit) {
     const Disc& disc = discs[order[position]];
     uint32_t first = disc.firstTrack;
     uint8_t probe[kTrackRecordLength];
@@ -269,7 +280,7 @@ bool DatabasePreview::ForEachTrack(RecordReader& tracks, uint32_t position, Visi
             return true;  // its tracks went since loading
         }
     }
-    uint32_t remaining = std::min(disc.trackCount, tracks.GetCount() - first);
+    uint32_t remaining = std::min(trackCount, tracks.GetCount() - first);
     std::vector<uint8_t> run(size_t{std::min(remaining, kTracksAtOnce)} * kTrackRecordLength);
     while (remaining > 0) {
         uint32_t count = std::min(remaining, kTracksAtOnce);
@@ -309,7 +320,12 @@ std::vector<std::string> DatabasePreview::TrackTexts(uint32_t position) {
     if (position >= DiscCount() || !held.OpenToRead(titlesPath, tracksPath)) {
         return texts;
     }
-    ForEachTrack(held.tracks.records, position, [&texts](const uint8_t* records, uint32_t count) {
+    uint8_t image[kTitleRecordLength];
+    if (!ReadTitle(held.titles.records, position, image)) {
+        return texts;
+    }
+    const uint32_t trackCount = DecodeTitleRecord(image).trackCount;
+    ForEachTrack(held.tracks.records, position, trackCount, [&texts](const uint8_t* records, uint32_t count) {
         for (uint32_t i = 0; i < count; ++i) {
             TrackRecord track = DecodeTrackRecord(records + size_t{i} * kTrackRecordLength);
             texts.push_back(FormatText("%02u - (%02u:%02u): %s", track.trackNumber, Minutes(track.length),
@@ -330,6 +346,20 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
     if (!page) {
         return false;
     }
+    // The discs come in title order, from all over both files: where the files can be mapped
+    // whole, each read is a copy rather than a call (under Wine, one to the server each).
+    struct Views {
+        DatabaseFiles& held;
+        ~Views() {
+            held.titles.records.EndView();
+            held.tracks.records.EndView();
+        }
+    } views{held};
+    // The larger file first, while the address space has the room.
+    if (includeTracks) {
+        held.tracks.records.MapAll();
+    }
+    held.titles.records.MapAll();
     std::string out = PageHead();
     out.reserve(kPageChunk + 64 * 1024);
     bool written = true;
@@ -345,8 +375,10 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
         if (!ReadTitle(held.titles.records, position, image)) {
             return false;
         }
-        AppendDiscLine(out, DecodeTitleRecord(image));
-        if (includeTracks && !ForEachTrack(held.tracks.records, position, [&](const uint8_t* records, uint32_t count) {
+        const TitleRecord title = DecodeTitleRecord(image);
+        AppendDiscLine(out, title);
+        if (includeTracks &&
+            !ForEachTrack(held.tracks.records, position, title.trackCount, [&](const uint8_t* records, uint32_t count) {
                 for (uint32_t i = 0; i < count; ++i) {
                     AppendTrackLine(out, DecodeTrackRecord(records + size_t{i} * kTrackRecordLength));
                 }

@@ -16,8 +16,8 @@ using ReadProgress = std::function<void(uint64_t done, uint64_t total)>;
 // The database as the preview's tree and the titles report list it: every disc sorted by title text
 // (byte by byte, unsigned; equal titles in file order), each with the run of track records that
 // starts at the first record with its id, as long as its title record says (up to the end of the
-// file). Loading reads each file once, front to back, and keeps 16 bytes a disc: where its title
-// record and its first track record lie, and its track count. Texts are read when they are shown,
+// file). Loading reads each file once, front to back, and keeps 12 bytes a disc: where its title
+// record and its first track record lie, and its id. Texts are read when they are shown,
 // the files held only while they are read: a disc's tracks when it is opened, and above
 // kMostUngrouped discs a group's discs when the group is opened.
 class DatabasePreview {
@@ -60,21 +60,28 @@ class DatabasePreview {
   private:
     struct Disc {
         uint32_t discId;
-        uint32_t trackCount;
         uint32_t firstTrack;  // kNone when tracks.sdb has no record of the disc
     };
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
     struct Progress;
+    struct TitleKey;
 
     // Reads the held files into `discs` and `order` (and `kept` when `keepTexts`).
     bool Index(DatabaseFiles& held, bool withTracks, bool keepTexts, const ReadProgress& progress);
-    bool IndexTitles(RecordReader& titles, const std::vector<uint64_t>& runs, bool keepTexts, Progress& progress);
+    bool IndexTitles(RecordReader& titles,
+                     const std::vector<uint64_t>& runs,
+                     bool keepTexts,
+                     Progress& progress,
+                     std::vector<TitleKey>& keys);
+    // Puts the discs in title order: by the keys, then by whole titles where keys are alike.
+    bool SortTitles(RecordReader& titles, std::vector<TitleKey>& keys);
     // The title record of the disc at `position`, found again if the file changed since loading.
     bool ReadTitle(RecordReader& titles, uint32_t position, uint8_t* image);
-    // Calls visit(records, count) for the disc's track records, a bounded number at a time.
+    // Calls visit(records, count) for the track records of the disc at `position`, whose title
+    // record counts `trackCount`, a bounded number at a time.
     template <typename Visit>
-    bool ForEachTrack(RecordReader& tracks, uint32_t position, Visit visit);
+    bool ForEachTrack(RecordReader& tracks, uint32_t position, uint32_t trackCount, Visit visit);
 
     FilePort& files;
     std::string titlesPath;

@@ -28,6 +28,12 @@ class RecordReader {
     // Copies `count` records from `index` on into `destination`; false unless all of them are there.
     bool Read(uint32_t index, uint32_t count, void* destination);
 
+    // Maps all records for Read to copy from, where the port offers a view of that size: reads
+    // spread over the whole file then cost no call each. The view goes with EndView, which must
+    // come before the file is let go.
+    bool MapAll();
+    void EndView() { view.reset(); }
+
     // Calls visit(firstIndex, records, count) for the records from `first` on, a block at a time,
     // until visit returns false. False on a read error.
     template <typename Visit>
@@ -49,6 +55,7 @@ class RecordReader {
     uint64_t OffsetOf(uint32_t index) const { return kRecordFileHeaderLength + uint64_t{index} * header.recordLength; }
 
     FileHandle* file = nullptr;
+    std::unique_ptr<FileView> view;
     RecordFileHeader header{};
     std::unique_ptr<uint8_t[]> block;  // not cleared: every use reads into it first
     uint32_t blockRecords = 0;
