@@ -336,7 +336,55 @@ std::vector<std::string> DatabasePreview::TrackTexts(uint32_t position) {
     return texts;
 }
 
+namespace {
+
+// What one read of a batch copies: `count` records from `first` on, to `at` in the batch's buffer.
+struct Wanted {
+    uint32_t first;
+    uint32_t count;
+    size_t at;
+};
+
+// Copies the wanted records of `records` into `buffer` in file order, through views of up to
+// kWindowBytes where the port maps them (a read a record run where it does not): the discs of a
+// batch lie all over the file, and a call each would cost more than the copies.
+bool Gather(RecordReader& records, std::vector<Wanted>& wanted, std::vector<uint8_t>& buffer) {
+    constexpr size_t kWindowBytes = 64 * 1024 * 1024;
+    if (wanted.empty()) {
+        return true;
+    }
+    const uint32_t length = records.GetHeader().recordLength;
+    const uint32_t windowRecords = static_cast<uint32_t>(kWindowBytes / length);
+    std::sort(wanted.begin(), wanted.end(), [](const Wanted& a, const Wanted& b) { return a.first < b.first; });
+    std::unique_ptr<FileView> view;
+    uint64_t viewFirst = 0;
+    uint64_t viewEnd = 0;
+    for (const Wanted& run : wanted) {
+        if (run.first < viewFirst || uint64_t{run.first} + run.count > viewEnd) {
+            view.reset();
+            const uint32_t count = std::max(run.count, std::min(windowRecords, records.GetCount() - run.first));
+            view = records.MapRecords(run.first, count);
+            viewFirst = run.first;
+            viewEnd = view ? uint64_t{run.first} + count : 0;
+        }
+        uint8_t* destination = buffer.data() + run.at;
+        if (view) {
+            std::memcpy(destination, view->Data() + (run.first - viewFirst) * length, size_t{run.count} * length);
+        } else if (!records.Read(run.first, run.count, destination)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+// The discs go out in title order, and their records lie all over both files: they are gathered
+// a batch at a time (a bounded number of discs and track records), each file's share in file
+// order, and written out in title order.
 bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTracks, const ReadProgress& progress) {
+    constexpr uint32_t kBatchDiscs = 16384;
+    constexpr size_t kBatchTrackBytes = 16 * 1024 * 1024;
     DatabaseFiles held(files, wait);
     if (!held.OpenToRead(titlesPath, includeTracks ? tracksPath : std::string()) ||
         !Index(held, includeTracks, false, progress)) {
@@ -346,20 +394,7 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
     if (!page) {
         return false;
     }
-    // The discs come in title order, from all over both files: where the files can be mapped
-    // whole, each read is a copy rather than a call (under Wine, one to the server each).
-    struct Views {
-        DatabaseFiles& held;
-        ~Views() {
-            held.titles.records.EndView();
-            held.tracks.records.EndView();
-        }
-    } views{held};
-    // The larger file first, while the address space has the room.
-    if (includeTracks) {
-        held.tracks.records.MapAll();
-    }
-    held.titles.records.MapAll();
+    RecordReader& tracks = held.tracks.records;
     std::string out = PageHead();
     out.reserve(kPageChunk + 64 * 1024);
     bool written = true;
@@ -370,23 +405,67 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
         }
         return written;
     };
-    uint8_t image[kTitleRecordLength];
-    for (uint32_t position = 0; position < DiscCount() && written; ++position) {
-        if (!ReadTitle(held.titles.records, position, image)) {
+    std::vector<Wanted> wanted;
+    std::vector<uint8_t> titleImages;
+    std::vector<uint8_t> trackImages;
+    std::vector<Wanted> runs;  // by position in the batch; count 0: none, or read on its own
+    for (uint32_t position = 0; position < DiscCount() && written;) {
+        const uint32_t batch = std::min(kBatchDiscs, DiscCount() - position);
+        wanted.clear();
+        for (uint32_t i = 0; i < batch; ++i) {
+            wanted.push_back(Wanted{order[position + i], 1, size_t{i} * kTitleRecordLength});
+        }
+        titleImages.resize(size_t{batch} * kTitleRecordLength);
+        if (!Gather(held.titles.records, wanted, titleImages)) {
             return false;
         }
-        const TitleRecord title = DecodeTitleRecord(image);
-        AppendDiscLine(out, title);
-        if (includeTracks &&
-            !ForEachTrack(held.tracks.records, position, title.trackCount, [&](const uint8_t* records, uint32_t count) {
-                for (uint32_t i = 0; i < count; ++i) {
-                    AppendTrackLine(out, DecodeTrackRecord(records + size_t{i} * kTrackRecordLength));
-                }
-                return flush(kPageChunk);
-            })) {
+        // The batch ends where its track records would outgrow their buffer.
+        runs.assign(batch, Wanted{0, 0, 0});
+        uint32_t taken = 0;
+        size_t bytes = 0;
+        for (; taken < batch && (taken == 0 || bytes < kBatchTrackBytes); ++taken) {
+            const Disc& disc = discs[order[position + taken]];
+            if (!includeTracks || disc.firstTrack == kNone) {
+                continue;
+            }
+            const uint32_t count = std::min(LoadLe32(&titleImages[size_t{taken} * kTitleRecordLength + 100]),
+                                            tracks.GetCount() - disc.firstTrack);
+            if (size_t{count} * kTrackRecordLength <= kBatchTrackBytes) {
+                runs[taken] = Wanted{disc.firstTrack, count, bytes};
+                bytes += size_t{count} * kTrackRecordLength;
+            }
+        }
+        wanted.clear();
+        for (uint32_t i = 0; i < taken; ++i) {
+            if (runs[i].count > 0) {
+                wanted.push_back(runs[i]);
+            }
+        }
+        trackImages.resize(bytes);
+        if (!Gather(tracks, wanted, trackImages)) {
             return false;
         }
-        flush(kPageChunk);
+        for (uint32_t i = 0; i < taken && written; ++i) {
+            const TitleRecord title = DecodeTitleRecord(&titleImages[size_t{i} * kTitleRecordLength]);
+            AppendDiscLine(out, title);
+            for (uint32_t t = 0; t < runs[i].count; ++t) {
+                AppendTrackLine(out, DecodeTrackRecord(&trackImages[runs[i].at + size_t{t} * kTrackRecordLength]));
+            }
+            const Disc& disc = discs[order[position + i]];
+            const bool alone = includeTracks && disc.firstTrack != kNone && runs[i].count == 0 && title.trackCount > 0;
+            // A damaged count too long for the buffer: its run streamed on its own.
+            if (alone &&
+                !ForEachTrack(tracks, position + i, title.trackCount, [&](const uint8_t* records, uint32_t count) {
+                    for (uint32_t t = 0; t < count; ++t) {
+                        AppendTrackLine(out, DecodeTrackRecord(records + size_t{t} * kTrackRecordLength));
+                    }
+                    return flush(kPageChunk);
+                })) {
+                return false;
+            }
+            flush(kPageChunk);
+        }
+        position += taken;
     }
     out += PageMiddle();
     out += PageTail();

@@ -7,7 +7,6 @@
 namespace discdeck {
 
 bool RecordReader::Open(FileHandle& handle, uint32_t recordLength) {
-    view.reset();
     file = &handle;
     uint8_t image[kRecordFileHeaderLength];
     size_t got = 0;
@@ -28,24 +27,12 @@ bool RecordReader::Open(FileHandle& handle, uint32_t recordLength) {
     return block != nullptr;
 }
 
-bool RecordReader::MapAll() {
-    const uint64_t bytes = uint64_t{header.recordCount} * header.recordLength;
-    if (file != nullptr && bytes > 0 && bytes <= SIZE_MAX) {
-        view = file->MapView(kRecordFileHeaderLength, static_cast<size_t>(bytes));
-    }
-    return view != nullptr;
-}
-
 bool RecordReader::Read(uint32_t index, uint32_t count, void* destination) {
     if (file == nullptr || index > header.recordCount || count > header.recordCount - index) {
         return false;
     }
     uint64_t offset = OffsetOf(index);
     uint64_t bytes = uint64_t{count} * header.recordLength;
-    if (view) {
-        std::memcpy(destination, view->Data() + (offset - kRecordFileHeaderLength), static_cast<size_t>(bytes));
-        return true;
-    }
     size_t got = 0;
     return bytes <= SIZE_MAX && file->ReadAt(offset, destination, static_cast<size_t>(bytes), got) && got == bytes;
 }

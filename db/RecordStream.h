@@ -28,11 +28,12 @@ class RecordReader {
     // Copies `count` records from `index` on into `destination`; false unless all of them are there.
     bool Read(uint32_t index, uint32_t count, void* destination);
 
-    // Maps all records for Read to copy from, where the port offers a view of that size: reads
-    // spread over the whole file then cost no call each. The view goes with EndView, which must
-    // come before the file is let go.
-    bool MapAll();
-    void EndView() { view.reset(); }
+    // A read-only view of `count` records from `first` on, or null where the port maps none. It
+    // must go before the file is let go.
+    std::unique_ptr<FileView> MapRecords(uint32_t first, uint32_t count) {
+        return file == nullptr || count == 0 ? nullptr
+                                             : file->MapView(OffsetOf(first), size_t{count} * header.recordLength);
+    }
 
     // Calls visit(firstIndex, records, count) for the records from `first` on, a block at a time,
     // until visit returns false. False on a read error.
@@ -55,7 +56,6 @@ class RecordReader {
     uint64_t OffsetOf(uint32_t index) const { return kRecordFileHeaderLength + uint64_t{index} * header.recordLength; }
 
     FileHandle* file = nullptr;
-    std::unique_ptr<FileView> view;
     RecordFileHeader header{};
     std::unique_ptr<uint8_t[]> block;  // not cleared: every use reads into it first
     uint32_t blockRecords = 0;
