@@ -386,8 +386,16 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
     constexpr uint32_t kBatchDiscs = 16384;
     constexpr size_t kBatchTrackBytes = 16 * 1024 * 1024;
     DatabaseFiles held(files, wait);
+    // Reading the files for the index is the first half of the work, gathering the discs the second.
+    uint64_t half = 0;
+    const ReadProgress indexing = [&progress, &half](uint64_t done, uint64_t total) {
+        half = total;
+        if (progress) {
+            progress(done, 2 * total);
+        }
+    };
     if (!held.OpenToRead(titlesPath, includeTracks ? tracksPath : std::string()) ||
-        !Index(held, includeTracks, false, progress)) {
+        !Index(held, includeTracks, false, indexing)) {
         return false;
     }
     std::unique_ptr<FileHandle> page = files.Open(pagePath, FilePort::Access::Overwrite);
@@ -466,6 +474,9 @@ bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTrack
             flush(kPageChunk);
         }
         position += taken;
+        if (progress) {
+            progress(half + half * position / DiscCount(), 2 * half);
+        }
     }
     out += PageMiddle();
     out += PageTail();

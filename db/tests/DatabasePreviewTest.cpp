@@ -310,8 +310,14 @@ TEST_F(DatabasePreviewTest, StreamingGivesTheWholeFileResultByteForByte) {
         }
     }
     for (bool withTracks : {false, true}) {
-        ASSERT_TRUE(database.WriteTitlesReport(withTracks));
+        // Progress goes one way and ends with the work.
+        std::vector<std::pair<uint64_t, uint64_t>> told;
+        ASSERT_TRUE(database.WriteTitlesReport(
+            withTracks, [&told](uint64_t done, uint64_t total) { told.emplace_back(done, total); }));
         EXPECT_EQ(whole.report[withTracks], Report()) << withTracks;
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back().first, told.back().second);
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
     }
 }
 
