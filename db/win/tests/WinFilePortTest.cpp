@@ -330,6 +330,19 @@ void SetWritable(const std::string& path, bool writable) {
         RunProgram(std::string("Z:\\usr\\bin\\chattr ") + (writable ? "-i " : "+i ") + host);
         HeapFree(GetProcessHeap(), 0, host);
     }
+    // Wine may answer for a host program before it has ended: wait until the flag shows.
+    for (int tries = 0; tries < 100; ++tries) {
+        HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool canWrite = probe != INVALID_HANDLE_VALUE;
+        if (canWrite) {
+            CloseHandle(probe);
+        }
+        if (canWrite == writable) {
+            return;
+        }
+        Sleep(20);
+    }
 }
 
 class Messages : public MessageSink {
