@@ -383,8 +383,8 @@ bool Gather(RecordReader& records, std::vector<Wanted>& wanted, std::vector<uint
 // a batch at a time (a bounded number of discs and track records), each file's share in file
 // order, and written out in title order.
 bool DatabasePreview::WriteReport(const std::string& pagePath, bool includeTracks, const ReadProgress& progress) {
-    constexpr uint32_t kBatchDiscs = 16384;
-    constexpr size_t kBatchTrackBytes = 16 * 1024 * 1024;
+    constexpr uint32_t kBatchDiscs = 32768;
+    constexpr size_t kBatchTrackBytes = 32 * 1024 * 1024;
     DatabaseFiles held(files, wait);
     // Reading the files for the index is the first half of the work, gathering the discs the second.
     uint64_t half = 0;
