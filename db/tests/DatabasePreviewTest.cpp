@@ -321,5 +321,50 @@ TEST_F(DatabasePreviewTest, StreamingGivesTheWholeFileResultByteForByte) {
     }
 }
 
+// A damaged count whose run is longer than the report gathers at once (32 MB of track records)
+// is read on its own, to the end of the file, between the discs around it.
+TEST_F(DatabasePreviewTest, ARunLongerThanABatchIsStreamedOnItsOwn) {
+    using testing_support::Bytes;
+    using testing_support::RecordFileImage;
+    const uint32_t longRun = 32 * 1024 * 1024 / 84 + 100;
+    Bytes titles;
+    Bytes tracks;
+    for (uint32_t id : {1u, 2u, 3u}) {
+        uint8_t image[kTitleRecordLength];
+        EncodeTitleRecord(MakeTitleRecord(id, "Disc " + std::to_string(id), "misc", 1000, id == 2 ? 0xFFFFFFFFu : 2),
+                          image);
+        titles.insert(titles.end(), image, image + sizeof image);
+    }
+    for (uint32_t id : {1u, 2u, 3u}) {
+        for (uint32_t t = 0; t < (id == 2 ? longRun : 2); ++t) {
+            uint8_t image[kTrackRecordLength];
+            EncodeTrackRecord(MakeTrackRecord(id, t + 1, "t", 1000), image);
+            tracks.insert(tracks.end(), image, image + sizeof image);
+        }
+    }
+    testing_support::WriteBytes(dir.File("titles.sdb"), RecordFileImage(3, 104, titles));
+    testing_support::WriteBytes(dir.File("tracks.sdb"),
+                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+    ASSERT_TRUE(database.WriteTitlesReport(true));
+    const std::string page = Report();
+    // Disc 2's run reaches to the end of the file, over disc 3's tracks.
+    std::vector<size_t> discs;
+    for (size_t at = page.find("<H4>"); at != std::string::npos; at = page.find("<H4>", at + 1)) {
+        discs.push_back(at);
+    }
+    ASSERT_EQ(3u, discs.size());
+    auto tracksBetween = [&page](size_t from, size_t to) {
+        size_t n = 0;
+        for (size_t at = page.find("<BR>", from); at < to; at = page.find("<BR>", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(2u, tracksBetween(discs[0], discs[1]));
+    EXPECT_EQ(size_t{longRun} + 2, tracksBetween(discs[1], discs[2]));
+    EXPECT_EQ(2u, tracksBetween(discs[2], page.size()));
+    EXPECT_NE(std::string::npos, page.find("Disc 3&nbsp;&nbsp;Total tracks: 02", discs[2]));
+}
+
 }  // namespace
 }  // namespace discdeck
