@@ -26,6 +26,12 @@ struct BusyWait {
 // result is its last answer.
 FileFailure RetryWhileBusy(const BusyWait& wait, const std::function<FileFailure()>& attempt);
 
+// The index of the first record of `records` (either file) with the disc id; false when there is
+// none or the file can't be read.
+bool FindDiscId(RecordReader& records, uint32_t discId, uint32_t& found);
+// The index of a title record with the disc id, quickly in a file that stores wrote.
+bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found);
+
 // One database file held for the length of an operation.
 struct HeldFile {
     std::string path;
@@ -47,7 +53,8 @@ class DatabaseFiles {
   public:
     DatabaseFiles(FilePort& files, const BusyWait& wait);
 
-    // For reading: both files exist and are record files of their kind. Reports nothing.
+    // For reading: both files exist and are record files of their kind; only the titles file when
+    // `tracksPath` is empty. Reports nothing.
     bool OpenToRead(const std::string& titlesPath, const std::string& tracksPath);
     // For a store: a missing file is created (never over one that exists) with an empty header.
     // A file that can't be had shows its messages ("Unable to create TITLE database file !!!",

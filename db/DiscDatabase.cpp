@@ -8,6 +8,8 @@
 #include "db/DiscRecords.h"
 #include "db/RecordStream.h"
 #include "db/TitlesOrder.h"
+#include "export/TextFormat.h"
+#include "ports/MessageSink.h"
 
 namespace discdeck {
 
@@ -15,25 +17,6 @@ DiscDatabase::DiscDatabase(FilePort& files, std::string directory, BusyWait wait
     : files(files), directory(std::move(directory)), wait(std::move(wait)) {}
 
 namespace {
-
-// The index of the first record of `reader` with the disc id; false when there is none (or the
-// file can't be read). Mapped: the scan covers half of the largest file on average, and copying
-// it out would cost more than looking at it.
-bool FindDiscId(RecordReader& reader, uint32_t discId, uint32_t& found) {
-    bool matched = false;
-    const uint32_t length = reader.GetHeader().recordLength;
-    bool read = reader.ScanMapped(0, [&](uint32_t index, const uint8_t* records, uint32_t count) {
-        for (uint32_t i = 0; i < count; ++i) {
-            if (LoadLe32(records + size_t{i} * length) == discId) {
-                found = index + i;
-                matched = true;
-                return false;
-            }
-        }
-        return true;
-    });
-    return read && matched;
-}
 
 // Copies the tracks file into `out` without the records of the disc id: a disc that is not in the
 // titles file has no business in the tracks file, and what is there is the run of an earlier
@@ -57,43 +40,6 @@ bool CopyTracksWithout(HeldFile& tracks, uint32_t discId, RecordWriter& out) {
         return written;
     });
     return read && written;
-}
-
-// The index of a title record of the disc id. Files that stores wrote are sorted by id but for
-// their last record, so a binary search with a few positioned reads finds a stored disc; when it
-// finds nothing, a scan makes sure, as the file may be in any order.
-bool FindTitle(RecordReader& titles, uint32_t discId, uint32_t& found) {
-    constexpr uint32_t kWindow = 64;  // records read at once once the search gets this close
-    const uint32_t count = titles.GetCount();
-    uint8_t records[kWindow * kTitleRecordLength];
-    if (count > 0 && titles.Read(count - 1, 1, records) && LoadLe32(records) == discId) {
-        found = count - 1;
-        return true;
-    }
-    uint32_t low = 0;
-    uint32_t high = count > 0 ? count - 1 : 0;
-    while (high - low > kWindow && titles.Read(low + (high - low) / 2, 1, records)) {
-        uint32_t middle = low + (high - low) / 2;
-        uint32_t id = LoadLe32(records);
-        if (id == discId) {
-            found = middle;
-            return true;
-        }
-        if (id < discId) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    if (high - low <= kWindow && titles.Read(low, high - low, records)) {
-        for (uint32_t i = 0; i < high - low; ++i) {
-            if (LoadLe32(records + size_t{i} * kTitleRecordLength) == discId) {
-                found = low + i;
-                return true;
-            }
-        }
-    }
-    return FindDiscId(titles, discId, found);
 }
 
 // A new file beside `held` for its next image, held until it takes the file's place.
@@ -121,12 +67,42 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     if (!held.OpenToStore(PathOf(kTitlesFile), PathOf(kTracksFile), messages)) {
         return;
     }
+    files.ClearFailure();
+    // The first file that fails and the system's reason, taken at once: cleaning up may fail too.
+    const char* failed = nullptr;
+    std::string reason;
+    auto fail = [&](const char* kind) {
+        if (failed == nullptr) {
+            failed = kind;
+            reason = files.LastFailure();
+        }
+        return false;
+    };
 
     TitlesOrder order;
-    if (!held.titles.empty && (!order.Scan(held.titles.records, device.discId) || order.Contains())) {
-        return;  // stored already (or unreadable): both files stay as they are
+    if (!held.titles.empty && !order.Scan(held.titles.records, device.discId)) {
+        fail("TITLE");
+    } else if (order.Contains()) {
+        return;  // stored already: both files stay as they are
     }
+    if (failed == nullptr) {
+        StoreNewDisc(device, held, order, fail);
+    }
+    if (failed != nullptr) {
+        // Shown with both files let go: a message box waits for the user, other programs need not.
+        held.Release();
+        std::string text = FormatText("Unable to save %s database file !!!", failed);
+        messages.ShowMessage(reason.empty() ? text : text + " (" + reason + ")");
+    }
+}
 
+// Writes both new images in full before either takes its file's place, so that a failure before
+// that leaves both files as they were; `fail` is told which file failed.
+void DiscDatabase::StoreNewDisc(const CdAudioDevice& device,
+                                DatabaseFiles& held,
+                                const TitlesOrder& order,
+                                const std::function<bool(const char*)>& fail) {
+    const uint32_t count = device.trackCount;
     uint8_t titleImage[kTitleRecordLength];
     EncodeTitleRecord(
         MakeTitleRecord(device.discId, device.discTitle, device.category, device.tracks[count].startMs, count),
@@ -139,11 +115,9 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
         std::copy(trackImage, trackImage + kTrackRecordLength, run.begin() + i * kTrackRecordLength);
     }
 
-    // Both new images are written in full before either takes its file's place; a failure before
-    // that leaves both files as they were.
     std::unique_ptr<FileHandle> newTracks = OpenReplacement(files, wait, held.tracks);
     std::unique_ptr<FileHandle> newTitles = newTracks ? OpenReplacement(files, wait, held.titles) : nullptr;
-    bool written = newTracks && newTitles;
+    bool written = (newTracks || fail("TRACK")) && (newTitles || fail("TITLE"));
     if (written) {
         // An old file's texts are in the ANSI code page: its first store rewrites it in UTF-8.
         const RecordFileHeader tracksHeader = held.tracks.GetHeader();
@@ -152,10 +126,13 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
                                HoldsUtf8(tracksHeader) ? nullptr : ConvertTrackRecordToUtf8);
         RecordWriter titlesOut(*newTitles, Utf8Header(titlesHeader),
                                HoldsUtf8(titlesHeader) ? nullptr : ConvertTitleRecordToUtf8);
-        written = tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
-                  tracksOut.AppendOwn(run.data(), count) && tracksOut.Finish() && titlesOut.Begin() &&
-                  (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
-                  titlesOut.AppendOwn(titleImage) && titlesOut.Finish();
+        written = (tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
+                   tracksOut.AppendOwn(run.data(), count) && tracksOut.Finish()) ||
+                  fail("TRACK");
+        written = written &&
+                  ((titlesOut.Begin() && (held.titles.empty || order.WriteSorted(held.titles.records, titlesOut)) &&
+                    titlesOut.AppendOwn(titleImage) && titlesOut.Finish()) ||
+                   fail("TITLE"));
     }
     auto discard = [this](std::unique_ptr<FileHandle>& replacement, const HeldFile& file) {
         if (replacement) {
@@ -170,10 +147,11 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     }
     // The title record is the commit mark: it is saved only once the disc's tracks are. A failure
     // in between leaves a run without a title, which the next store of the disc replaces.
-    if (held.Replace(held.tracks, newTracks)) {
-        held.Replace(held.titles, newTitles);
-    } else {
+    if (!held.Replace(held.tracks, newTracks)) {
+        fail("TRACK");
         discard(newTitles, held.titles);
+    } else if (!held.Replace(held.titles, newTitles)) {
+        fail("TITLE");
     }
 }
 
@@ -210,6 +188,14 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
         }
     }
     return true;
+}
+
+DatabasePreview DiscDatabase::Preview() const {
+    return DatabasePreview(files, PathOf(kTitlesFile), PathOf(kTracksFile), wait);
+}
+
+bool DiscDatabase::WriteTitlesReport(bool includeTracks, const ReadProgress& progress) {
+    return Preview().WriteReport(PathOf(kTitlesReportFile), includeTracks, progress);
 }
 
 }  // namespace discdeck

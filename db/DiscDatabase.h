@@ -1,28 +1,18 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "db/DatabaseFiles.h"
+#include "db/DatabasePreview.h"
 #include "ports/FilePort.h"
 
 namespace discdeck {
 
 class CdAudioDevice;
 class MessageSink;
-
-// One disc of the database preview: its item text and the texts of its track items.
-struct PreviewDisc {
-    std::string text;                     // "%s - %s": title, category
-    std::vector<std::string> trackTexts;  // "%02d - (%02d:%02d): %s": number, length, title
-};
-
-// What the database preview shows, in the order of the tree (discs sorted by title text).
-struct DatabasePreview {
-    bool loaded = false;  // false when a database file could not be opened: show nothing new
-    std::vector<PreviewDisc> discs;
-    std::string countsLine;  // "Titles: %4d         Tracks: %4d"
-};
+class TitlesOrder;
 
 // The local disc database: "titles.sdb" with one TitleRecord per disc and "tracks.sdb" with the
 // discs' TrackRecords, in `directory` (the current directory when it is empty). Nothing is kept
@@ -38,9 +28,11 @@ class DiscDatabase {
     explicit DiscDatabase(FilePort& files, std::string directory = std::string(), BusyWait wait = BusyWait());
 
     // Adds the current disc unless it is stored already or not identified yet (no tracks or no
-    // title). Failures to create or open a file are shown as message boxes; a save that fails
-    // leaves the files as they were, except that the disc's tracks may be saved without its title
-    // (the next store of the disc replaces them). Afterwards the disc has one run of tracks.
+    // title). Every store that does not land is shown as a message box, once both files are let
+    // go: failures to create or open a file as such, any later one as "Unable to save TITLE (or
+    // TRACK) database file !!!" with the system's reason. A save that fails leaves the files as
+    // they were, except that the disc's tracks may be saved without its title (the next store of
+    // the disc replaces them). Afterwards the disc has one run of tracks.
     void StoreDisc(const CdAudioDevice& device, MessageSink& messages);
 
     // Fills the disc's title line and track titles from the database. True when the disc was
@@ -48,27 +40,24 @@ class DiscDatabase {
     // Reports nothing and creates no file.
     bool LookUpDisc(CdAudioDevice& device);
 
-    // The content of the database preview.
-    DatabasePreview ReadPreview();
+    // The database preview's content, to be loaded.
+    DatabasePreview Preview() const;
 
-    // Writes "Titles.htm": one line per disc sorted by title, with the discs' track lines when
-    // `includeTracks` is set ("tracks.sdb" is not opened otherwise). True when the page was
-    // written whole; the caller then opens it.
-    bool WriteTitlesReport(bool includeTracks);
+    // Writes "Titles.htm" a disc at a time: one line per disc sorted by title, with the discs'
+    // track lines when `includeTracks` is set ("tracks.sdb" is not opened otherwise). True when
+    // the page was written whole; the caller then opens it.
+    bool WriteTitlesReport(bool includeTracks, const ReadProgress& progress = ReadProgress());
 
   private:
+    void StoreNewDisc(const CdAudioDevice& device,
+                      DatabaseFiles& held,
+                      const TitlesOrder& order,
+                      const std::function<bool(const char*)>& fail);
     std::string PathOf(const char* name) const { return JoinPath(directory, name); }
 
     FilePort& files;
     std::string directory;
     BusyWait wait;
 };
-
-// The "Titles.htm" line of a disc and of a track, as in the report, from a file whose texts are
-// UTF-8 (`utf8`) or in the ANSI code page.
-struct TitleRecord;
-struct TrackRecord;
-std::string TitlesReportDiscLine(const TitleRecord& record, bool utf8 = true);
-std::string TitlesReportTrackLine(const TrackRecord& record, bool utf8 = true);
 
 }  // namespace discdeck

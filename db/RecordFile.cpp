@@ -1,5 +1,6 @@
 #include "db/RecordFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -65,6 +66,11 @@ uint64_t RecordsInFile(uint64_t fileSize, uint32_t recordLength) {
         return 0;
     }
     return (fileSize - kRecordFileHeaderLength) / recordLength;
+}
+
+uint32_t CountedRecords(const RecordFileHeader& header, uint64_t fileSize) {
+    return static_cast<uint32_t>(
+        std::min<uint64_t>(RecordsInFile(fileSize, header.recordLength), std::numeric_limits<uint32_t>::max()));
 }
 
 RecordFile::RecordFile(FilePort& files) : files(files) {}
@@ -154,10 +160,7 @@ bool RecordFile::LoadRecords(uint32_t expectedLength) {
     if (!file->GetSize(fileSize)) {
         return false;
     }
-    uint64_t whole = RecordsInFile(fileSize, header.recordLength);
-    if (header.recordCount > whole) {
-        header.recordCount = static_cast<uint32_t>(whole);
-    }
+    header.recordCount = CountedRecords(header, fileSize);
 
     size_t bytes = BufferSize(header.recordCount + uint64_t{growthStep}, header.recordLength);
     if (bytes == 0) {

@@ -34,6 +34,11 @@ RecordFileHeader DecodeRecordFileHeader(const uint8_t* in);
 // The number of whole records of `recordLength` bytes that a file of `fileSize` bytes holds after
 // its header (0 when it is shorter than a header).
 uint64_t RecordsInFile(uint64_t fileSize, uint32_t recordLength);
+// The records a file of `fileSize` bytes is taken to hold: every whole record after the header,
+// whatever the header counts. A count beyond the file's end promises records that are not there;
+// one short of it (a damaged header, or a crash while the count was written) must not make a
+// store drop the records it would not read. Bytes short of a whole record are not a record.
+uint32_t CountedRecords(const RecordFileHeader& header, uint64_t fileSize);
 
 // A file of fixed-length records after a 24-byte header, loaded whole into memory by Open and
 // rewritten whole by Save. The engine knows nothing about what a record holds.
@@ -60,8 +65,8 @@ class RecordFile {
     // open.
     bool Create(const std::string& path, uint32_t recordLength, const char* version = nullptr);
     // Opens an existing file for exclusive use and loads its records. The file's record length
-    // must be `recordLength`, the length of the records the caller reads and writes. A file
-    // shorter than its header promises loads only the records it holds whole.
+    // must be `recordLength`, the length of the records the caller reads and writes. The file's
+    // whole records are loaded, whatever its header counts (see CountedRecords).
     bool Open(const std::string& path, uint32_t recordLength);
     bool Close();
     // Replaces the file with the header and the records in memory: the old file stays as it was

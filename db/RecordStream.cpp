@@ -19,10 +19,7 @@ bool RecordReader::Open(FileHandle& handle, uint32_t recordLength) {
     if (header.recordLength != recordLength) {
         return false;
     }
-    uint64_t whole = RecordsInFile(fileSize, recordLength);
-    if (header.recordCount > whole) {
-        header.recordCount = static_cast<uint32_t>(whole);
-    }
+    header.recordCount = CountedRecords(header, fileSize);
     // A small file needs no more than itself; every block holds at least one record.
     uint64_t bytes = std::min<uint64_t>(uint64_t{header.recordCount} * recordLength, kBlockBytes);
     blockRecords = static_cast<uint32_t>(std::max<uint64_t>(bytes / recordLength, 1));

@@ -13,8 +13,8 @@ namespace discdeck {
 
 // Reads the records of an open record file where they lie, a block at a time, so that a file of
 // any size is read in bounded memory. The header is outside input and is checked as RecordFile
-// checks it: the record length must be the caller's, and a count beyond the file's end is cut to
-// the whole records the file holds.
+// checks it: the record length must be the caller's, and the count is that of the whole records
+// the file holds (CountedRecords).
 class RecordReader {
   public:
     // Bytes read at a time by ForEachBlock: small enough to stay in the processor's cache.
@@ -27,6 +27,13 @@ class RecordReader {
 
     // Copies `count` records from `index` on into `destination`; false unless all of them are there.
     bool Read(uint32_t index, uint32_t count, void* destination);
+
+    // A read-only view of `count` records from `first` on, or null where the port maps none. It
+    // must go before the file is let go.
+    std::unique_ptr<FileView> MapRecords(uint32_t first, uint32_t count) {
+        return file == nullptr || count == 0 ? nullptr
+                                             : file->MapView(OffsetOf(first), size_t{count} * header.recordLength);
+    }
 
     // Calls visit(firstIndex, records, count) for the records from `first` on, a block at a time,
     // until visit returns false. False on a read error.

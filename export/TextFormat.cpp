@@ -26,26 +26,30 @@ std::string FormatText(const char* format, ...) {
 std::string EscapeHtml(const std::string& text) {
     std::string result;
     result.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
+    AppendEscapedHtml(result, text.data(), text.size());
+    return result;
+}
+
+void AppendEscapedHtml(std::string& out, const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        switch (text[i]) {
             case '&':
-                result += "&amp;";
+                out += "&amp;";
                 break;
             case '<':
-                result += "&lt;";
+                out += "&lt;";
                 break;
             case '>':
-                result += "&gt;";
+                out += "&gt;";
                 break;
             case '"':
-                result += "&quot;";
+                out += "&quot;";
                 break;
             default:
-                result += c;
+                out += text[i];
                 break;
         }
     }
-    return result;
 }
 
 }  // namespace discdeck

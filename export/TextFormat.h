@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace discdeck {
@@ -14,5 +15,7 @@ FormatText(const char* format, ...);
 // Makes text safe inside an HTML page: "&", "<", ">" and the double quote become entities.
 // Titles come from a CDDB server, so they are outside input to the browser that opens a page.
 std::string EscapeHtml(const std::string& text);
+// The same, appended to `out`: for pages written a line at a time.
+void AppendEscapedHtml(std::string& out, const char* text, size_t length);
 
 }  // namespace discdeck

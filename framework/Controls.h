@@ -119,18 +119,20 @@ class TreeViewT : public Base {
   public:
     using Base::Base;
     // Inserts an item with text and images; withChildren shows the expand button before any child
-    // exists. Returns the new item or null.
+    // exists; `data` is the caller's (GetItemData). Returns the new item or null.
     HTREEITEM InsertItem(const std::string& text,
                          int image,
                          int selectedImage,
                          HTREEITEM parent = TVI_ROOT,
                          HTREEITEM after = TVI_LAST,
-                         bool withChildren = false) const {
+                         bool withChildren = false,
+                         LPARAM data = 0) const {
         std::wstring wide = Widen(text);
         TVINSERTSTRUCTW insert{};
         insert.hParent = parent;
         insert.hInsertAfter = after;
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM;
+        insert.item.lParam = data;
         insert.item.pszText = wide.data();
         insert.item.iImage = image;
         insert.item.iSelectedImage = selectedImage;
@@ -162,6 +164,13 @@ class TreeViewT : public Base {
     }
     HIMAGELIST GetImageList(int kind = TVSIL_NORMAL) const {
         return reinterpret_cast<HIMAGELIST>(this->Send(TVM_GETIMAGELIST, static_cast<WPARAM>(kind)));
+    }
+    LPARAM GetItemData(HTREEITEM item) const {
+        TVITEMA query{};
+        query.mask = TVIF_PARAM;
+        query.hItem = item;
+        this->Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+        return query.lParam;
     }
     bool Expand(HTREEITEM item, UINT code = TVE_EXPAND) const {
         return this->Send(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)) != FALSE;

@@ -77,6 +77,18 @@ class FilePort {
         FileFailure ignored = FileFailure::None;
         return OpenFile(path, access, ignored);
     }
+
+    // The system's words for the last failure of an open, read, write, flush or replacement
+    // through this port or a handle it made ("There is not enough space on the disk."), so that a
+    // failed store can say why; empty when nothing failed since ClearFailure. Read it at once: a
+    // later failure (even of a clean-up) takes its place.
+    std::string LastFailure() const { return *failure; }
+    void ClearFailure() { failure->clear(); }
+    void NoteFailure(const std::string& text) { *failure = text; }
+
+  protected:
+    // Shared with the handles, which may outlive the port.
+    std::shared_ptr<std::string> failure = std::make_shared<std::string>();
 };
 
 // Writes a whole file through the port: create (or empty), write, close. False on any failure;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -53,7 +54,8 @@ bool ReadAll(void* buffer, size_t size, size_t& got, ReadCall next) {
 
 class PosixFileHandle : public FileHandle {
   public:
-    PosixFileHandle(int fd, std::string path) : fd(fd), path(std::move(path)) {}
+    PosixFileHandle(int fd, std::string path, std::shared_ptr<std::string> failure)
+        : fd(fd), path(std::move(path)), failure(std::move(failure)) {}
     ~PosixFileHandle() override {
         if (fd >= 0) {
             ::close(fd);
@@ -64,8 +66,8 @@ class PosixFileHandle : public FileHandle {
 
     bool Read(void* buffer, size_t size, size_t& got) override {
         got = 0;
-        return fd >= 0 &&
-               ReadAll(buffer, size, got, [this](char* out, size_t wanted, size_t) { return ::read(fd, out, wanted); });
+        return Noted(fd >= 0 && ReadAll(buffer, size, got,
+                                        [this](char* out, size_t wanted, size_t) { return ::read(fd, out, wanted); }));
     }
 
     bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
@@ -73,9 +75,9 @@ class PosixFileHandle : public FileHandle {
         if (fd < 0 || offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max())) {
             return false;
         }
-        return ReadAll(buffer, size, got, [this, offset](char* out, size_t wanted, size_t done) {
+        return Noted(ReadAll(buffer, size, got, [this, offset](char* out, size_t wanted, size_t done) {
             return ::pread(fd, out, wanted, static_cast<off_t>(offset + done));
-        });
+        }));
     }
 
     bool Write(const void* data, size_t size) override {
@@ -90,7 +92,7 @@ class PosixFileHandle : public FileHandle {
                 if (errno == EINTR) {
                     continue;
                 }
-                return false;
+                return Noted(false);
             }
             done += static_cast<size_t>(n);
         }
@@ -111,7 +113,7 @@ class PosixFileHandle : public FileHandle {
         return true;
     }
 
-    bool Flush() override { return fd >= 0 && ::fsync(fd) == 0; }
+    bool Flush() override { return Noted(fd >= 0 && ::fsync(fd) == 0); }
 
     bool Close() override {
         if (fd < 0) {
@@ -119,7 +121,7 @@ class PosixFileHandle : public FileHandle {
         }
         int result = ::close(fd);
         fd = -1;
-        return result == 0;
+        return Noted(result == 0);
     }
 
     // rename() replaces a file that others hold open; the old one goes only after the swap, and a
@@ -129,6 +131,7 @@ class PosixFileHandle : public FileHandle {
             return FileFailure::Refused;
         }
         if (::rename(path.c_str(), target.c_str()) != 0) {
+            Noted(false);
             return FileFailure::Refused;
         }
         path = target;
@@ -160,6 +163,14 @@ class PosixFileHandle : public FileHandle {
     }
 
   private:
+    // Keeps the system's reason for a failure (errno) for the port's LastFailure.
+    bool Noted(bool succeeded) const {
+        if (!succeeded) {
+            *failure = std::strerror(errno);
+        }
+        return succeeded;
+    }
+
     // The rename itself must survive a crash too; a directory that can't be synced (some file
     // systems refuse) does not undo the replacement.
     static void SyncDirectoryOf(const std::string& file) {
@@ -174,6 +185,7 @@ class PosixFileHandle : public FileHandle {
 
     int fd;
     std::string path;
+    std::shared_ptr<std::string> failure;
 };
 
 FileFailure FailureOf(int error) {
@@ -229,6 +241,7 @@ std::unique_ptr<FileHandle> PosixFilePort::OpenFile(const std::string& path, Acc
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) {
         failure = FailureOf(errno);
+        NoteFailure(std::strerror(errno));
         return nullptr;
     }
     failure = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? StillNamed(fd, path) : FailureOf(errno);
@@ -236,10 +249,11 @@ std::unique_ptr<FileHandle> PosixFilePort::OpenFile(const std::string& path, Acc
         failure = FileFailure::Refused;
     }
     if (failure != FileFailure::None) {
+        NoteFailure(failure == FileFailure::Busy ? std::strerror(EWOULDBLOCK) : std::strerror(errno));
         ::close(fd);
         return nullptr;
     }
-    return std::make_unique<PosixFileHandle>(fd, path);
+    return std::make_unique<PosixFileHandle>(fd, path, this->failure);
 }
 
 bool PosixFilePort::Remove(const std::string& path) {

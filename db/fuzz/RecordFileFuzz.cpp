@@ -260,7 +260,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         DiscDatabase database(port);
         database.LookUpDisc(device);
-        database.ReadPreview();
+        DatabasePreview preview = database.Preview();
+        if (preview.Load()) {
+            preview.DiscTexts(0, preview.DiscCount());
+            for (uint32_t i = 0; i < preview.DiscCount(); ++i) {
+                preview.TrackTexts(i);
+            }
+        }
         database.WriteTitlesReport(true);
     }
     {

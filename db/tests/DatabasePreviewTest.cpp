@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <random>
 
 #include "db/DiscDatabase.h"
+#include "db/DiscRecords.h"
+#include "db/RecordFile.h"
 #include "db/tests/TestSupport.h"
+#include "export/HtmlPage.h"
+#include "export/TextFormat.h"
 #include "export/tests/PageText.h"
 
 namespace discdeck {
@@ -62,21 +69,17 @@ TEST_F(DatabasePreviewTest, TreeListsDiscsByTitleBytesWithTheirTracks) {
     Store(Disc(0x20, "a", "misc", {}));  // never stored: no tracks
     Store(Disc(0x20, "a", "misc", {{"a1", 1000}}));
 
-    DatabasePreview preview = database.ReadPreview();
-    ASSERT_TRUE(preview.loaded);
-    ASSERT_EQ(3u, preview.discs.size());
-    EXPECT_EQ("A - jazz", preview.discs[0].text);
-    EXPECT_EQ((std::vector<std::string>{"01 - (00:59): A1", "02 - (62:03): A2"}), preview.discs[0].trackTexts);
-    EXPECT_EQ("a - misc", preview.discs[1].text);
-    EXPECT_EQ(std::vector<std::string>{"01 - (00:01): a1"}, preview.discs[1].trackTexts);
-    EXPECT_EQ("b - rock", preview.discs[2].text);
-    EXPECT_EQ(std::vector<std::string>{"01 - (01:01): b1"}, preview.discs[2].trackTexts);
-    EXPECT_EQ("Titles:    3         Tracks:    4", preview.countsLine);
+    DatabasePreview preview = database.Preview();
+    ASSERT_TRUE(preview.Load());
+    EXPECT_EQ((std::vector<std::string>{"A - jazz", "a - misc", "b - rock"}), preview.DiscTexts(0, 5));
+    EXPECT_EQ((std::vector<std::string>{"01 - (00:59): A1", "02 - (62:03): A2"}), preview.TrackTexts(0));
+    EXPECT_EQ(std::vector<std::string>{"01 - (00:01): a1"}, preview.TrackTexts(1));
+    EXPECT_EQ(std::vector<std::string>{"01 - (01:01): b1"}, preview.TrackTexts(2));
+    EXPECT_EQ("Titles:    3         Tracks:    4", preview.CountsLine());
 
     // The preview only reads: a second reading gives the same, without duplicates.
-    DatabasePreview again = database.ReadPreview();
-    EXPECT_EQ(3u, again.discs.size());
-    EXPECT_EQ(preview.countsLine, again.countsLine);
+    ASSERT_TRUE(preview.Load());
+    EXPECT_EQ(3u, preview.DiscCount());
 }
 
 TEST_F(DatabasePreviewTest, CountsLineRightAlignsBothCounts) {
@@ -84,16 +87,18 @@ TEST_F(DatabasePreviewTest, CountsLineRightAlignsBothCounts) {
     std::vector<std::pair<std::string, uint32_t>> twelve(12, {"t", 1000});
     Store(Disc(1, "Ten", "misc", ten));
     Store(Disc(2, "Twelve", "misc", twelve));
-    EXPECT_EQ("Titles:    2         Tracks:   22", database.ReadPreview().countsLine);
+    DatabasePreview preview = database.Preview();
+    ASSERT_TRUE(preview.Load());
+    EXPECT_EQ("Titles:    2         Tracks:   22", preview.CountsLine());
 }
 
 TEST_F(DatabasePreviewTest, MissingFilesLoadNothing) {
-    EXPECT_FALSE(database.ReadPreview().loaded);
+    EXPECT_FALSE(database.Preview().Load());
     Store(Disc(1, "One", "misc", {{"t", 1000}}));
     ASSERT_EQ(0, std::remove(dir.File("tracks.sdb").c_str()));
-    DatabasePreview preview = database.ReadPreview();
-    EXPECT_FALSE(preview.loaded);
-    EXPECT_TRUE(preview.discs.empty());
+    DatabasePreview preview = database.Preview();
+    EXPECT_FALSE(preview.Load());
+    EXPECT_EQ(0u, preview.DiscCount());
     EXPECT_FALSE(FileExists(dir.File("tracks.sdb")));
 }
 
@@ -107,10 +112,10 @@ TEST_F(DatabasePreviewTest, DiscWithoutTrackRecordsKeepsItsItem) {
     title[100] = 3;  // three tracks promised
     WriteBytes(dir.File("titles.sdb"), RecordFileImage(1, 104, title));
     WriteBytes(dir.File("tracks.sdb"), RecordFileImage(0, 84, {}));
-    DatabasePreview preview = database.ReadPreview();
-    ASSERT_EQ(1u, preview.discs.size());
-    EXPECT_EQ("X - ", preview.discs[0].text);
-    EXPECT_TRUE(preview.discs[0].trackTexts.empty());
+    DatabasePreview preview = database.Preview();
+    ASSERT_TRUE(preview.Load());
+    EXPECT_EQ(std::vector<std::string>{"X - "}, preview.DiscTexts(0, 1));
+    EXPECT_TRUE(preview.TrackTexts(0).empty());
 }
 
 std::string DiscLine(const std::string& paddedTitle, const char* rest) {
@@ -167,6 +172,198 @@ TEST_F(DatabasePreviewTest, ReportThatCannotBeWrittenFails) {
     Store(Disc(1, "One", "misc", {{"t", 1000}}));
     ASSERT_EQ(0, ::mkdir(dir.File("Titles.htm").c_str(), 0700));
     EXPECT_FALSE(database.WriteTitlesReport(true));
+}
+
+// What the preview and the report held when they loaded both files whole and found each disc's
+// tracks with a scan from the start of tracks.sdb: the result the streaming ones must give byte
+// for byte. Equal titles keep their file order.
+struct WholeFileResult {
+    std::vector<std::string> discTexts;
+    std::vector<std::vector<std::string>> trackTexts;
+    std::string counts;
+    std::string report[2];  // without and with the tracks
+};
+
+WholeFileResult ReadWholeFiles(FilePort& files, const std::string& dir) {
+    WholeFileResult result;
+    RecordFile titles(files);
+    RecordFile tracks(files);
+    EXPECT_TRUE(titles.Open(dir + "/titles.sdb", kTitleRecordLength));
+    EXPECT_TRUE(tracks.Open(dir + "/tracks.sdb", kTrackRecordLength));
+    std::vector<std::vector<uint8_t>> records(titles.GetCount(), std::vector<uint8_t>(kTitleRecordLength));
+    for (uint32_t i = 0; i < titles.GetCount(); ++i) {
+        titles.ReadRecord(i, records[i].data());
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const auto& a, const auto& b) { return CompareTitleText(a.data(), b.data()) < 0; });
+    auto title60 = [](const std::string& text) { return EscapeHtml(FormatText("%60.60s", text.c_str())); };
+    result.report[0] = result.report[1] = PageHead();
+    for (const auto& image : records) {
+        TitleRecord title = DecodeTitleRecord(image.data());
+        result.discTexts.push_back(FieldText(title.title) + " - " + FieldText(title.category));
+        std::string line =
+            FormatText("<H4>%s&nbsp;&nbsp;Total tracks: %02u&nbsp;&nbsp;Total time:   %02u:%02u (%06u sec)</H4>",
+                       title60(FieldText(title.title)).c_str(), title.trackCount, title.discLength / 60000,
+                       title.discLength / 1000 % 60, title.discLength / 1000);
+        result.report[0] += line;
+        result.report[1] += line;
+        result.trackTexts.emplace_back();
+        uint8_t key[4];
+        EncodeDiscIdKey(title.discId, key);
+        if (!tracks.FindFirst(key, CompareDiscId)) {
+            continue;
+        }
+        uint8_t trackImage[kTrackRecordLength];
+        const uint32_t first = tracks.GetCurrentIndex();
+        for (uint32_t j = 0; j < title.trackCount && tracks.ReadRecord(first + j, trackImage); ++j) {
+            TrackRecord track = DecodeTrackRecord(trackImage);
+            uint32_t m = track.length / 60000;
+            uint32_t sec = track.length / 1000 % 60;
+            result.trackTexts.back().push_back(
+                FormatText("%02u - (%02u:%02u): %s", track.trackNumber, m, sec, FieldText(track.title).c_str()));
+            result.report[1] += FormatText("%02u - (%02u:%02u)&nbsp;&nbsp;%s&nbsp;&nbsp;<BR>", track.trackNumber, m,
+                                           sec, title60(FieldText(track.title)).c_str());
+        }
+    }
+    for (std::string& page : result.report) {
+        page += PageMiddle() + PageTail();
+    }
+    result.counts = FormatText("Titles: %4u         Tracks: %4u", titles.GetCount(), tracks.GetCount());
+    return result;
+}
+
+// A few hundred discs as years of stores and damage leave them: titles alike in their first
+// sixteen bytes and beyond, equal titles, unterminated ones, markup; discs without tracks, with a
+// second run, with counts past the end of the file; tracks in no particular order.
+void WriteVariedDatabase(const std::string& dir, uint32_t discs) {
+    std::mt19937 random(20);
+    const std::vector<std::string> stems = {"The Very Long Common Prefix / ",
+                                            "The Very Long Common Prefix",
+                                            "Abba",
+                                            "abba",
+                                            "Zed & <Co>",
+                                            "",
+                                            std::string(70, 'Q'),
+                                            "\xC9tude"};
+    using testing_support::Bytes;
+    Bytes titles;
+    std::vector<Bytes> runs;
+    for (uint32_t i = 0; i < discs; ++i) {
+        const uint32_t id = static_cast<uint32_t>(random());
+        std::string title = stems[random() % stems.size()];
+        if (random() % 4 != 0 && title.size() < 60) {
+            title += std::to_string(random() % 50);
+        }
+        const uint32_t tracks = random() % 5;
+        uint8_t image[kTitleRecordLength];
+        EncodeTitleRecord(MakeTitleRecord(id, "", "cat" + std::to_string(i % 7), random() % 5000000,
+                                          random() % 50 == 0 ? 0xFFFFFFFFu : tracks),
+                          image);
+        std::memcpy(image + 4, title.data(), std::min<size_t>(title.size(), 70));  // unterminated at 70
+        titles.insert(titles.end(), image, image + sizeof image);
+        for (int copy = random() % 10 == 0 ? 2 : 1; copy > 0; --copy) {
+            Bytes run;
+            for (uint32_t t = 0; t < tracks + copy - 1; ++t) {
+                uint8_t track[kTrackRecordLength];
+                EncodeTrackRecord(MakeTrackRecord(id, t + 1, "song " + std::to_string(t) + (t == 1 ? " \"x\"" : ""),
+                                                  random() % 400000),
+                                  track);
+                run.insert(run.end(), track, track + sizeof track);
+            }
+            if (!run.empty()) {
+                runs.push_back(run);
+            }
+        }
+    }
+    std::shuffle(runs.begin(), runs.end(), random);
+    Bytes tracks;
+    for (const Bytes& run : runs) {
+        tracks.insert(tracks.end(), run.begin(), run.end());
+    }
+    using testing_support::RecordFileImage;
+    testing_support::WriteBytes(dir + "/titles.sdb", RecordFileImage(discs, 104, titles));
+    testing_support::WriteBytes(dir + "/tracks.sdb",
+                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+}
+
+// The tree's content and both reports, as the whole-file preview gave them, in both layouts of
+// the tree.
+TEST_F(DatabasePreviewTest, StreamingGivesTheWholeFileResultByteForByte) {
+    WriteVariedDatabase(dir.Path(), 300);
+    const WholeFileResult whole = ReadWholeFiles(files, dir.Path());
+    for (uint32_t mostUngrouped : {DatabasePreview::kMostUngrouped, 100u}) {
+        SCOPED_TRACE(mostUngrouped);
+        DatabasePreview preview = database.Preview();
+        preview.SetMostUngrouped(mostUngrouped);
+        ASSERT_TRUE(preview.Load());
+        EXPECT_EQ(whole.counts, preview.CountsLine());
+        EXPECT_EQ(whole.discTexts, preview.DiscTexts(0, preview.DiscCount()));
+        for (uint32_t i = 0; i < preview.DiscCount(); ++i) {
+            EXPECT_EQ(whole.trackTexts[i], preview.TrackTexts(i)) << i;
+        }
+        EXPECT_EQ(mostUngrouped < 300, preview.Grouped());
+        if (preview.Grouped()) {
+            ASSERT_EQ(1u, preview.GroupCount());
+            EXPECT_EQ(whole.discTexts.front().substr(0, whole.discTexts.front().rfind(" - ")) + " ... " +
+                          whole.discTexts.back().substr(0, whole.discTexts.back().rfind(" - ")),
+                      preview.GroupText(0));
+        }
+    }
+    for (bool withTracks : {false, true}) {
+        // Progress goes one way and ends with the work.
+        std::vector<std::pair<uint64_t, uint64_t>> told;
+        ASSERT_TRUE(database.WriteTitlesReport(
+            withTracks, [&told](uint64_t done, uint64_t total) { told.emplace_back(done, total); }));
+        EXPECT_EQ(whole.report[withTracks], Report()) << withTracks;
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.back().first, told.back().second);
+        EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    }
+}
+
+// A damaged count whose run is longer than the report gathers at once (32 MB of track records)
+// is read on its own, to the end of the file, between the discs around it.
+TEST_F(DatabasePreviewTest, ARunLongerThanABatchIsStreamedOnItsOwn) {
+    using testing_support::Bytes;
+    using testing_support::RecordFileImage;
+    const uint32_t longRun = 32 * 1024 * 1024 / 84 + 100;
+    Bytes titles;
+    Bytes tracks;
+    for (uint32_t id : {1u, 2u, 3u}) {
+        uint8_t image[kTitleRecordLength];
+        EncodeTitleRecord(MakeTitleRecord(id, "Disc " + std::to_string(id), "misc", 1000, id == 2 ? 0xFFFFFFFFu : 2),
+                          image);
+        titles.insert(titles.end(), image, image + sizeof image);
+    }
+    for (uint32_t id : {1u, 2u, 3u}) {
+        for (uint32_t t = 0; t < (id == 2 ? longRun : 2); ++t) {
+            uint8_t image[kTrackRecordLength];
+            EncodeTrackRecord(MakeTrackRecord(id, t + 1, "t", 1000), image);
+            tracks.insert(tracks.end(), image, image + sizeof image);
+        }
+    }
+    testing_support::WriteBytes(dir.File("titles.sdb"), RecordFileImage(3, 104, titles));
+    testing_support::WriteBytes(dir.File("tracks.sdb"),
+                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+    ASSERT_TRUE(database.WriteTitlesReport(true));
+    const std::string page = Report();
+    // Disc 2's run reaches to the end of the file, over disc 3's tracks.
+    std::vector<size_t> discs;
+    for (size_t at = page.find("<H4>"); at != std::string::npos; at = page.find("<H4>", at + 1)) {
+        discs.push_back(at);
+    }
+    ASSERT_EQ(3u, discs.size());
+    auto tracksBetween = [&page](size_t from, size_t to) {
+        size_t n = 0;
+        for (size_t at = page.find("<BR>", from); at < to; at = page.find("<BR>", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(2u, tracksBetween(discs[0], discs[1]));
+    EXPECT_EQ(size_t{longRun} + 2, tracksBetween(discs[1], discs[2]));
+    EXPECT_EQ(2u, tracksBetween(discs[2], page.size()));
+    EXPECT_NE(std::string::npos, page.find("Disc 3&nbsp;&nbsp;Total tracks: 02", discs[2]));
 }
 
 }  // namespace

@@ -350,7 +350,10 @@ INSTANTIATE_TEST_SUITE_P(
         HostileFile{"CountAtMaximum", RecordFileImage(0xFFFFFFFFu, kLength, kThree), true, 3},
         // 0x20000001 records of 8 bytes wrap a 32-bit size to 8.
         HostileFile{"CountWrapsThirtyTwoBits", RecordFileImage(0x20000001u, kLength, kThree), true, 3},
-        HostileFile{"TrailingBytesIgnored", RecordFileImage(2, kLength, Records({{1, 0}, {2, 0}, {3, 0}})), true, 2},
+        // A damaged count must not lose the records behind it.
+        HostileFile{"CountBelowFile", RecordFileImage(2, kLength, kThree), true, 3},
+        HostileFile{"CountBelowFileWithACutRecord", Cut(RecordFileImage(0, kLength, kThree), 24 + 2 * kLength + 5),
+                    true, 2},
         HostileFile{"ForeignHeaderLength", RecordFileImage(3, kLength, kThree, "Tarvikon", "1.00", 4096), true, 3},
         HostileFile{"RecordLengthZero", RecordFileImage(3, 0, kThree), false, 0},
         HostileFile{"RecordLengthLarger", RecordFileImage(3, 1000, kThree), false, 0},

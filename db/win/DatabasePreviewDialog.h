@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "db/DiscDatabase.h"
@@ -11,9 +14,12 @@
 
 namespace discdeck {
 
-// The database browser (dialog 261): every stored disc as a tree item with its tracks below, a
-// line with the record counts, and a Report button that writes "Titles.htm" (with the tracks when
-// "+ Tracks " is checked) and opens it. It only reads the database.
+// The database browser (dialog 261): every stored disc as a tree item, its tracks added below it
+// when it is opened, a line with the record counts, and a Report button that writes "Titles.htm"
+// (with the tracks when "+ Tracks " is checked) and opens it. Above DatabasePreview's limit the
+// discs sit in groups of a thousand in title order, added when a group is opened. Reading that
+// takes longer than half a second shows its progress in the counts line. It only reads the
+// database.
 class DatabasePreviewDialog : public fw::Dialog {
   public:
     explicit DatabasePreviewDialog(DiscDatabase& database, HWND parent = nullptr);
@@ -37,10 +43,17 @@ class DatabasePreviewDialog : public fw::Dialog {
 
   private:
     void FillTree();
+    // Adds the discs of a group or the tracks of a disc as the item is first opened.
+    LRESULT OnItemExpanding(NMHDR& header);
+    void InsertDiscs(uint32_t first, uint32_t count, HTREEITEM parent);
+    // A progress callback that shows "<what> ... n %" in the counts line once half a second has
+    // passed.
+    ReadProgress ShowProgress(const char* what);
     // Empties the tree and lets the image list go, so that the next showing starts afresh.
     void ReleaseTree();
 
     DiscDatabase& database;
+    std::unique_ptr<DatabasePreview> preview;
     fw::ImageList images;
     fw::TreeView tree;
     std::string countsText;

@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace discdeck {
@@ -47,7 +47,11 @@ Bytes ReadBytes(const std::string& path) {
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.seekg(0, std::ios::end);
+    Bytes bytes(static_cast<size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 std::string ReadText(const std::string& path) {
@@ -80,48 +84,71 @@ std::vector<std::string> ListDirectory(const std::string& path) {
 
 namespace {
 
-// Passes everything to the real handle, failing where the port says.
+// Passes everything to the real handle, failing where the port says. Injected failures give the
+// port the reason the system would (a write: the disk is full; anything else: an I/O error), and
+// real ones keep the real port's.
 class FaultyHandle : public FileHandle {
   public:
     FaultyHandle(std::unique_ptr<FileHandle> real, FaultyFilePort& port) : real(std::move(real)), port(port) {}
     bool Read(void* buffer, size_t size, size_t& got) override {
         got = 0;
-        return !port.StepFails() && real->Read(buffer, size, got);
+        return Step() && Real(real->Read(buffer, size, got));
     }
     bool ReadAt(uint64_t offset, void* buffer, size_t size, size_t& got) override {
         got = 0;
-        return !port.StepFails() && real->ReadAt(offset, buffer, size, got);
+        return Step() && Real(real->ReadAt(offset, buffer, size, got));
     }
     bool Write(const void* data, size_t size) override {
         if (port.StepFails()) {
             real->Write(data, size / 2);  // part of it reaches the file, as on a full disk
-            return false;
+            return Injected(ENOSPC);
         }
         if (port.writeBudget >= 0 && static_cast<uint64_t>(port.writeBudget) < size) {
             real->Write(data, static_cast<size_t>(port.writeBudget));
             port.writeBudget = 0;
-            return false;
+            return Injected(ENOSPC);
         }
         if (port.writeBudget >= 0) {
             port.writeBudget -= static_cast<int64_t>(size);
         }
-        return real->Write(data, size);
+        return Real(real->Write(data, size));
     }
-    bool Seek(uint64_t offset) override { return !port.StepFails() && real->Seek(offset); }
-    bool GetSize(uint64_t& size) override { return !port.StepFails() && real->GetSize(size); }
-    bool Flush() override { return !port.StepFails() && !port.failFlush && real->Flush(); }
+    bool Seek(uint64_t offset) override { return Step() && Real(real->Seek(offset)); }
+    bool GetSize(uint64_t& size) override { return Step() && Real(real->GetSize(size)); }
+    bool Flush() override { return Step() && (!port.failFlush || Injected(EIO)) && Real(real->Flush()); }
     bool Close() override {
-        bool closed = real->Close();
-        return !port.StepFails() && closed && !port.failClose;
+        bool closed = Real(real->Close());
+        return Step() && closed && (!port.failClose || Injected(EIO));
     }
     FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
-        if (port.StepFails() || (port.failReplace && port.Matches(target))) {
+        if (!Step() || (port.failReplace && port.Matches(target) && !Injected(EACCES))) {
             return FileFailure::Refused;
         }
-        return real->ReplaceTarget(target, previous);
+        if (port.busyReplaces > 0 && port.Matches(target)) {
+            --port.busyReplaces;
+            port.unheldReplaces += previous ? 0 : 1;
+            previous.reset();
+            Injected(EACCES);
+            return FileFailure::Busy;
+        }
+        FileFailure result = real->ReplaceTarget(target, previous);
+        Real(result == FileFailure::None);
+        return result;
     }
 
   private:
+    bool Step() { return !port.StepFails() || Injected(EIO); }
+    bool Injected(int error) {
+        port.NoteFailure(std::strerror(error));
+        return false;
+    }
+    bool Real(bool succeeded) {
+        if (!succeeded) {
+            port.NoteFailure(port.RealFailure());
+        }
+        return succeeded;
+    }
+
     std::unique_ptr<FileHandle> real;
     FaultyFilePort& port;
 };
@@ -140,11 +167,15 @@ bool FaultyFilePort::StepFails() {
 std::unique_ptr<FileHandle> FaultyFilePort::OpenFile(const std::string& path, Access access, FileFailure& failure) {
     ++opens;
     bool creates = access == Access::CreateNew || access == Access::Overwrite;
-    if (Matches(path) && (StepFails() || (failCreate && creates))) {
+    if (Matches(path) && (StepFails() || (failCreate && creates) || (readOnly && access != Access::Read))) {
+        NoteFailure(std::strerror(readOnly || failCreate ? EACCES : EIO));
         failure = FileFailure::Refused;
         return nullptr;
     }
     std::unique_ptr<FileHandle> handle = real.OpenFile(path, access, failure);
+    if (!handle) {
+        NoteFailure(real.LastFailure());
+    }
     if (!handle || !Matches(path)) {
         return handle;
     }

@@ -44,6 +44,14 @@ class FaultyFilePort : public FilePort {
     bool failClose = false;
     bool failReplace = false;
     bool failCreate = false;
+    // Refuses every open but for reading, as a read-only file, folder or share does (as root,
+    // permissions would not).
+    bool readOnly = false;
+    // Replacements of the target that someone comes between, as on Windows where our own hold on
+    // the old file must go first: the hold goes and the replacement answers Busy. Each such
+    // replacement that found the old file not held by the caller counts in `unheldReplaces`.
+    int busyReplaces = 0;
+    int unheldReplaces = 0;
     // Every open, read, write, seek, size, flush, close and replacement on the target files is a
     // step, counted in `steps`; step number `failStep` fails (0: none), a write after writing half.
     int failStep = 0;
@@ -52,12 +60,14 @@ class FaultyFilePort : public FilePort {
 
     void Disarm() {
         writeBudget = -1;
-        failFlush = failClose = failReplace = failCreate = false;
+        failFlush = failClose = failReplace = failCreate = readOnly = false;
+        busyReplaces = 0;
         failStep = 0;
     }
 
     bool Matches(const std::string& path) const;
     bool StepFails();
+    std::string RealFailure() const { return real.LastFailure(); }
 
   private:
     PosixFilePort real;

@@ -11,6 +11,34 @@
 namespace discdeck {
 namespace {
 
+// The system's message for an error code, without its line break.
+// https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-formatmessage
+std::string ErrorText(DWORD error) {
+    char* buffer = nullptr;
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text.empty() ? "Error " + std::to_string(error) : text;
+}
+
+// The rename information that puts a file under `name` (a full path), over a file there.
+// FileRenameInfoEx takes flags where FileRenameInfo has ReplaceIfExists.
+// https://learn.microsoft.com/windows/win32/api/winbase/ns-winbase-file_rename_info
+std::vector<char> RenameInfo(const std::wstring& name, DWORD flags) {
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    std::memcpy(info, &flags, sizeof flags);  // ReplaceIfExists is the low byte of the flags
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    return buffer;
+}
+
 class WinFileView : public FileView {
   public:
     WinFileView(void* base, size_t skip) : base(base), skip(skip) {}
@@ -27,7 +55,7 @@ class WinFileView : public FileView {
 
 class WinFileHandle : public FileHandle {
   public:
-    explicit WinFileHandle(HANDLE handle) : handle(handle) {}
+    WinFileHandle(HANDLE handle, std::shared_ptr<std::string> failure) : handle(handle), failure(std::move(failure)) {}
     ~WinFileHandle() override {
         if (handle != INVALID_HANDLE_VALUE) {
             CloseHandle(handle);
@@ -46,7 +74,7 @@ class WinFileHandle : public FileHandle {
             DWORD chunk = Chunk(size - got);
             DWORD read = 0;
             if (!ReadFile(handle, out + got, chunk, &read, nullptr)) {
-                return false;
+                return Failed();
             }
             if (read == 0) {
                 break;  // end of file
@@ -70,7 +98,7 @@ class WinFileHandle : public FileHandle {
             at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
             DWORD read = 0;
             if (!ReadFile(handle, out + got, Chunk(size - got), &read, &at)) {
-                return GetLastError() == ERROR_HANDLE_EOF;
+                return GetLastError() == ERROR_HANDLE_EOF || Failed();
             }
             if (read == 0) {
                 break;
@@ -89,7 +117,7 @@ class WinFileHandle : public FileHandle {
         while (done < size) {
             DWORD written = 0;
             if (!WriteFile(handle, in + done, Chunk(size - done), &written, nullptr) || written == 0) {
-                return false;
+                return Failed();
             }
             done += written;
         }
@@ -113,7 +141,7 @@ class WinFileHandle : public FileHandle {
     }
 
     // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-flushfilebuffers
-    bool Flush() override { return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle); }
+    bool Flush() override { return handle != INVALID_HANDLE_VALUE && (FlushFileBuffers(handle) || Failed()); }
 
     bool Close() override {
         if (handle == INVALID_HANDLE_VALUE) {
@@ -121,7 +149,7 @@ class WinFileHandle : public FileHandle {
         }
         BOOL closed = CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
+        return closed != FALSE || Failed();
     }
 
     // The section ends where the view does and its handle goes at once: the view alone holds it,
@@ -155,36 +183,49 @@ class WinFileHandle : public FileHandle {
         return std::make_unique<WinFileView>(base, skip);
     }
 
-    // An open file can't be replaced, so our own handle on the target goes first; whoever opens the
-    // old file in the moment between keeps the rename from happening (Busy) rather than seeing
-    // an old file after it. Renaming through the handle keeps the file ours under its new name.
+    // With POSIX semantics the new file replaces the old one while our handle (which shares delete
+    // for this) still holds it, so nobody ever finds the name free or the file unheld. Where the
+    // system lacks them (before Windows 10 1809, FAT, Wine) an open file can't be replaced: our
+    // handle goes first and the rename follows at once; whoever opens the old file in that moment
+    // keeps the rename from happening (Busy), and the caller takes the file back before it tries
+    // again. Renaming through the handle keeps the file ours under its new name.
     // https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-setfileinformationbyhandle
-    // https://learn.microsoft.com/windows/win32/api/winbase/ns-winbase-file_rename_info
+    // https://learn.microsoft.com/windows-hardware/drivers/ddi/ntifs/ns-ntifs-_file_rename_information
     FileFailure ReplaceTarget(const std::string& target, std::unique_ptr<FileHandle>& previous) override {
+        constexpr DWORD kReplaceIfExists = 0x1;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS
+        constexpr DWORD kPosixSemantics = 0x2;   // FILE_RENAME_FLAG_POSIX_SEMANTICS
+        constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);  // FileRenameInfoEx
         if (handle == INVALID_HANDLE_VALUE) {
             return FileFailure::Refused;
         }
+        std::wstring name = WideFullPath(target);
+        if (name.empty()) {
+            *failure = ErrorText(ERROR_INVALID_NAME);
+            return FileFailure::Refused;
+        }
+        if (previous) {
+            std::vector<char> posix = RenameInfo(name, kReplaceIfExists | kPosixSemantics);
+            if (SetFileInformationByHandle(handle, kRenameInfoEx, posix.data(), static_cast<DWORD>(posix.size()))) {
+                previous->Close();
+                previous.reset();
+                return FileFailure::None;
+            }
+            if (IsBusy(GetLastError())) {
+                *failure = ErrorText(GetLastError());
+                return FileFailure::Busy;  // someone else holds it too: ours stays held meanwhile
+            }
+        }
+        std::vector<char> classic = RenameInfo(name, TRUE);
         if (previous) {
             previous->Close();
             previous.reset();
         }
-        std::wstring name = WideFullPath(target);
-        if (name.empty()) {
-            return FileFailure::Refused;
-        }
-        std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
-        FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-        info->ReplaceIfExists = TRUE;
-        info->RootDirectory = nullptr;
-        info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
-        std::memcpy(info->FileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-        if (SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+        if (SetFileInformationByHandle(handle, FileRenameInfo, classic.data(), static_cast<DWORD>(classic.size()))) {
             return FileFailure::None;
         }
-        // A target held open by someone else refuses with either code.
         DWORD error = GetLastError();
-        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? FileFailure::Busy
-                                                                                : FileFailure::Refused;
+        *failure = ErrorText(error);
+        return IsBusy(error) ? FileFailure::Busy : FileFailure::Refused;
     }
 
   private:
@@ -196,12 +237,22 @@ class WinFileHandle : public FileHandle {
         return length > 0 && length < needed ? full.substr(0, length) : std::wstring();
     }
 
+    // A target held open by someone else refuses a rename with either code.
+    static bool IsBusy(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION; }
+
+    // Keeps the system's reason for the failure that just happened; false, for the caller to return.
+    bool Failed() const {
+        *failure = ErrorText(GetLastError());
+        return false;
+    }
+
     static DWORD Chunk(size_t remaining) {
         const size_t most = 1u << 30;
         return static_cast<DWORD>(remaining < most ? remaining : most);
     }
 
     HANDLE handle;
+    std::shared_ptr<std::string> failure;
 };
 
 FileFailure FailureOf(DWORD error) {
@@ -222,12 +273,15 @@ FileFailure FailureOf(DWORD error) {
 
 }  // namespace
 
-// Share mode 0: no other open of the file succeeds while this handle lives. CREATE_NEW never
-// touches a file that exists, and CREATE_ALWAYS fails on a held file instead of emptying it.
+// No other open of the file for reading or writing succeeds while this handle lives: an existing
+// file is shared for deleting only, so that a new image can replace it while it is held (see
+// ReplaceTarget). CREATE_NEW never touches a file that exists, and CREATE_ALWAYS fails on a held
+// file instead of emptying it.
 // https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-createfilea
 std::unique_ptr<FileHandle> WinFilePort::OpenFile(const std::string& path, Access access, FileFailure& failure) {
     DWORD desired = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
+    DWORD share = FILE_SHARE_DELETE;
     switch (access) {
         case Access::Read:
             break;
@@ -241,15 +295,19 @@ std::unique_ptr<FileHandle> WinFilePort::OpenFile(const std::string& path, Acces
         case Access::Overwrite:
             desired = GENERIC_WRITE | DELETE;  // DELETE: the new file may be renamed into place
             disposition = CREATE_ALWAYS;
+            share = 0;
             break;
     }
-    HANDLE handle = CreateFileW(Widen(path).c_str(), desired, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(Widen(path).c_str(), desired, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        failure = FailureOf(GetLastError());
+        DWORD error = GetLastError();
+        failure = FailureOf(error);
+        NoteFailure(ErrorText(error));
         return nullptr;
     }
     failure = FileFailure::None;
-    return std::make_unique<WinFileHandle>(handle);
+    return std::make_unique<WinFileHandle>(handle, this->failure);
 }
 
 bool WinFilePort::Remove(const std::string& path) {

@@ -12,8 +12,11 @@
 #include "cdaudio/CdAudioDevice.h"
 #include "cdaudio/Clock.h"
 #include "db/DiscDatabase.h"
+#include "db/DiscRecords.h"
+#include "db/RecordStream.h"
 #include "db/win/DatabasePreviewDialog.h"
 #include "drive/SimulatedDrive.h"
+#include "export/TextFormat.h"
 #include "ports/MessageSink.h"
 #include "ports/win/WinFilePort.h"
 #include "res/resource.h"
@@ -91,15 +94,64 @@ TEST_F(DatabasePreviewTest, TreeListsTheDiscsByTitleWithTheirTracksAndTheCounts)
     ASSERT_TRUE(dialog.Create());
     fw::TreeView tree = dialog.GetTree();
     EXPECT_THAT(RootTexts(tree), ElementsAre("A - rock", "a - rock", "b - rock"));
+    // A disc's tracks are added as it is opened, once.
+    EXPECT_EQ(tree.GetCount(), 3u);
     HTREEITEM first = tree.GetRootItem();
+    tree.Expand(first);
     HTREEITEM track = tree.GetChildItem(first);
     ASSERT_NE(track, nullptr);
     EXPECT_EQ(tree.GetItemText(track), "01 - (01:01): A song 1");
+    tree.Expand(first, TVE_COLLAPSE);
+    for (HTREEITEM item = first; item != nullptr; item = tree.GetNextSiblingItem(item)) {
+        tree.Expand(item);
+    }
     EXPECT_EQ(tree.GetCount(), 9u);
     EXPECT_EQ(fw::Window(::GetDlgItem(dialog.GetHandle(), IDC_PREVIEW_COUNTS)).GetText(),
               "Titles:    3         Tracks:    6");
     ASSERT_NE(tree.GetImageList(), nullptr);
     EXPECT_EQ(::ImageList_GetImageCount(tree.GetImageList()), 2);
+}
+
+// Above the limit the tree holds groups of a thousand discs in title order; a group's discs are
+// added as it is opened, and their tracks as they are.
+TEST_F(DatabasePreviewTest, ManyDiscsAreGroupedAndAddedAsTheyAreOpened) {
+    const uint32_t discs = DatabasePreview::kMostUngrouped + 1;
+    std::unique_ptr<FileHandle> titles = files.Open(folder.Path() + "\\titles.sdb", FilePort::Access::Overwrite);
+    std::unique_ptr<FileHandle> tracks = files.Open(folder.Path() + "\\tracks.sdb", FilePort::Access::Overwrite);
+    ASSERT_TRUE(titles && tracks);
+    RecordWriter titlesOut(*titles, NewRecordFileHeader(kTitleRecordLength));
+    RecordWriter tracksOut(*tracks, NewRecordFileHeader(kTrackRecordLength));
+    ASSERT_TRUE(titlesOut.Begin() && tracksOut.Begin());
+    for (uint32_t i = 0; i < discs; ++i) {
+        // Stored in reverse title order: the tree must sort them.
+        uint32_t id = discs - i;
+        uint8_t title[kTitleRecordLength];
+        uint8_t track[kTrackRecordLength];
+        EncodeTitleRecord(MakeTitleRecord(id, FormatText("Disc %06u", id - 1), "rock", 60000, 1), title);
+        EncodeTrackRecord(MakeTrackRecord(id, 1, FormatText("t%u", id - 1), 60000), track);
+        ASSERT_TRUE(titlesOut.Append(title) && tracksOut.Append(track));
+    }
+    ASSERT_TRUE(titlesOut.Finish() && tracksOut.Finish() && titles->Close() && tracks->Close());
+
+    DatabasePreviewDialog dialog(database);
+    ASSERT_TRUE(dialog.Create());
+    fw::TreeView tree = dialog.GetTree();
+    EXPECT_EQ(tree.GetCount(), 101u);
+    EXPECT_EQ(dialog.GetCountsText(), "Titles: 100001         Tracks: 100001");
+    HTREEITEM group = tree.GetRootItem();
+    EXPECT_EQ(tree.GetItemText(group), "Disc 000000 ... Disc 000999");
+    tree.Expand(group);
+    EXPECT_EQ(tree.GetCount(), 1101u);
+    HTREEITEM disc = tree.GetChildItem(group);
+    EXPECT_EQ(tree.GetItemText(disc), "Disc 000000 - rock");
+    tree.Expand(disc);
+    ASSERT_NE(tree.GetChildItem(disc), nullptr);
+    EXPECT_EQ(tree.GetItemText(tree.GetChildItem(disc)), "01 - (01:00): t0");
+    HTREEITEM last = group;
+    while (tree.GetNextSiblingItem(last) != nullptr) {
+        last = tree.GetNextSiblingItem(last);
+    }
+    EXPECT_EQ(tree.GetItemText(last), "Disc 100000 ... Disc 100000");
 }
 
 TEST_F(DatabasePreviewTest, ClosingEmptiesTheTreeAndTheNextShowingStartsAfresh) {
@@ -110,6 +162,7 @@ TEST_F(DatabasePreviewTest, ClosingEmptiesTheTreeAndTheNextShowingStartsAfresh) 
     dialog.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
     EXPECT_FALSE(::IsWindow(treeWindow));
     ASSERT_TRUE(dialog.Create());
+    dialog.GetTree().Expand(dialog.GetTree().GetRootItem());
     EXPECT_EQ(dialog.GetTree().GetCount(), 3u);
     EXPECT_EQ(dialog.GetCountsText(), "Titles:    1         Tracks:    2");
 }

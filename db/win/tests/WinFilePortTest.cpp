@@ -297,6 +297,54 @@ TEST_F(WinFilePortTest, MappedScanVisitsWhatBlockReadsDoAndLetsTheFileBeReplaced
     EXPECT_EQ(Bytes({'n', 'e', 'w'}), Read(File("scan.sdb")));
 }
 
+// Runs a program to its end; false when it can't be started or fails.
+bool RunProgram(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0;
+}
+
+// Makes a file unwritable, as a read-only attribute, share or disc does. Under Wine the attribute
+// takes the write permissions away, which root ignores; there the host's immutable flag (Wine
+// starts host programs) stands in for a read-only disc.
+void SetWritable(const std::string& path, bool writable) {
+    SetFileAttributesA(path.c_str(), writable ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
+    using UnixName = char*(WINAPI*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (unixName == nullptr) {
+        return;  // Windows: the attribute is enough
+    }
+    std::wstring wide(path.begin(), path.end());
+    char* host = unixName(wide.c_str());
+    if (host != nullptr) {
+        RunProgram(std::string("Z:\\usr\\bin\\chattr ") + (writable ? "-i " : "+i ") + host);
+        HeapFree(GetProcessHeap(), 0, host);
+    }
+    // Wine may answer for a host program before it has ended: wait until the flag shows.
+    for (int tries = 0; tries < 100; ++tries) {
+        HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool canWrite = probe != INVALID_HANDLE_VALUE;
+        if (canWrite) {
+            CloseHandle(probe);
+        }
+        if (canWrite == writable) {
+            return;
+        }
+        Sleep(20);
+    }
+}
+
 class Messages : public MessageSink {
   public:
     void ShowMessage(const std::string& text, const std::string&) override { texts.push_back(text); }
@@ -321,11 +369,43 @@ TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
     EXPECT_EQ(24u + 104, Read(File("titles.sdb")).size());
     EXPECT_EQ(24u + 2 * 84, Read(File("tracks.sdb")).size());
 
+    // Marked read-only, the database is still read; only a store needs to write, and says so.
+    const Bytes titles = Read(File("titles.sdb"));
+    for (const char* name : {"titles.sdb", "tracks.sdb"}) {
+        SetWritable(File(name), false);
+    }
     CdAudioDevice fresh(drive);
     fresh.discId = 0x8409a30a;
-    ASSERT_TRUE(database.LookUpDisc(fresh));
+    bool found = database.LookUpDisc(fresh);
+    device.discId = 0x0102;
+    database.StoreDisc(device, messages);
+    for (const char* name : {"titles.sdb", "tracks.sdb"}) {
+        SetWritable(File(name), true);
+    }
+    ASSERT_TRUE(found);
     EXPECT_EQ("Orvo Lindqvist / Northern Lights", fresh.discTitle);
     EXPECT_EQ("Ice Harbour", fresh.trackTitles[1]);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Unable to open TITLE database file !!!", "Unable to open TRACK database file !!!"}),
+        messages.texts);
+    EXPECT_EQ(titles, Read(File("titles.sdb")));
+}
+
+// A store that fails after the files are held says which file and why.
+TEST_F(WinFilePortTest, FailedStoreNamesTheFileAndTheSystemsReason) {
+    InertDrive drive;
+    CdAudioDevice device(drive);
+    device.discId = 0x0102;
+    device.discTitle = "Held";
+    device.trackCount = 1;
+    device.tracks[1].startMs = 60000;
+    ASSERT_TRUE(CreateDirectoryA(File("tracks.sdb.tmp").c_str(), nullptr));
+    Messages messages;
+    DiscDatabase(files, dir).StoreDisc(device, messages);
+    ASSERT_EQ(1u, messages.texts.size());
+    EXPECT_EQ(0u, messages.texts[0].find("Unable to save TRACK database file !!! ("));
+    EXPECT_GT(messages.texts[0].size(), std::string("Unable to save TRACK database file !!! ()").size());
+    EXPECT_EQ(24u, Read(File("tracks.sdb")).size());
 }
 
 }  // namespace

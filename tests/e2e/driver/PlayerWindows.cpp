@@ -115,6 +115,9 @@ bool ReadTreeLevel(HWND tree, HANDLE process, char* remote, HTREEITEM first, std
         if (!ReadTreeItemText(tree, process, remote, item, node.text)) {
             return false;
         }
+        // Children are added as an item is first opened, as a user opens it.
+        LRESULT expanded = 0;
+        Send(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item), &expanded);
         LRESULT child = 0;
         Send(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item), &child);
         if (child != 0 && !ReadTreeLevel(tree, process, remote, reinterpret_cast<HTREEITEM>(child), node.children)) {
