@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "drive/TrackEnd.h"
 #include "rip/CueSheet.h"
 
 namespace discdeck {
@@ -16,6 +17,11 @@ class DiscChanger {
     // The sheet in the drive (empty on a real drive) and the outcome of its last reading.
     virtual std::string SheetPath() const = 0;
     virtual CueError SheetError() const = 0;
+    // A rip's drive applies the play modes that leave a track at the track's last sample: what it
+    // does at the end of the track that plays (kept for later discs), and how many track ends it
+    // handled by going back or jumping since the last call. A real drive just goes on.
+    virtual void SetTrackEnd(TrackEnd) {}
+    virtual uint32_t TakeTrackSwitches() { return 0; }
 };
 
 }  // namespace discdeck

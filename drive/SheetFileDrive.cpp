@@ -1,7 +1,12 @@
 #include "drive/SheetFileDrive.h"
-#include "rip/SheetLoader.h"
 
+#include <fstream>
+#include <iterator>
+#include <string_view>
 #include <utility>
+
+#include "rip/SheetLoader.h"
+#include "sound/SlowDiscAudio.h"
 
 namespace discdeck {
 
@@ -21,7 +26,7 @@ void SheetFileDrive::AttachSound(SoundPlayer* player) {
     drive.SetPlayHead(player);
     sound = player;
     if (sound != nullptr) {
-        sound->SetSource(audio.get());
+        sound->SetSource(audio);
     }
 }
 
@@ -48,13 +53,40 @@ std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
     if (error) {
         return std::nullopt;
     }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    stamp.contentHash = std::hash<std::string_view>()(content);
     return stamp;
+}
+
+void SheetFileDrive::Load() {
+    loadOnOpen = false;
+    SimulatedDisc disc;
+    std::unique_ptr<DiscAudio> loaded;
+    lastError = LoadCueSheet(path, sheet, disc, &loaded);
+    if (lastError.Ok() && !drive.InsertDisc(disc)) {
+        lastError = CueError{CueStatus::DiscTooLong, 0, "the sheet does not describe a disc the drive can hold"};
+    }
+    if (!lastError.Ok()) {
+        return;
+    }
+    audio = std::move(loaded);
+    if (readDelay.count() > 0 && audio) {
+        audio = std::make_shared<SlowDiscAudio>(audio, readDelay);
+    }
+    if (sound != nullptr) {
+        sound->SetSource(audio);
+    }
 }
 
 void SheetFileDrive::Refresh() {
     std::optional<Stamp> now = ReadStamp();
     if (!now) {
         lastError = CueError{};  // no sheet is no refusal: the drive is just empty
+        loadOnOpen = false;
         if (seen) {
             TakeDiscOut();
             sheet = CueSheet{};
@@ -67,21 +99,22 @@ void SheetFileDrive::Refresh() {
     }
     // A new file, or the old one rewritten: whatever was in the drive goes, the sheet is read again.
     seen = now;
+    const bool hadDisc = drive.HasDisc();
     TakeDiscOut();
-    SimulatedDisc disc;
-    lastError = LoadCueSheet(path, sheet, disc, &audio);
-    if (lastError.Ok() && !drive.InsertDisc(disc)) {
-        lastError = CueError{CueStatus::DiscTooLong, 0, "the sheet does not describe a disc the drive can hold"};
+    sheet = CueSheet{};
+    lastError = CueError{};
+    if (hadDisc && drive.OpenDeviceCount() > 0) {
+        loadOnOpen = true;
+        return;
     }
-    if (!lastError.Ok()) {
-        audio.reset();
-    } else if (sound != nullptr) {
-        sound->SetSource(audio.get());
-    }
+    Load();
 }
 
 uint32_t SheetFileDrive::Open(uint32_t& deviceId) {
     Refresh();
+    if (loadOnOpen) {
+        Load();
+    }
     return drive.Open(deviceId);
 }
 
