@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "drive/SimulatedDrive.h"
 #include "sound/tests/RecordingSoundOutput.h"
 
@@ -166,6 +170,136 @@ TEST_F(SoundPlayerTest, ADeviceThatGoesAwayLeavesTheDiscPlayingOnTheClockFromWha
     EXPECT_FALSE(output.open);
     clock.Advance(2000);
     EXPECT_EQ(drive.PositionSample(), TrackSample(10) + 3 * kSecond + SoundPlayer::kLeadSamples);
+}
+
+// A play that leaves a track at its end: the switch falls on the track's last sample, so nothing of
+// the following track sounds, and the drive counts it for the window.
+struct TrackEndCase {
+    const char* name;
+    TrackEnd end;
+    uint32_t fromTrack;
+    uint32_t fromSecond;            // of the disc
+    uint32_t switchSecond;          // where the track ends
+    uint32_t thenSecond;            // where the sound goes on
+};
+
+class TrackEndTest : public SoundPlayerTest, public ::testing::WithParamInterface<TrackEndCase> {};
+
+TEST_P(TrackEndTest, TheSoundSwitchesAtTheTracksLastSample) {
+    const TrackEndCase& c = GetParam();
+    drive.SetTrackEnd(c.end);
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(c.fromTrack, 0, c.fromSecond - (c.fromTrack == 1 ? 2 : 10), 0)), 0u);
+    PlayFor(2 * kSecond);
+    std::vector<uint8_t> expected = CountingDiscAudio::Expected(TrackSample(c.fromSecond), kSecond);
+    const std::vector<uint8_t> after = CountingDiscAudio::Expected(TrackSample(c.thenSecond), kSecond);
+    expected.insert(expected.end(), after.begin(), after.end());
+    EXPECT_EQ(output.played, expected);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(c.thenSecond + 1));
+    EXPECT_EQ(drive.TakeTrackSwitches(), c.end.kind == TrackEnd::Kind::GoOn ? 0u : 1u);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes,
+    TrackEndTest,
+    ::testing::Values(TrackEndCase{"GoOn", TrackEnd{}, 1, 9, 10, 10},
+                      TrackEndCase{"RepeatTrack", TrackEnd{TrackEnd::Kind::Repeat, 0}, 1, 9, 10, 2},
+                      TrackEndCase{"JumpBack", TrackEnd{TrackEnd::Kind::Jump, 1}, 2, 19, 20, 2},
+                      // The last audio track is followed by a data track: it repeats all the same.
+                      TrackEndCase{"RepeatBeforeTheDataTrack", TrackEnd{TrackEnd::Kind::Repeat, 0}, 2, 19, 20, 10}),
+    [](const ::testing::TestParamInfo<TrackEndCase>& info) { return std::string(info.param.name); });
+
+// A plan given while the track plays, and the drive going on once a jump was made.
+TEST_F(SoundPlayerTest, APlanGivenLateOrUsedUp) {
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 5, 0)), 0u);
+    PlayFor(kSecond);
+    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Jump, 1});
+    PlayFor(2 * kSecond + kSecond / 2);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(2) + kSecond / 2);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 1u);
+    // The jump is done: track 1 goes on into track 2 as a drive does.
+    PlayFor(10 * kSecond);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(12) + kSecond / 2);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+    // Too late: the sound past the end is already with the device; the drive goes on.
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 5, 0)), 0u);
+    PlayFor(3 * kSecond - kSecond / 10);
+    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Repeat, 0});
+    PlayFor(kSecond);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + kSecond * 9 / 10);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+}
+
+// A disc's sound whose reads wait at a gate the test opens: a read under way for as long as the
+// test wants, like a disk that does not answer.
+class GatedDiscAudio : public DiscAudio {
+  public:
+    bool Read(uint64_t firstSample, uint32_t count, uint8_t* out) override {
+        std::unique_lock<std::mutex> waiting(lock);
+        ++readsBegun;
+        changed.notify_all();
+        changed.wait_for(waiting, std::chrono::seconds(30), [this] { return open; });
+        return counting.Read(firstSample, count, out);
+    }
+    void WaitForRead(int n) {
+        std::unique_lock<std::mutex> waiting(lock);
+        changed.wait_for(waiting, std::chrono::seconds(30), [&] { return readsBegun >= n; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> guard(lock);
+        open = true;
+        changed.notify_all();
+    }
+    std::mutex lock;
+    std::condition_variable changed;
+    int readsBegun = 0;
+    bool open = false;
+    CountingDiscAudio counting;
+};
+
+// Keeps the first buffer written, for a test thread to wait for while the feeder writes.
+class FirstWriteOutput : public RecordingSoundOutput {
+  public:
+    bool Write(const uint8_t* data, uint32_t bytes) override {
+        std::lock_guard<std::mutex> guard(lock);
+        if (first.empty()) {
+            first.assign(data, data + bytes);
+            written.notify_all();
+        }
+        return RecordingSoundOutput::Write(data, bytes);
+    }
+    std::vector<uint8_t> WaitForFirst() {
+        std::unique_lock<std::mutex> waiting(lock);
+        written.wait_for(waiting, std::chrono::seconds(30), [this] { return !first.empty(); });
+        return first;
+    }
+    std::mutex lock;
+    std::condition_variable written;
+    std::vector<uint8_t> first;
+};
+
+// The feeder on its own thread against a disk that hangs: the drive's commands and position
+// queries answer while a read is under way, and the sound of a play changed meanwhile is dropped.
+TEST(SoundPlayerThreadTest, CommandsAnswerWhileAReadHangs) {
+    ManualClock clock(1000);
+    FirstWriteOutput output;
+    auto gated = std::make_shared<GatedDiscAudio>();
+    SoundPlayer player(output, clock);
+    player.SetSource(gated);
+    player.Start(1000, 100000);
+    gated->WaitForRead(1);
+
+    EXPECT_EQ(player.Position(), 1000u);
+    player.Pause();
+    player.Resume();
+    player.Halt();
+    player.Start(5000, 100000);
+    EXPECT_EQ(player.Position(), 5000u);
+    EXPECT_EQ(gated->readsBegun, 1) << "the feeder is still in its first read";
+
+    gated->Open();
+    EXPECT_EQ(output.WaitForFirst(), CountingDiscAudio::Expected(5000, SoundPlayer::kBufferSamples))
+        << "the read made for the first play never sounds";
 }
 
 }  // namespace
