@@ -133,6 +133,9 @@ bool PlayerController::OnCommand(int id) {
         case kRandomButton:
             RandomButton();
             break;
+        case kRepeatTrackButton:
+            SyncTrackEnd();
+            break;
         case kSampleButton:
             SampleButton();
             break;
@@ -146,6 +149,10 @@ bool PlayerController::OnCommand(int id) {
 
 void PlayerController::ReportError() {
     ShowInfoReport("ERROR");
+    AddRefusalLine();
+}
+
+void PlayerController::AddRefusalLine() {
     if (changer == nullptr) {
         return;
     }
@@ -235,6 +242,10 @@ void PlayerController::Eject() {
     SetSliderRange();
     ShowInfoReport("EJECT");
     StartDisplayTimer();
+    // Closing the tray brings the disc back as a newly inserted one: it plays.
+    if (!device.doorOpen && device.IsMediaPresent() && device.Connect() == 1) {
+        Play();
+    }
 }
 
 void PlayerController::Exit() {
@@ -468,6 +479,34 @@ void PlayerController::RandomButton() {
         SetSliderRange();
         ShowInfoReport("Random");
     }
+    SyncTrackEnd();
+}
+
+void PlayerController::SyncTrackEnd() {
+    if (changer == nullptr) {
+        return;
+    }
+    TrackEnd end;
+    if (view.IsButtonDown(kRepeatTrackButton)) {
+        end.kind = TrackEnd::Kind::Repeat;
+    } else if (view.IsButtonDown(kRandomButton) && device.trackCount >= 1) {
+        end = TrackEnd{TrackEnd::Kind::Jump, random.Peek() % device.trackCount + 1};
+    }
+    changer->SetTrackEnd(end);
+}
+
+void PlayerController::ShowTrackEndSwitch() {
+    device.TrackAdvanced();  // the track and mode the drive stands at now
+    if (view.IsButtonDown(kRepeatTrackButton)) {
+        SetSliderRange();
+        ShowInfoReport("REWIND");
+        StartDisplayTimer();
+        PlayingPair();
+    } else {
+        random.Next();  // the pick the drive was given
+        SetSliderRange();
+        ShowInfoReport("Random");
+    }
 }
 
 void PlayerController::SampleButton() {
@@ -528,7 +567,11 @@ void PlayerController::DisplayTick() {
         return;
     }
     view.SetSliderPosition(device.UpdateTimes());
-    if (device.TrackAdvanced()) {
+    if (changer != nullptr && changer->TakeTrackSwitches() > 0) {
+        // A rip's drive already went back or jumped at the track's last sample.
+        ShowTrackEndSwitch();
+        view.SetSliderPosition(device.UpdateTimes());
+    } else if (device.TrackAdvanced()) {
         if (view.IsButtonDown(kRepeatTrackButton)) {
             // The drive is already on the next track: one step back replays the one that ended.
             Rewind();
@@ -547,7 +590,9 @@ void PlayerController::DisplayTick() {
         // slider show the track that plays now.
         view.SetSliderPosition(device.UpdateTimes());
     }
-    if (device.AtDiscEnd()) {
+    // A rip's drive repeating the last track goes back at its last sample; the disc does not end.
+    const bool driveRepeats = view.IsButtonDown(kRepeatTrackButton) && changer != nullptr && changer->HandlesTrackEnds();
+    if (device.AtDiscEnd() && !driveRepeats) {
         Stop();
         if (view.IsButtonDown(kRepeatDiscButton)) {
             Play();  // STOP has taken the drive back to the start of the disc
@@ -558,6 +603,7 @@ void PlayerController::DisplayTick() {
     }
     view.SetCaption(FormatCaption(device));
     view.UpdateTrayIcon(TrayModify);
+    SyncTrackEnd();
 }
 
 void PlayerController::NoDiscReset() {
@@ -572,6 +618,8 @@ void PlayerController::NoDiscReset() {
     // each tick would pile up on the screen.
     TakeSettingsFromEdits(false);
     view.AddLine(kNoDiscLine, kOrange);
+    // A sheet rewritten into one that is refused: the window says why the drive stays empty.
+    AddRefusalLine();
 }
 
 // ---- choosing a disc

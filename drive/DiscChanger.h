@@ -22,6 +22,7 @@ class DiscChanger {
     // handled by going back or jumping since the last call. A real drive just goes on.
     virtual void SetTrackEnd(TrackEnd) {}
     virtual uint32_t TakeTrackSwitches() { return 0; }
+    virtual bool HandlesTrackEnds() const { return false; }
 };
 
 }  // namespace discdeck

@@ -46,6 +46,7 @@ class DriveSelector : public MediaControl, public DiscChanger {
     CueError SheetError() const override;
     void SetTrackEnd(TrackEnd end) override;
     uint32_t TakeTrackSwitches() override;
+    bool HandlesTrackEnds() const override { return sheetDrive != nullptr; }
     // Every read of a rip's sound waits this long first, as from a slow disk (for measurements).
     void SetReadDelay(std::chrono::milliseconds delay) { readDelay = delay; }
 
