@@ -614,10 +614,10 @@ TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
         const uint64_t seconds = (boundary - drive.PositionSample()) / kSampleRate + 1;
         bool heard = false;
         for (uint64_t second = 0; second < seconds; ++second) {
-            for (int step = 0; step < 100; ++step) {
+            for (int step = 0; step < 10; ++step) {
                 sound.Feed();
-                output.Play(kSampleRate / 100);
-                clock.Advance(10);
+                output.Play(kSampleRate / 10);
+                clock.Advance(100);
             }
             // One sample in every 10 ms is enough to catch a leak of a tenth of a second.
             for (size_t i = 0; i + 4 <= output.played.size(); i += 4 * kSampleRate / 100) {
