@@ -591,7 +591,8 @@ void PlayerController::DisplayTick() {
         view.SetSliderPosition(device.UpdateTimes());
     }
     // A rip's drive repeating the last track goes back at its last sample; the disc does not end.
-    const bool driveRepeats = view.IsButtonDown(kRepeatTrackButton) && changer != nullptr && changer->HandlesTrackEnds();
+    const bool driveRepeats =
+        view.IsButtonDown(kRepeatTrackButton) && changer != nullptr && changer->HandlesTrackEnds();
     if (device.AtDiscEnd() && !driveRepeats) {
         Stop();
         if (view.IsButtonDown(kRepeatDiscButton)) {

@@ -112,8 +112,8 @@ TEST_F(SoundPlayerTest, ASinkThatTakesEverythingAtOnceStillGetsTheDiscAtAboutIts
             output.Play(kSecond * 10);
         }
         // Whole buffers up to the clock's time, its slack and the lead.
-        const uint64_t bound = second * kSecond * (SoundPlayer::kClockSlack + 1) / SoundPlayer::kClockSlack +
-                               SoundPlayer::kLeadSamples;
+        const uint64_t bound =
+            second * kSecond * (SoundPlayer::kClockSlack + 1) / SoundPlayer::kClockSlack + SoundPlayer::kLeadSamples;
         EXPECT_GE(drive.PositionSample(), TrackSample(2) + bound);
         EXPECT_LT(drive.PositionSample(), TrackSample(2) + bound + SoundPlayer::kBufferSamples);
         clock.Advance(1000);
@@ -178,9 +178,9 @@ struct TrackEndCase {
     const char* name;
     TrackEnd end;
     uint32_t fromTrack;
-    uint32_t fromSecond;            // of the disc
-    uint32_t switchSecond;          // where the track ends
-    uint32_t thenSecond;            // where the sound goes on
+    uint32_t fromSecond;    // of the disc
+    uint32_t switchSecond;  // where the track ends
+    uint32_t thenSecond;    // where the sound goes on
 };
 
 class TrackEndTest : public SoundPlayerTest, public ::testing::WithParamInterface<TrackEndCase> {};
