@@ -1,7 +1,6 @@
 #include "drive/SheetFileDrive.h"
 
 #include <fstream>
-#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -53,12 +52,16 @@ std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
     if (error) {
         return std::nullopt;
     }
+    // Every command looks, so only the head of the file counts: all of a sheet, and the metadata of
+    // an image that carries its sheet inside.
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         return std::nullopt;
     }
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    stamp.contentHash = std::hash<std::string_view>()(content);
+    std::string head(kHashedBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    stamp.contentHash = std::hash<std::string_view>()(head);
     return stamp;
 }
 
@@ -99,7 +102,8 @@ void SheetFileDrive::Refresh() {
     }
     // A new file, or the old one rewritten: whatever was in the drive goes, the sheet is read again.
     seen = now;
-    const bool hadDisc = drive.HasDisc();
+    // A disc that was in (or one still waiting to go in) goes out for the player to see.
+    const bool hadDisc = drive.HasDisc() || loadOnOpen;
     TakeDiscOut();
     sheet = CueSheet{};
     lastError = CueError{};

@@ -71,6 +71,7 @@ class SheetFileDrive : public MediaControl {
             return written == other.written && size == other.size && contentHash == other.contentHash;
         }
     };
+    static constexpr size_t kHashedBytes = 64 * 1024;
     std::optional<Stamp> ReadStamp() const;
     // Reads the sheet now and puts its disc in, or keeps why it was refused.
     void Load();

@@ -82,13 +82,15 @@ TEST_F(SheetFileDriveTest, ARewrittenSheetIsReadAsANewDisc) {
     folder.Write("disc.cue", Sheet(4));
     EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 0u);
     EXPECT_EQ(drive.Play(id, false, 0), mci::MCIERR_HARDWARE);
+    folder.Write("disc.cue", Sheet(5));  // saved again before the player reconnected
+    EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 0u);
     ASSERT_EQ(drive.Close(id), 0u);
     ASSERT_EQ(drive.Open(id), 0u);
-    EXPECT_EQ(Status(mci::MCI_STATUS_NUMBER_OF_TRACKS), 4u);
+    EXPECT_EQ(Status(mci::MCI_STATUS_NUMBER_OF_TRACKS), 5u);
     EXPECT_EQ(Status(mci::MCI_STATUS_MODE), mci::MCI_MODE_STOP);
 
     const auto written = std::filesystem::last_write_time(folder.Path("disc.cue"));
-    std::string sameSize = Sheet(4);
+    std::string sameSize = Sheet(5);
     sameSize.replace(sameSize.find("v.bin"), 5, "w.bin");
     folder.Write("disc.cue", sameSize);
     std::filesystem::last_write_time(folder.Path("disc.cue"), written);
