@@ -134,6 +134,9 @@ bool PlayerController::OnCommand(int id) {
         case kRandomButton:
             RandomButton();
             break;
+        case kRepeatTrackButton:
+            SyncTrackEnd();
+            break;
         case kSampleButton:
             SampleButton();
             break;
@@ -147,6 +150,10 @@ bool PlayerController::OnCommand(int id) {
 
 void PlayerController::ReportError() {
     ShowInfoReport("ERROR");
+    AddRefusalLine();
+}
+
+void PlayerController::AddRefusalLine() {
     if (changer == nullptr) {
         return;
     }
@@ -237,6 +244,10 @@ void PlayerController::Eject() {
     SetSliderRange();
     ShowInfoReport("EJECT");
     StartDisplayTimer();
+    // Closing the tray brings the disc back as a newly inserted one: it plays.
+    if (!device.doorOpen && device.IsMediaPresent() && device.Connect() == 1) {
+        Play();
+    }
 }
 
 void PlayerController::Exit() {
@@ -505,6 +516,34 @@ void PlayerController::RandomButton() {
         SetSliderRange();
         ShowInfoReport("Random");
     }
+    SyncTrackEnd();
+}
+
+void PlayerController::SyncTrackEnd() {
+    if (changer == nullptr) {
+        return;
+    }
+    TrackEnd end;
+    if (view.IsButtonDown(kRepeatTrackButton)) {
+        end.kind = TrackEnd::Kind::Repeat;
+    } else if (view.IsButtonDown(kRandomButton) && device.trackCount >= 1) {
+        end = TrackEnd{TrackEnd::Kind::Jump, random.Peek() % device.trackCount + 1};
+    }
+    changer->SetTrackEnd(end);
+}
+
+void PlayerController::ShowTrackEndSwitch() {
+    device.TrackAdvanced();  // the track and mode the drive stands at now
+    if (view.IsButtonDown(kRepeatTrackButton)) {
+        SetSliderRange();
+        ShowInfoReport("REWIND");
+        StartDisplayTimer();
+        PlayingPair();
+    } else {
+        random.Next();  // the pick the drive was given
+        SetSliderRange();
+        ShowInfoReport("Random");
+    }
 }
 
 void PlayerController::SampleButton() {
@@ -565,7 +604,11 @@ void PlayerController::DisplayTick() {
         return;
     }
     view.SetSliderPosition(device.UpdateTimes());
-    if (device.TrackAdvanced()) {
+    if (changer != nullptr && changer->TakeTrackSwitches() > 0) {
+        // A rip's drive already went back or jumped at the track's last sample.
+        ShowTrackEndSwitch();
+        view.SetSliderPosition(device.UpdateTimes());
+    } else if (device.TrackAdvanced()) {
         if (view.IsButtonDown(kRepeatTrackButton)) {
             // The drive is already on the next track: one step back replays the one that ended.
             Rewind();
@@ -584,7 +627,10 @@ void PlayerController::DisplayTick() {
         // slider show the track that plays now.
         view.SetSliderPosition(device.UpdateTimes());
     }
-    if (device.AtDiscEnd()) {
+    // A rip's drive repeating the last track goes back at its last sample; the disc does not end.
+    const bool driveRepeats =
+        view.IsButtonDown(kRepeatTrackButton) && changer != nullptr && changer->HandlesTrackEnds();
+    if (device.AtDiscEnd() && !driveRepeats) {
         Stop();
         if (view.IsButtonDown(kRepeatDiscButton)) {
             Play();  // STOP has taken the drive back to the start of the disc
@@ -595,6 +641,7 @@ void PlayerController::DisplayTick() {
     }
     view.SetCaption(FormatCaption(device));
     view.UpdateTrayIcon(TrayModify);
+    SyncTrackEnd();
 }
 
 void PlayerController::NoDiscReset() {
@@ -610,6 +657,8 @@ void PlayerController::NoDiscReset() {
     // each tick would pile up on the screen.
     TakeSettingsFromEdits(false);
     view.AddLine(kNoDiscLine, kOrange);
+    // A sheet rewritten into one that is refused: the window says why the drive stays empty.
+    AddRefusalLine();
 }
 
 // ---- choosing a disc

@@ -155,6 +155,12 @@ class PlayerController {
     void SampleStep();
     void NoDiscReset();
     void PlayRandomTrack();
+    // Tells a rip's drive what to do at the end of the track that plays, by the play modes.
+    void SyncTrackEnd();
+    // The drive went back or jumped at a track's end: the display steps of the mode that did it.
+    void ShowTrackEndSwitch();
+    // The reason the sheet in the drive was refused, in light red, when it was.
+    void AddRefusalLine();
 
     void PlayingPair();
     void StoppedPair();

@@ -14,11 +14,15 @@ class RuntimeRandom {
     static constexpr uint32_t kMax = 0x7FFF;
 
     uint32_t Next() {
-        state = state * 214013u + 2531011u;
+        state = Step(state);
         return (state >> 16) & kMax;
     }
+    // The value Next will give, without taking it: a rip's drive is told the next random track
+    // before the track that plays ends.
+    uint32_t Peek() const { return (Step(state) >> 16) & kMax; }
 
   private:
+    static uint32_t Step(uint32_t x) { return x * 214013u + 2531011u; }
     uint32_t state = 1;
 };
 

@@ -286,7 +286,17 @@ int CdAudioDevice::SeekTo(uint32_t positionMs, uint32_t flags) {
 }
 
 int CdAudioDevice::ToggleDoor() {
-    doorOpen = !doorOpen;
+    // The drive knows best which way the door stands. After the window's reset, or a reconnect that
+    // failed and gave its device back, no device is open: one is opened, as a tray's button still
+    // works then.
+    uint32_t mode = 0;
+    if (deviceId == 0 || control.Status(deviceId, mci::MCI_STATUS_MODE, false, 0, mode) != 0) {
+        if (!OpenDevice() || control.Status(deviceId, mci::MCI_STATUS_MODE, false, 0, mode) != 0) {
+            action = ActionFailed;
+            return 0;
+        }
+    }
+    doorOpen = mode != mci::MCI_MODE_OPEN;
     uint32_t result = control.SetDoor(deviceId, doorOpen);
     action = ActionDoorMoved;
     return result == 0 ? 1 : 0;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "drive/TrackEnd.h"
 #include "rip/CueSheet.h"
 
 namespace discdeck {
@@ -18,6 +19,12 @@ class DiscChanger {
     virtual CueError SheetError() const = 0;
     // The titles written into the rip in the drive (none on a real drive).
     virtual RipTitles Titles() const = 0;
+    // A rip's drive applies the play modes that leave a track at the track's last sample: what it
+    // does at the end of the track that plays (kept for later discs), and how many track ends it
+    // handled by going back or jumping since the last call. A real drive just goes on.
+    virtual void SetTrackEnd(TrackEnd) {}
+    virtual uint32_t TakeTrackSwitches() { return 0; }
+    virtual bool HandlesTrackEnds() const { return false; }
 };
 
 }  // namespace discdeck

@@ -28,7 +28,20 @@ void DriveSelector::ChangeDisc(const std::string& sheetPath) {
     sheetDrive.reset();
     sheetDrive = std::make_unique<SheetFileDrive>(sheetPath, *clock);
     sheetDrive->AttachSound(&sound);
+    sheetDrive->SetReadDelay(readDelay);
+    sheetDrive->Drive().SetTrackEnd(trackEnd);
     sheetDrive->Refresh();
+}
+
+void DriveSelector::SetTrackEnd(TrackEnd end) {
+    trackEnd = end;
+    if (sheetDrive) {
+        sheetDrive->Drive().SetTrackEnd(end);
+    }
+}
+
+uint32_t DriveSelector::TakeTrackSwitches() {
+    return sheetDrive ? sheetDrive->Drive().TakeTrackSwitches() : 0;
 }
 
 std::string DriveSelector::SheetPath() const {

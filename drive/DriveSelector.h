@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,11 @@ class DriveSelector : public MediaControl, public DiscChanger {
     std::string SheetPath() const override;
     CueError SheetError() const override;
     RipTitles Titles() const override;
+    void SetTrackEnd(TrackEnd end) override;
+    uint32_t TakeTrackSwitches() override;
+    bool HandlesTrackEnds() const override { return sheetDrive != nullptr; }
+    // Every read of a rip's sound waits this long first, as from a slow disk (for measurements).
+    void SetReadDelay(std::chrono::milliseconds delay) { readDelay = delay; }
 
     SheetFileDrive* Sheet() { return sheetDrive.get(); }
     SoundPlayer& Sound() { return sound; }
@@ -56,6 +62,8 @@ class DriveSelector : public MediaControl, public DiscChanger {
     SoundPlayer sound;
     std::unique_ptr<MediaControl> realDrive;
     std::unique_ptr<SheetFileDrive> sheetDrive;
+    TrackEnd trackEnd;
+    std::chrono::milliseconds readDelay{0};
 };
 
 }  // namespace discdeck

@@ -1,8 +1,12 @@
 #include "drive/SheetFileDrive.h"
+
+#include <fstream>
+#include <string_view>
+#include <utility>
+
 #include "rip/PathFromUtf8.h"
 #include "rip/SheetLoader.h"
-
-#include <utility>
+#include "sound/SlowDiscAudio.h"
 
 namespace discdeck {
 
@@ -22,7 +26,7 @@ void SheetFileDrive::AttachSound(SoundPlayer* player) {
     drive.SetPlayHead(player);
     sound = player;
     if (sound != nullptr) {
-        sound->SetSource(audio.get());
+        sound->SetSource(audio);
     }
 }
 
@@ -49,13 +53,44 @@ std::optional<SheetFileDrive::Stamp> SheetFileDrive::ReadStamp() const {
     if (error) {
         return std::nullopt;
     }
+    // Every command looks, so only the head of the file counts: all of a sheet, and the metadata of
+    // an image that carries its sheet inside.
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string head(kHashedBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    stamp.contentHash = std::hash<std::string_view>()(head);
     return stamp;
+}
+
+void SheetFileDrive::Load() {
+    loadOnOpen = false;
+    SimulatedDisc disc;
+    std::unique_ptr<DiscAudio> loaded;
+    lastError = LoadCueSheet(path, sheet, disc, &loaded);
+    if (lastError.Ok() && !drive.InsertDisc(disc)) {
+        lastError = CueError{CueStatus::DiscTooLong, 0, "the sheet does not describe a disc the drive can hold"};
+    }
+    if (!lastError.Ok()) {
+        return;
+    }
+    audio = std::move(loaded);
+    if (readDelay.count() > 0 && audio) {
+        audio = std::make_shared<SlowDiscAudio>(audio, readDelay);
+    }
+    if (sound != nullptr) {
+        sound->SetSource(audio);
+    }
 }
 
 void SheetFileDrive::Refresh() {
     std::optional<Stamp> now = ReadStamp();
     if (!now) {
         lastError = CueError{};  // no sheet is no refusal: the drive is just empty
+        loadOnOpen = false;
         if (seen) {
             TakeDiscOut();
             sheet = CueSheet{};
@@ -68,21 +103,23 @@ void SheetFileDrive::Refresh() {
     }
     // A new file, or the old one rewritten: whatever was in the drive goes, the sheet is read again.
     seen = now;
+    // A disc that was in (or one still waiting to go in) goes out for the player to see.
+    const bool hadDisc = drive.HasDisc() || loadOnOpen;
     TakeDiscOut();
-    SimulatedDisc disc;
-    lastError = LoadCueSheet(path, sheet, disc, &audio);
-    if (lastError.Ok() && !drive.InsertDisc(disc)) {
-        lastError = CueError{CueStatus::DiscTooLong, 0, "the sheet does not describe a disc the drive can hold"};
+    sheet = CueSheet{};
+    lastError = CueError{};
+    if (hadDisc && drive.OpenDeviceCount() > 0) {
+        loadOnOpen = true;
+        return;
     }
-    if (!lastError.Ok()) {
-        audio.reset();
-    } else if (sound != nullptr) {
-        sound->SetSource(audio.get());
-    }
+    Load();
 }
 
 uint32_t SheetFileDrive::Open(uint32_t& deviceId) {
     Refresh();
+    if (loadOnOpen) {
+        Load();
+    }
     return drive.Open(deviceId);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "cdaudio/Clock.h"
 #include "cdaudio/MediaControl.h"
 #include "drive/SimulatedDrive.h"
+#include "drive/TrackEnd.h"
 #include "rip/CueSheet.h"
 #include "sound/DiscAudio.h"
 #include "sound/SoundPlayer.h"
@@ -17,8 +19,10 @@ namespace discdeck {
 
 // The virtual disc: a simulated drive whose disc is a CUE sheet file. The medium is present
 // exactly while the file exists, checked at every command: deleting the file takes the disc out,
-// creating it again puts a disc in, read afresh. A sheet that is rewritten in place is read again
-// as a new disc. A sheet that does not load leaves the drive empty until the file changes.
+// creating it again puts a disc in, read afresh. A sheet rewritten in place (a tagger, an editor,
+// touch) is a disc taken out and another put in: the drive stays empty until a device is opened
+// again, as a real drive does while it reads a new disc, so the player sees the old disc go and
+// reconnects. A sheet that does not load leaves the drive empty until the file changes.
 class SheetFileDrive : public MediaControl {
   public:
     SheetFileDrive(std::string sheetPath, const Clock& clock);
@@ -31,6 +35,8 @@ class SheetFileDrive : public MediaControl {
     // The disc sounds through this player from now on (null: silent on the clock); the player must
     // outlive the drive or be detached first.
     void AttachSound(SoundPlayer* player);
+    // Every read of the disc's sound waits this long first, as from a slow disk (0: none).
+    void SetReadDelay(std::chrono::milliseconds delay) { readDelay = delay; }
 
     uint32_t Open(uint32_t& deviceId) override;
     uint32_t Close(uint32_t deviceId) override;
@@ -55,13 +61,20 @@ class SheetFileDrive : public MediaControl {
     DiscAudio* Audio() const { return audio.get(); }
 
   private:
-    // What identifies one version of the file: a rewrite changes its time or size.
+    // What identifies one version of the file. Time and size alone miss a same-size rewrite within
+    // the file system's time resolution (or one that keeps the time), so the content counts too.
     struct Stamp {
         std::filesystem::file_time_type written;
         uintmax_t size = 0;
-        bool operator==(const Stamp& other) const { return written == other.written && size == other.size; }
+        size_t contentHash = 0;
+        bool operator==(const Stamp& other) const {
+            return written == other.written && size == other.size && contentHash == other.contentHash;
+        }
     };
+    static constexpr size_t kHashedBytes = 64 * 1024;
     std::optional<Stamp> ReadStamp() const;
+    // Reads the sheet now and puts its disc in, or keeps why it was refused.
+    void Load();
     // The disc and its sound go out together; the player no longer reads the old sound after this.
     void TakeDiscOut();
 
@@ -69,10 +82,12 @@ class SheetFileDrive : public MediaControl {
     std::string path;
     SimulatedDrive drive;
     CueSheet sheet;
-    std::unique_ptr<DiscAudio> audio;
+    std::shared_ptr<DiscAudio> audio;  // shared with the player's feeder while it reads
     CueError lastError;
     std::optional<Stamp> seen;  // the version last read, whether it loaded or not
+    bool loadOnOpen = false;    // a rewrite took the disc out; the new one goes in at the next Open
     SoundPlayer* sound = nullptr;
+    std::chrono::milliseconds readDelay{0};
 };
 
 }  // namespace discdeck

@@ -1,6 +1,7 @@
 #include "drive/SimulatedDrive.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace discdeck {
 
@@ -54,6 +55,44 @@ void SimulatedDrive::SetPlayHead(PlayHead* head) {
     }
 }
 
+void SimulatedDrive::SetTrackEnd(TrackEnd end) {
+    if (end == trackEnd) {
+        return;
+    }
+    trackEnd = end;
+    Settle();
+    PlanTrackEnd();
+}
+
+uint32_t SimulatedDrive::TakeTrackSwitches() {
+    Settle();
+    return std::exchange(trackSwitches, 0u);
+}
+
+uint64_t SimulatedDrive::TrackEndSample(uint32_t track) const {
+    const auto& tracks = disc->tracks;
+    return FrameSample(track < tracks.size() ? tracks[track].startFrame : disc->leadOutFrame);
+}
+
+void SimulatedDrive::PlanTrackEnd() {
+    if (playHead == nullptr || motion != Motion::Playing) {
+        return;
+    }
+    const uint32_t track = TrackAt(PositionFrame());
+    const uint64_t end = TrackEndSample(track);
+    const auto& tracks = disc->tracks;
+    if (trackEnd.kind == TrackEnd::Kind::Repeat) {
+        playHead->Then(end, FrameSample(tracks[track - 1].startFrame), end);
+    } else if (trackEnd.kind == TrackEnd::Kind::Jump && trackEnd.track >= 1 && trackEnd.track <= tracks.size() &&
+               tracks[trackEnd.track - 1].audio) {
+        playHead->Then(end, FrameSample(tracks[trackEnd.track - 1].startFrame), TrackEndSample(trackEnd.track));
+    } else {
+        // Going on: the sound runs to the lead-out, nothing follows.
+        const uint64_t leadOut = FrameSample(disc->leadOutFrame);
+        playHead->Then(leadOut, leadOut, leadOut);
+    }
+}
+
 void SimulatedDrive::Silence() {
     if (playHead != nullptr) {
         playHead->Halt();
@@ -76,6 +115,19 @@ uint32_t SimulatedDrive::Mode() const {
 }
 
 void SimulatedDrive::Settle() {
+    if (motion == Motion::Playing && playHead != nullptr) {
+        const uint32_t begun = playHead->StretchesBegun();
+        if (begun > stretchesSeen) {
+            // The sound went back or jumped at a track's end; a jump is done once, and the track
+            // now sounding gets its own end.
+            trackSwitches += begun - stretchesSeen;
+            stretchesSeen = begun;
+            if (trackEnd.kind == TrackEnd::Kind::Jump) {
+                trackEnd = TrackEnd{};
+            }
+            PlanTrackEnd();
+        }
+    }
     if (motion == Motion::Playing) {
         if (PositionFrame() >= disc->leadOutFrame) {
             positionSample = static_cast<uint64_t>(disc->leadOutFrame) * kSamplesPerFrame;
@@ -312,6 +364,8 @@ uint32_t SimulatedDrive::Play(uint32_t deviceId, bool withFrom, uint32_t from) {
     if (playHead != nullptr) {
         if (positionSample != here || before == Motion::Stopped) {
             playHead->Start(positionSample, FrameSample(disc->leadOutFrame));
+            stretchesSeen = 0;
+            PlanTrackEnd();
         } else if (before == Motion::Paused) {
             playHead->Resume();  // the paused sound goes on from the sample where it stopped
         }

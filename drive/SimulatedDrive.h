@@ -9,6 +9,7 @@
 #include "cdaudio/Clock.h"
 #include "cdaudio/DiscTable.h"
 #include "cdaudio/MediaControl.h"
+#include "drive/TrackEnd.h"
 #include "sound/DiscAudio.h"
 #include "sound/PlayHead.h"
 
@@ -55,6 +56,11 @@ class SimulatedDrive : public MediaControl {
     // From now on the drive's motion sounds through the play head, whose position is the drive's
     // while it plays (null: silent, on the clock).
     void SetPlayHead(PlayHead* head);
+    // What the drive does at the end of a track while it plays through a play head (without one it
+    // goes on). Takes effect for the track that plays now, if its end has not begun to sound.
+    void SetTrackEnd(TrackEnd end);
+    // Track ends handled by going back or jumping since the last call.
+    uint32_t TakeTrackSwitches();
 
     bool HasDisc() const { return disc.has_value(); }
     bool IsDoorOpen() const { return doorOpen; }
@@ -71,6 +77,9 @@ class SimulatedDrive : public MediaControl {
     void Settle();
     // The play head falls silent (the drive stopped, paused elsewhere or lost its disc).
     void Silence();
+    // Tells the play head what follows the track that sounds now, by the track-end plan.
+    void PlanTrackEnd();
+    uint64_t TrackEndSample(uint32_t track) const;
     bool Valid(uint32_t deviceId) const { return formats.count(deviceId) != 0; }
     // Track (1-based) holding an absolute frame; positions before the first track belong to track 1.
     uint32_t TrackAt(uint32_t frame) const;
@@ -90,6 +99,9 @@ class SimulatedDrive : public MediaControl {
     std::map<uint32_t, uint32_t> formats;  // open device ids and their time formats
     uint32_t nextDeviceId = 1;
     PlayHead* playHead = nullptr;
+    TrackEnd trackEnd;
+    uint32_t stretchesSeen = 0;  // the play head's following stretches this play has handled
+    uint32_t trackSwitches = 0;  // not yet taken
 };
 
 }  // namespace discdeck

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace discdeck {
 
@@ -39,9 +40,22 @@ void SoundPlayer::FeederLoop() {
     }
 }
 
-void SoundPlayer::SetSource(DiscAudio* audio) {
-    std::lock_guard<std::mutex> guard(lock);
-    source = audio;
+void SoundPlayer::WakeFeeder() {
+    {
+        std::lock_guard<std::mutex> guard(wakeLock);
+        wakePending = true;
+    }
+    wake.notify_one();
+}
+
+void SoundPlayer::SetSource(std::shared_ptr<DiscAudio> audio) {
+    std::shared_ptr<DiscAudio> old;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        old = std::exchange(source, std::move(audio));
+        ++generation;
+    }
+    // The old source may go here, outside the lock, or on the feeder after a read under way.
 }
 
 uint64_t SoundPlayer::ClockSamples() const {
@@ -50,6 +64,24 @@ uint64_t SoundPlayer::ClockSamples() const {
         samples += (clock.NowMs() - clockStartMs) * kSampleRate / 1000;
     }
     return samples;
+}
+
+uint64_t SoundPlayer::TimelineEnd() const {
+    return stretches.empty() ? 0 : stretches.back().offset + (stretches.back().end - stretches.back().from);
+}
+
+uint64_t SoundPlayer::PlayedSamples() {
+    // Nothing sounds beyond what was handed over, whatever a device may claim.
+    const uint64_t played = deviceOpen ? std::min(output.PlayedSamples(), handed) : ClockSamples();
+    return std::min(played, TimelineEnd());
+}
+
+size_t SoundPlayer::StretchAt(uint64_t played) const {
+    size_t index = 0;
+    while (index + 1 < stretches.size() && stretches[index + 1].offset <= played) {
+        ++index;
+    }
+    return index;
 }
 
 void SoundPlayer::ResetDevice() {
@@ -70,16 +102,37 @@ void SoundPlayer::Start(uint64_t fromSample, uint64_t endOfSound) {
             deviceOpen = output.Open();
         }
         state = State::Playing;
-        startSample = nextSample = fromSample;
-        endSample = std::max(fromSample, endOfSound);
+        stretches.assign(1, Stretch{fromSample, std::max(fromSample, endOfSound), 0});
+        handed = 0;
+        ++generation;
         heldSamples = 0;
         clockStartMs = clock.NowMs();
     }
+    WakeFeeder();
+}
+
+bool SoundPlayer::Then(uint64_t endOfThis, uint64_t fromSample, uint64_t endOfSound) {
     {
-        std::lock_guard<std::mutex> guard(wakeLock);
-        wakePending = true;
+        std::lock_guard<std::mutex> guard(lock);
+        if (state == State::Idle) {
+            return false;
+        }
+        const size_t sounding = StretchAt(PlayedSamples());
+        Stretch& current = stretches[sounding];
+        const uint64_t cut = current.offset + (std::max(endOfThis, current.from) - current.from);
+        const bool followerBegun = sounding + 1 < stretches.size() && handed > stretches[sounding + 1].offset;
+        if (followerBegun || handed > cut) {
+            return false;  // the sound past the new end is already on its way to the device
+        }
+        stretches.resize(sounding + 1);
+        current.end = std::max(endOfThis, current.from);
+        ++generation;  // a read past the new end may be under way
+        if (fromSample < endOfSound) {
+            stretches.push_back(Stretch{fromSample, endOfSound, TimelineEnd()});
+        }
     }
-    wake.notify_one();
+    WakeFeeder();
+    return true;
 }
 
 void SoundPlayer::Pause() {
@@ -108,9 +161,7 @@ void SoundPlayer::Resume() {
             devicePaused = false;
         }
     }
-    std::lock_guard<std::mutex> guard(wakeLock);
-    wakePending = true;
-    wake.notify_one();
+    WakeFeeder();
 }
 
 void SoundPlayer::Halt() {
@@ -119,47 +170,82 @@ void SoundPlayer::Halt() {
         ResetDevice();
     }
     state = State::Idle;
+    ++generation;
 }
 
 uint64_t SoundPlayer::Position() {
     std::lock_guard<std::mutex> guard(lock);
-    if (state == State::Idle) {
-        return startSample;
+    if (stretches.empty()) {
+        return 0;
     }
-    // Nothing sounds beyond what was handed over, whatever a device may claim.
-    uint64_t played = deviceOpen ? std::min(output.PlayedSamples(), nextSample - startSample) : ClockSamples();
-    return std::min(startSample + played, endSample);
+    if (state == State::Idle) {
+        return stretches.front().from;
+    }
+    const uint64_t played = PlayedSamples();
+    const Stretch& sounding = stretches[StretchAt(played)];
+    return std::min(sounding.from + (played - sounding.offset), sounding.end);
+}
+
+uint32_t SoundPlayer::StretchesBegun() {
+    std::lock_guard<std::mutex> guard(lock);
+    return state == State::Idle ? 0 : static_cast<uint32_t>(StretchAt(PlayedSamples()));
+}
+
+bool SoundPlayer::NextJob(Job& job) {
+    if (!deviceOpen || state != State::Playing || handed >= TimelineEnd()) {
+        return false;
+    }
+    const uint64_t played = PlayedSamples();
+    if (handed - played >= kLeadSamples) {
+        return false;
+    }
+    const uint64_t clockTime = ClockSamples();
+    if (handed >= clockTime + clockTime / kClockSlack + kLeadSamples || output.FreeBuffers() == 0) {
+        return false;
+    }
+    // A buffer never spans two stretches: the next one may come from anywhere on the disc.
+    const Stretch& stretch = stretches[StretchAt(handed)];
+    job.firstSample = stretch.from + (handed - stretch.offset);
+    job.count = static_cast<uint32_t>(std::min<uint64_t>(kBufferSamples, stretch.end - job.firstSample));
+    job.source = source;
+    job.generation = generation;
+    return true;
 }
 
 uint32_t SoundPlayer::Feed() {
-    std::lock_guard<std::mutex> guard(lock);
-    uint32_t handed = 0;
-    if (!deviceOpen || state != State::Playing) {
-        return 0;
-    }
-    while (nextSample < endSample && nextSample - startSample < ClockSamples() + kLeadSamples &&
-           output.FreeBuffers() > 0) {
-        uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kBufferSamples, endSample - nextSample));
-        uint32_t bytes = count * kBytesPerSample;
-        if (source == nullptr) {
+    uint32_t handedBuffers = 0;
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            if (!NextJob(job)) {
+                return handedBuffers;
+            }
+        }
+        const uint32_t bytes = job.count * kBytesPerSample;
+        if (job.source == nullptr) {
             std::memset(buffer.data(), 0, bytes);
         } else {
-            // A stretch that cannot be read comes back as silence; playing goes on.
-            source->Read(nextSample, count, buffer.data());
+            // Outside the lock: a slow disk holds up only this thread. A stretch that cannot be read
+            // comes back as silence; playing goes on.
+            job.source->Read(job.firstSample, job.count, buffer.data());
+        }
+        std::lock_guard<std::mutex> guard(lock);
+        if (job.generation != generation || state == State::Idle || !deviceOpen) {
+            continue;  // the motion changed while reading: this sound is stale
         }
         if (!output.Write(buffer.data(), bytes)) {
             // The device had room and refused: it is gone (unplugged, taken away). The disc plays on,
             // silently on the clock, from what was heard.
-            heldSamples = std::min(output.PlayedSamples(), nextSample - startSample);
+            heldSamples = PlayedSamples();
             clockStartMs = clock.NowMs();
             output.Close();
             deviceOpen = false;
-            break;
+            return handedBuffers;
         }
-        nextSample += count;
-        ++handed;
+        handed += job.count;
+        ++handedBuffers;
     }
-    return handed;
 }
 
 }  // namespace discdeck

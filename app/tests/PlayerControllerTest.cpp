@@ -9,6 +9,8 @@
 #include "app/tests/PlayerTestSupport.h"
 #include "cdaudio/tests/DemoDisc.h"
 #include "res/resource.h"
+#include "sound/SoundPlayer.h"
+#include "sound/tests/RecordingSoundOutput.h"
 
 namespace discdeck {
 namespace {
@@ -209,6 +211,19 @@ TEST_F(PlayerControllerTest, EjectWhilePlayingResetsAtEveryTickWhileTheDriveIsEm
     }
     EXPECT_EQ(device->action, ActionCleared);
     EXPECT_EQ(device->trackCount, 0u);
+
+    // A second EJECT closes the tray, after the reset and after a poll alike: the disc plays as a
+    // newly inserted one.
+    player->OnTimer(kPollTimer);
+    player->OnCommand(kEjectButton);
+    EXPECT_FALSE(drive.IsDoorOpen());
+    EXPECT_THAT(view.actions, ::testing::Contains("PLAY"));
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    player->OnCommand(kEjectButton);
+    Tick();
+    player->OnCommand(kEjectButton);
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    EXPECT_EQ(device->trackCount, 10u);
 }
 
 TEST_F(PlayerControllerTest, ATrackLineWithoutADiscIsAnError) {
@@ -547,6 +562,9 @@ class ChangerOverDrive : public DiscChanger {
     std::string SheetPath() const override { return path; }
     CueError SheetError() const override { return error; }
     RipTitles Titles() const override { return titles; }
+    void SetTrackEnd(TrackEnd end) override { drive.SetTrackEnd(end); }
+    uint32_t TakeTrackSwitches() override { return drive.TakeTrackSwitches(); }
+    bool HandlesTrackEnds() const override { return true; }
 
     SimulatedDrive& drive;
     std::map<std::string, SimulatedDisc> discs;
@@ -579,6 +597,69 @@ TEST_F(PlayerControllerTest, AChosenSheetReplacesTheDiscAndARefusedOneSaysWhy) {
     EXPECT_EQ(view.lines.back().text, "Cannot play album.cue: line 12: file \"02.flac\" not found");
     EXPECT_EQ(view.lines.back().colour, kLightRed);
     EXPECT_EQ(view.lines[view.lines.size() - 2].text, "Status: 11");
+    // The display tick's reset keeps saying why the drive stays empty.
+    Tick();
+    EXPECT_THAT(view.Texts(), ElementsAre("Audio CD is not available ...",
+                                          "Cannot play album.cue: line 12: file \"02.flac\" not found"));
+}
+
+// A rip's drive switches at the track's last sample; the window shows what it showed when it
+// switched on its tick, and Random picks the same tracks. REPEAT TRACK repeats the last track too.
+TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
+    RecordingSoundOutput output;
+    CountingDiscAudio audio;
+    SoundPlayer sound(output, clock, SoundPlayer::Feeding::ByHand);
+    sound.SetSource(std::shared_ptr<DiscAudio>(&audio, [](DiscAudio*) {}));
+    drive.SetPlayHead(&sound);
+    Start();
+    ChangerOverDrive changer(drive);
+    player->SetDiscChanger(&changer);
+    // The demo disc's track starts (kQuery), and about its lead-out (only its seconds are known).
+    const uint32_t starts[] = {150, 16740, 36002, 55710, 72558, 93683, 109121, 129120, 148295, 168900, 2469 * 75};
+    // Plays the rip on to half a second past where a track starts (or the lead-out), ticking each
+    // second; none of that track's first second may sound.
+    auto playInto = [&](uint32_t track, uint32_t expected) {
+        const uint64_t boundary = uint64_t{starts[track - 1]} * kSamplesPerFrame;
+        const uint64_t seconds = (boundary - drive.PositionSample()) / kSampleRate + 1;
+        bool heard = false;
+        for (uint64_t second = 0; second < seconds; ++second) {
+            for (int step = 0; step < 10; ++step) {
+                sound.Feed();
+                output.Play(kSampleRate / 10);
+                clock.Advance(100);
+            }
+            // One sample in every 10 ms is enough to catch a leak of a tenth of a second.
+            for (size_t i = 0; i + 4 <= output.played.size(); i += 4 * kSampleRate / 100) {
+                const uint32_t sample = output.played[i] | output.played[i + 1] << 8 | output.played[i + 2] << 16 |
+                                        uint32_t{output.played[i + 3]} << 24;
+                heard = heard || (track <= 10 && sample >= boundary && sample < boundary + kSampleRate);
+            }
+            output.played.clear();
+            player->OnTimer(kDisplayTimer);
+        }
+        EXPECT_FALSE(heard) << "the start of track " << track << " sounded";
+        EXPECT_EQ(device->currentTrack, expected);
+    };
+
+    view.down = {kRepeatTrackButton, kRandomButton};
+    player->OnCommand(kRepeatTrackButton);
+    DoubleClick(3);
+    playInto(4, 3);
+    EXPECT_EQ(view.LastAction(), "REWIND");
+
+    view.down = {kRandomButton};
+    player->OnCommand(kRandomButton);  // 41 % 10 + 1
+    EXPECT_EQ(device->currentTrack, 2u);
+    playInto(3, 8);  // 18467 % 10 + 1
+    EXPECT_EQ(view.LastAction(), "Random");
+    playInto(9, 5);  // 6334 % 10 + 1
+
+    view.down = {kRepeatTrackButton};
+    DoubleClick(10);
+    playInto(11, 10);
+    EXPECT_EQ(view.LastAction(), "REWIND");
+    EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+    drive.SetPlayHead(nullptr);
 }
 
 // A rip's own titles, shown only while neither the database nor the server knows the disc.

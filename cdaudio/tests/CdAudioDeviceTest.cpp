@@ -416,7 +416,8 @@ TEST_F(CdAudioDeviceTest, ToggleDoorTwiceOpensThenCloses) {
     EXPECT_FALSE(device->doorOpen);
     EXPECT_EQ(device->action, ActionDoorMoved);
     EXPECT_TRUE(drive.IsMediumPresent());
-    EXPECT_THAT(recorder.Take(), ElementsAre("door 1 open", "status 1 present", "door 1 closed"));
+    EXPECT_THAT(recorder.Take(),
+                ElementsAre("status 1 mode", "door 1 open", "status 1 present", "status 1 mode", "door 1 closed"));
 }
 
 TEST_F(CdAudioDeviceTest, RefusedDoorStillFlipsTheBelief) {

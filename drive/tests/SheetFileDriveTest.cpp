@@ -73,12 +73,31 @@ TEST_F(SheetFileDriveTest, ABrokenSheetLeavesTheDriveEmptyUntilItChanges) {
     EXPECT_TRUE(drive.LastError().Ok());
 }
 
+// A rewrite takes the disc out until a device is opened again, as a real disc change does, so the
+// player notices; a same-size rewrite that keeps the file's time counts as well.
 TEST_F(SheetFileDriveTest, ARewrittenSheetIsReadAsANewDisc) {
     folder.Write("disc.cue", Sheet(2));
     ASSERT_EQ(drive.Open(id), 0u);
-    EXPECT_EQ(Status(mci::MCI_STATUS_NUMBER_OF_TRACKS), 2u);
+    ASSERT_EQ(drive.Play(id, false, 0), 0u);
     folder.Write("disc.cue", Sheet(4));
-    EXPECT_EQ(Status(mci::MCI_STATUS_NUMBER_OF_TRACKS), 4u);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 0u);
+    EXPECT_EQ(drive.Play(id, false, 0), mci::MCIERR_HARDWARE);
+    folder.Write("disc.cue", Sheet(5));  // saved again before the player reconnected
+    EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 0u);
+    ASSERT_EQ(drive.Close(id), 0u);
+    ASSERT_EQ(drive.Open(id), 0u);
+    EXPECT_EQ(Status(mci::MCI_STATUS_NUMBER_OF_TRACKS), 5u);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MODE), mci::MCI_MODE_STOP);
+
+    const auto written = std::filesystem::last_write_time(folder.Path("disc.cue"));
+    std::string sameSize = Sheet(5);
+    sameSize.replace(sameSize.find("v.bin"), 5, "w.bin");
+    folder.Write("disc.cue", sameSize);
+    std::filesystem::last_write_time(folder.Path("disc.cue"), written);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 0u);
+    ASSERT_EQ(drive.Open(id), 0u);
+    EXPECT_EQ(Status(mci::MCI_STATUS_MEDIA_PRESENT), 1u);
+    EXPECT_EQ(drive.Sheet().files.at(0).name, "w.bin");
 }
 
 TEST_F(SheetFileDriveTest, TheDoorStillWorks) {

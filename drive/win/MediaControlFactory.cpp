@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -53,6 +55,11 @@ std::unique_ptr<DriveSelector> CreateMediaControl(const std::string& commandLine
     auto drive = std::make_unique<DriveSelector>(
         std::make_unique<MciMediaControl>(),
         std::make_unique<WaveOutput>(SoundPlayer::kBufferSamples * kBytesPerSample), std::make_unique<SteadyClock>());
+    // For measuring the window against a slow disk: every read of a rip's sound waits this long.
+    const std::string slowRead = EnvironmentValue(kSlowReadVariable);
+    if (!slowRead.empty()) {
+        drive->SetReadDelay(std::chrono::milliseconds(std::strtoul(slowRead.c_str(), nullptr, 10)));
+    }
     std::string sheet = VirtualDiscSheet(commandLine, EnvironmentValue(kVirtualDiscVariable));
     if (!sheet.empty()) {
         drive->ChangeDisc(InThisFolder(sheet));

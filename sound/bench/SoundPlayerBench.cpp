@@ -64,14 +64,16 @@ struct Image {
                                                "  TRACK 02 AUDIO\n    INDEX 01 01:00:00\n";
         CueSheet sheet;
         SimulatedDisc disc;
-        if (!LoadCueSheet((folder / "image.cue").string(), sheet, disc, &audio).Ok() || !audio) {
+        std::unique_ptr<DiscAudio> loaded;
+        if (!LoadCueSheet((folder / "image.cue").string(), sheet, disc, &loaded).Ok() || !loaded) {
             std::fprintf(stderr, "bench: the image does not load\n");
             std::abort();
         }
+        audio = std::move(loaded);
     }
     ~Image() { std::filesystem::remove_all(folder); }
     std::filesystem::path folder;
-    std::unique_ptr<DiscAudio> audio;
+    std::shared_ptr<DiscAudio> audio;
 };
 
 // One iteration is one second of playback from a BIN image: its CPU time in microseconds divided by
@@ -81,7 +83,7 @@ void BM_PlaybackSecondFromBin(benchmark::State& state) {
     InstantOutput output;
     ManualClock clock;
     SoundPlayer player(output, clock, SoundPlayer::Feeding::ByHand);
-    player.SetSource(image.audio.get());
+    player.SetSource(image.audio);
     const uint64_t start = 150 * kSamplesPerFrame;
     player.Start(start, start + 170ull * kSampleRate);
     for (auto _ : state) {
@@ -104,7 +106,7 @@ void BM_PlayToFirstBuffer(benchmark::State& state) {
     for (auto _ : state) {
         InstantOutput output;
         SoundPlayer player(output, clock);
-        player.SetSource(image.audio.get());
+        player.SetSource(image.audio);
         // Let the feeder settle into its wait first, as it does in the player between commands.
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         const auto pressed = std::chrono::steady_clock::now();

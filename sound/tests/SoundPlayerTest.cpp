@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "drive/SimulatedDrive.h"
 #include "sound/tests/RecordingSoundOutput.h"
 
@@ -18,7 +22,7 @@ class SoundPlayerTest : public ::testing::Test {
         SimulatedDisc disc = MakeAudioDisc({{0, 2, 0}, {0, 10, 0}, {0, 20, 0}}, {0, 30, 0});
         disc.tracks[2].audio = false;
         ASSERT_TRUE(drive.InsertDisc(disc));
-        player.SetSource(&audio);
+        player.SetSource(std::shared_ptr<DiscAudio>(&audio, [](DiscAudio*) {}));
         drive.SetPlayHead(&player);
         ASSERT_EQ(drive.Open(id), 0u);
         ASSERT_EQ(drive.SetTimeFormat(id, mci::MCI_FORMAT_TMSF), 0u);
@@ -100,16 +104,46 @@ TEST_F(SoundPlayerTest, TheDiscEndsWhenItsLastSampleWasPlayed) {
     EXPECT_EQ(output.played.size(), (TrackSample(30) - TrackSample(19)) * kBytesPerSample);
 }
 
-TEST_F(SoundPlayerTest, ASinkThatTakesEverythingAtOnceStillGetsTheDiscAtItsPace) {
+TEST_F(SoundPlayerTest, ASinkThatTakesEverythingAtOnceStillGetsTheDiscAtAboutItsPace) {
     output.bufferCount = 1000;
     ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 0, 0)), 0u);
-    player.Feed();
-    output.Play(kSecond * 10);
-    EXPECT_EQ(drive.PositionSample(), TrackSample(2) + SoundPlayer::kLeadSamples);
-    clock.Advance(1000);
-    player.Feed();
-    output.Play(kSecond * 10);
-    EXPECT_EQ(drive.PositionSample(), TrackSample(3) + SoundPlayer::kLeadSamples);
+    for (uint64_t second = 0; second < 3; ++second) {
+        while (player.Feed() > 0) {
+            output.Play(kSecond * 10);
+        }
+        // Whole buffers up to the clock's time, its slack and the lead.
+        const uint64_t bound =
+            second * kSecond * (SoundPlayer::kClockSlack + 1) / SoundPlayer::kClockSlack + SoundPlayer::kLeadSamples;
+        EXPECT_GE(drive.PositionSample(), TrackSample(2) + bound);
+        EXPECT_LT(drive.PositionSample(), TrackSample(2) + bound + SoundPlayer::kBufferSamples);
+        clock.Advance(1000);
+    }
+}
+
+// The lead is kept against what the device played: a device whose crystal runs 0.1 % fast never runs
+// dry (measured against the clock, the 400 ms lead was gone after 400 s), and what a device claims
+// beyond what it was handed counts for nothing.
+TEST_F(SoundPlayerTest, ADeviceRunningFastIsKeptFedAndItsClaimsAreClamped) {
+    player.SetSource(nullptr);
+    player.Start(0, 3600 * kSecond);
+    const uint64_t step = kSampleRate / 50;
+    uint64_t owed = 0;
+    for (int i = 0; i < 50 * 480; ++i) {  // 8 minutes on the clock, 480.48 s on the device
+        player.Feed();
+        owed += step + step / 1000;
+        const uint64_t before = output.playedSamples;
+        output.Play(owed);
+        owed -= output.playedSamples - before;
+        ASSERT_EQ(owed, 0u) << "the device ran dry after " << i * 20 << " ms";
+        output.played.clear();
+        clock.Advance(20);
+    }
+    uint64_t handed = output.playedSamples;
+    for (const auto& queued : output.queue) {
+        handed += queued.size() / kBytesPerSample;
+    }
+    output.playedSamples += 10 * kSecond;
+    EXPECT_EQ(player.Position(), handed);
 }
 
 TEST_F(SoundPlayerTest, WithoutADeviceTheDiscPlaysSilentlyOnTheClock) {
@@ -136,6 +170,133 @@ TEST_F(SoundPlayerTest, ADeviceThatGoesAwayLeavesTheDiscPlayingOnTheClockFromWha
     EXPECT_FALSE(output.open);
     clock.Advance(2000);
     EXPECT_EQ(drive.PositionSample(), TrackSample(10) + 3 * kSecond + SoundPlayer::kLeadSamples);
+}
+
+// REPEAT TRACK: the drive goes back at the track's last sample, so nothing of what follows sounds,
+// and counts the switch for the window. Each play starts a second before its track ends.
+struct TrackEndCase {
+    const char* name;
+    uint32_t fromTrack;
+    uint32_t fromSecond;  // of the disc
+    uint32_t thenSecond;  // the track's start, where the sound goes on
+};
+
+class TrackEndTest : public SoundPlayerTest, public ::testing::WithParamInterface<TrackEndCase> {};
+
+TEST_P(TrackEndTest, TheSoundSwitchesAtTheTracksLastSample) {
+    const TrackEndCase& c = GetParam();
+    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Repeat, 0});
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(c.fromTrack, 0, c.fromSecond - (c.fromTrack == 1 ? 2 : 10), 0)), 0u);
+    PlayFor(2 * kSecond);
+    std::vector<uint8_t> expected = CountingDiscAudio::Expected(TrackSample(c.fromSecond), kSecond);
+    const std::vector<uint8_t> after = CountingDiscAudio::Expected(TrackSample(c.thenSecond), kSecond);
+    expected.insert(expected.end(), after.begin(), after.end());
+    EXPECT_EQ(output.played, expected);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(c.thenSecond + 1));
+    EXPECT_EQ(drive.TakeTrackSwitches(), 1u);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(RepeatTrack,
+                         TrackEndTest,
+                         ::testing::Values(TrackEndCase{"FirstTrack", 1, 9, 2},
+                                           // The last audio track is followed by a data track: it repeats all the same.
+                                           TrackEndCase{"BeforeTheDataTrack", 2, 19, 10}),
+                         [](const ::testing::TestParamInfo<TrackEndCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A plan given while the track plays, and the drive going on once a jump was made.
+TEST_F(SoundPlayerTest, APlanGivenLateOrUsedUp) {
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 5, 0)), 0u);
+    PlayFor(kSecond);
+    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Jump, 1});
+    PlayFor(2 * kSecond + kSecond / 2);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(2) + kSecond / 2);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 1u);
+    // The jump is done: track 1 goes on into track 2 as a drive does.
+    PlayFor(10 * kSecond);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(12) + kSecond / 2);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+    // Too late: the sound past the end is already with the device; the drive goes on.
+    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(1, 0, 5, 0)), 0u);
+    PlayFor(3 * kSecond - kSecond / 10);
+    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Repeat, 0});
+    PlayFor(kSecond);
+    EXPECT_EQ(drive.PositionSample(), TrackSample(10) + kSecond * 9 / 10);
+    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+}
+
+// A disc's sound whose reads wait at a gate the test opens: a read under way for as long as the
+// test wants, like a disk that does not answer.
+class GatedDiscAudio : public DiscAudio {
+  public:
+    bool Read(uint64_t firstSample, uint32_t count, uint8_t* out) override {
+        std::unique_lock<std::mutex> waiting(lock);
+        ++readsBegun;
+        changed.notify_all();
+        changed.wait_for(waiting, std::chrono::seconds(30), [this] { return open; });
+        return counting.Read(firstSample, count, out);
+    }
+    void WaitForRead(int n) {
+        std::unique_lock<std::mutex> waiting(lock);
+        changed.wait_for(waiting, std::chrono::seconds(30), [&] { return readsBegun >= n; });
+    }
+    void Open() {
+        std::lock_guard<std::mutex> guard(lock);
+        open = true;
+        changed.notify_all();
+    }
+    std::mutex lock;
+    std::condition_variable changed;
+    int readsBegun = 0;
+    bool open = false;
+    CountingDiscAudio counting;
+};
+
+// Keeps the first buffer written, for a test thread to wait for while the feeder writes.
+class FirstWriteOutput : public RecordingSoundOutput {
+  public:
+    bool Write(const uint8_t* data, uint32_t bytes) override {
+        std::lock_guard<std::mutex> guard(lock);
+        if (first.empty()) {
+            first.assign(data, data + bytes);
+            written.notify_all();
+        }
+        return RecordingSoundOutput::Write(data, bytes);
+    }
+    std::vector<uint8_t> WaitForFirst() {
+        std::unique_lock<std::mutex> waiting(lock);
+        written.wait_for(waiting, std::chrono::seconds(30), [this] { return !first.empty(); });
+        return first;
+    }
+    std::mutex lock;
+    std::condition_variable written;
+    std::vector<uint8_t> first;
+};
+
+// The feeder on its own thread against a disk that hangs: the drive's commands and position
+// queries answer while a read is under way, and the sound of a play changed meanwhile is dropped.
+TEST(SoundPlayerThreadTest, CommandsAnswerWhileAReadHangs) {
+    ManualClock clock(1000);
+    FirstWriteOutput output;
+    auto gated = std::make_shared<GatedDiscAudio>();
+    SoundPlayer player(output, clock);
+    player.SetSource(gated);
+    player.Start(1000, 100000);
+    gated->WaitForRead(1);
+
+    EXPECT_EQ(player.Position(), 1000u);
+    player.Pause();
+    player.Resume();
+    player.Halt();
+    player.Start(5000, 100000);
+    EXPECT_EQ(player.Position(), 5000u);
+    EXPECT_EQ(gated->readsBegun, 1) << "the feeder is still in its first read";
+
+    gated->Open();
+    EXPECT_EQ(output.WaitForFirst(), CountingDiscAudio::Expected(5000, SoundPlayer::kBufferSamples))
+        << "the read made for the first play never sounds";
 }
 
 }  // namespace

@@ -21,6 +21,8 @@ from harness import Checks, Driver, Player, Screenshots, Wine, run_suite, window
 
 LIST_LINE_TRACK3 = 3
 PAUSE, EXIT, FORWARD = 1034, 1037, 1036
+REPEAT_TRACK = 1051
+LIST_LINE_TRACK1 = 1
 APPCOMMAND_PLAY_PAUSE, APPCOMMAND_PREVIOUS, APPCOMMAND_STOP = 14, 12, 13
 SETTINGS_KEY = r"HKCU\Software\Tarvikon\discdeck\Settings"
 
@@ -32,6 +34,7 @@ TRACK_SECONDS = (0, 20, 80)
 IMAGE_SECONDS = 100
 T2 = PREGAP + TRACK_SECONDS[1] * RATE
 T3 = PREGAP + TRACK_SECONDS[2] * RATE
+END = PREGAP + IMAGE_SECONDS * RATE
 
 
 def write_image(folder, other_folder):
@@ -233,6 +236,25 @@ class Scenario:
         c.check(heard == [], "after STOP nothing sounds", "heard %r" % heard)
         return length
 
+    def repeat_track(self, length):
+        """REPEAT TRACK on a rip goes back at the track's last sample: nothing of the following
+        track sounds, and the last track repeats instead of ending the disc."""
+        c = self.checks
+        self.driver("press", REPEAT_TRACK)
+        for line, start, end, name in ((LIST_LINE_TRACK1, PREGAP, T2, "track 1"),
+                                       (LIST_LINE_TRACK3, T3, END, "track 3, the last")):
+            self.driver("dblclick", line)
+            heard, length = self.new_runs(length, (end - start) / RATE + 2.5)
+            starts = [r[0] for r in heard]
+            leaked = [r for r in heard if r[0] < end + RATE and r[1] >= end]
+            c.check(starts.count(start) >= 2 and heard[-1][0] == start and not leaked and
+                    any(r[1] == end - 1 for r in heard),
+                    "REPEAT TRACK: %s plays to its last sample and again from its first" % name, "heard %r" % heard)
+        self.driver("press", REPEAT_TRACK)
+        self.driver("appcommand", APPCOMMAND_STOP)
+        c.check(self.wait(has_action("STOP"), 10) is not None, "STOP after REPEAT TRACK")
+        return len(self.capture.samples())
+
     def choose_discs(self, length):
         c = self.checks
         # A drop puts the other disc in, which plays from its start.
@@ -299,6 +321,7 @@ class Scenario:
             length = self.play_track_two()
             if length is not None:
                 length = self.seek_and_keys(length)
+                length = self.repeat_track(length)
                 self.choose_discs(length)
         except Exception:
             traceback.print_exc()

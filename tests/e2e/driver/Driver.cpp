@@ -191,6 +191,22 @@ int Click(int id, bool post) {
     return 0;
 }
 
+// A mouse click on a skinned button, as its toggle kind (the play modes) needs: down and up inside it.
+int Press(int id) {
+    DWORD processId = 0;
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    HWND button = ::GetDlgItem(player, id);
+    if (button == nullptr || !Send(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4)) ||
+        !Send(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4))) {
+        return Fail("the button did not take the click in time");
+    }
+    std::printf("{\"pressed\": %d}\n", id);
+    return 0;
+}
+
 int SetText(int id, const std::string& text) {
     DWORD processId = 0;
     HWND player = Player(processId);
@@ -479,7 +495,7 @@ int DpiChanged(int dpi) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: driver state | click ID [--post] | settext ID TEXT | dblclick INDEX | rbutton |\n"
+                 "usage: driver state | click ID [--post] | press ID | settext ID TEXT | dblclick INDEX | rbutton |\n"
                  "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players |\n"
                  "       drop PATH | appcommand N | wait-shown SECONDS | geometry | mouse-click X Y |\n"
                  "       dpi-changed DPI\n");
@@ -510,6 +526,8 @@ int main() {
         status = State();
     } else if (command == "click" && (args.size() == 2 || (args.size() == 3 && args[2] == "--post"))) {
         status = Click(std::atoi(args[1].c_str()), args.size() == 3);
+    } else if (command == "press" && args.size() == 2) {
+        status = Press(std::atoi(args[1].c_str()));
     } else if (command == "settext" && args.size() == 3) {
         status = SetText(std::atoi(args[1].c_str()), args[2]);
     } else if (command == "dblclick" && args.size() == 2) {
