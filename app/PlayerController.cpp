@@ -8,7 +8,6 @@
 #include "export/HtmlPage.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/LyricsSearch.h"
-#include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "ports/Int16Text.h"
 #include "res/resource.h"
@@ -21,6 +20,7 @@ constexpr const char* kNoDiscCaption = "No Audio CD ...";
 constexpr const char* kNoDiscTitleLine = "Please, insert CD ...";
 constexpr const char* kNoDiscLine = "Audio CD is not available ...";
 constexpr const char* kNotAnInteger = "Please enter an integer.";
+constexpr const char* kWaitingLine = "Waiting for the CDDB server ...";
 
 // The category and disc id fields show these until a server look-up succeeds.
 constexpr const char* kInitialCategory = "rock";
@@ -52,6 +52,14 @@ const char* ServerCommandOf(int id) {
     }
 }
 
+// The buttons that start an exchange, greyed while one runs.
+constexpr int kExchangeButtons[] = {kHelpButton, kVersionButton,    kSitesButton, kStatButton,
+                                    kMotdButton, kCategoriesButton, kLookUpButton};
+
+bool StartsExchange(int id) {
+    return std::find(std::begin(kExchangeButtons), std::end(kExchangeButtons), id) != std::end(kExchangeButtons);
+}
+
 }  // namespace
 
 PlayerController::PlayerController(PlayerView& view,
@@ -79,6 +87,9 @@ void PlayerController::OnInitDialog() {
 }
 
 bool PlayerController::OnCommand(int id) {
+    if (exchangeRunning && StartsExchange(id)) {
+        return true;  // a greyed button: a command that reaches the window anyway is ignored
+    }
     if (const char* command = ServerCommandOf(id)) {
         ServerInformation(command);
         return true;
@@ -227,6 +238,7 @@ void PlayerController::Forward() {
 }
 
 void PlayerController::Eject() {
+    DiscGone();
     // The display timer keeps running: its next tick notices the open drive and resets.
     if (device.ToggleDoor() != 1) {
         ReportError();
@@ -238,6 +250,9 @@ void PlayerController::Eject() {
 }
 
 void PlayerController::Exit() {
+    // An exchange still running is left to itself: its answer is dropped and the process ends
+    // without waiting for it.
+    exiting = true;
     WriteSettings();
     Stop();
     view.UpdateTrayIcon(TrayDelete);
@@ -315,6 +330,9 @@ void PlayerController::ShowInfoReport(const std::string& action) {
     view.AddLine(line, kOlive);
     view.AddLine("Action: " + action, kOlive);
     view.AddLine(Format("Status: %d", static_cast<int>(device.action)), kOlive);
+    if (exchangeRunning && (exchangeSerial == discSerial || lookUpWaiting)) {
+        view.AddLine(kWaitingLine, kOrange);
+    }
 
     // Line 0 is the title, so line n is track n.
     view.SelectLine(static_cast<int>(device.currentTrack));
@@ -349,7 +367,9 @@ void PlayerController::OnListDoubleClick() {
     if (selected >= 0) {
         const std::string line = view.GetLineText(selected).substr(0, kMaxLineLength);
         if (view.GetLineCount() > 0 && view.GetLineText(0).compare(0, 3, "211") == 0) {
-            CandidateRead(line);
+            if (!exchangeRunning) {
+                CandidateRead(line);
+            }
         } else if (const auto track = TrackNumberOfLine(line)) {
             device.PlayTrack(*track);
             SetSliderRange();
@@ -395,7 +415,9 @@ void PlayerController::ReadSettings() {
     // Stored as 32 bits; the window keeps the low 16 as a signed number.
     port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
     // Set by the user only (the player never writes it): the address the hello carries.
-    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""));
+    if (transport != nullptr) {
+        transport->SetHello(HelloForAddress(profile.GetString(kSettingsSection, "Email", "")));
+    }
 }
 
 void PlayerController::WriteSettings() {
@@ -405,30 +427,152 @@ void PlayerController::WriteSettings() {
 
 // ---- CDDB
 
-void PlayerController::ServerInformation(const char* command) {
-    if (device.SendCommand(command, server, static_cast<uint16_t>(port), &view.TitleLine()) == -1) {
-        view.AddLine(kUnableToConnect, kOrange);
+void PlayerController::StartExchange(std::function<void(CddbTransport&)> work,
+                                     std::function<void(const std::string&)> done) {
+    exchangeRunning = true;
+    exchangeSerial = discSerial;
+    for (int id : kExchangeButtons) {
+        view.EnableControl(id, false);
+    }
+    view.AddLine(kWaitingLine, kOrange);
+    auto finish = [this, done](const std::string& notStarted) {
+        EndExchange();
+        done(notStarted);
+    };
+    std::string failure;
+    if (!exchanges->Start([cddb = transport, work = std::move(work)] { work(*cddb); },
+                          [finish] { finish(std::string()); }, failure)) {
+        finish(failure.empty() ? std::string("No thread ....") : failure);
+    }
+}
+
+void PlayerController::EndExchange() {
+    exchangeRunning = false;
+    if (exiting) {
         return;
     }
-    ShowReply(ReplyText());
+    for (int id : kExchangeButtons) {
+        view.EnableControl(id, true);
+    }
+    const int last = view.GetLineCount() - 1;
+    if (last >= 0 && view.GetLineText(last) == kWaitingLine) {
+        view.RemoveLine(last);
+    }
+}
+
+bool PlayerController::IsCurrentDisc(uint32_t serial, uint32_t discId) const {
+    return !exiting && serial == discSerial && device.discId == discId;
+}
+
+void PlayerController::ReportExchangeFailure(const std::string& reason) {
+    view.AddLine(kUnableToConnect, kOrange);
+    view.AddLine(reason, kLightRed);
+}
+
+void PlayerController::ServerInformation(const char* command) {
+    if (transport == nullptr || exchanges == nullptr) {
+        return;
+    }
+    auto answer = std::make_shared<CddbAnswer>();
+    StartExchange(
+        [answer, command = std::string(command), server = server, port = static_cast<uint16_t>(port)](
+            CddbTransport& cddb) { *answer = cddb.Send(command, server, port); },
+        [this, answer](const std::string& notStarted) {
+            if (exiting) {
+                return;
+            }
+            if (!notStarted.empty()) {
+                answer->failure = notStarted;
+            }
+            if (!answer->answered) {
+                view.TitleLine().SetText(answer->failure);
+                ReportExchangeFailure(answer->failure);
+            } else {
+                ShowReply(answer->reply);
+            }
+            if (lookUpWaiting) {
+                lookUpWaiting = false;
+                LookUpOnServer();
+            }
+        });
 }
 
 void PlayerController::LookUpOnServer() {
-    if (device.mode != mci::MCI_MODE_NOT_READY) {
-        if (device.QueryServer(server, static_cast<uint16_t>(port), &view.TitleLine())) {
-            view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
-            view.SetControlText(kCategoryEdit, device.category);
-            database.StoreDisc(device, view);
-        }
+    if (device.mode == mci::MCI_MODE_NOT_READY || transport == nullptr || exchanges == nullptr) {
+        ShowInfoReport("CDDB");
+        return;
     }
-    ShowInfoReport("CDDB");
+    if (exchangeRunning) {
+        // One exchange at a time: this disc is asked for once the running one has ended.
+        lookUpWaiting = true;
+        return;
+    }
+    auto outcome = std::make_shared<LookupOutcome>();
+    outcome->disc = DiscInfoOf(device);
+    const uint32_t serial = discSerial;
+    StartExchange(
+        [outcome, server = server, port = static_cast<uint16_t>(port)](CddbTransport& cddb) {
+            *outcome = LookUpDisc(cddb, outcome->disc, server, port);
+        },
+        [this, outcome, serial](const std::string& notStarted) {
+            if (!notStarted.empty()) {
+                outcome->exchangeFailed = true;
+                outcome->failure = notStarted;
+            }
+            FinishLookUp(*outcome, serial, true);
+        });
 }
 
 void PlayerController::CandidateRead(const std::string& line) {
     // Only a plain category and a hexadecimal disc id from the server's list go into the request,
     // and only an entry is taken apart: a failed read must not empty the disc's titles.
-    ReadCandidate(device, line, server, static_cast<uint16_t>(port), &view.TitleLine());
+    std::string command;
+    if (!BuildCandidateReadCommand(line, command) || transport == nullptr || exchanges == nullptr) {
+        ShowInfoReport("CDDB");
+        return;
+    }
+    auto outcome = std::make_shared<LookupOutcome>();
+    outcome->disc = DiscInfoOf(device);
+    const uint32_t serial = discSerial;
+    StartExchange(
+        [outcome, command, server = server, port = static_cast<uint16_t>(port)](CddbTransport& cddb) {
+            *outcome = ReadCandidate(cddb, outcome->disc, command, server, port);
+        },
+        [this, outcome, serial](const std::string& notStarted) {
+            if (!notStarted.empty()) {
+                outcome->exchangeFailed = true;
+                outcome->failure = notStarted;
+            }
+            FinishLookUp(*outcome, serial, false);
+        });
+}
+
+void PlayerController::FinishLookUp(const LookupOutcome& outcome, uint32_t serial, bool store) {
+    if (!IsCurrentDisc(serial, outcome.disc.discId)) {
+        // Asked for a disc that has gone since: the answer is dropped, and a disc that came
+        // meanwhile gets its own look-up now.
+        if (lookUpWaiting && !exiting) {
+            lookUpWaiting = false;
+            LookUpOnServer();
+        }
+        return;
+    }
+    lookUpWaiting = false;  // asked for this very disc while its answer was on the way
+    if (outcome.exchangeFailed) {
+        view.TitleLine().SetText(outcome.failure);
+    }
+    if (outcome.entryTaken) {
+        TakeDescription(device, outcome.disc);
+    }
+    if (store && outcome.found) {
+        view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
+        view.SetControlText(kCategoryEdit, device.category);
+        database.StoreDisc(device, view);
+    }
     ShowInfoReport("CDDB");
+    if (outcome.exchangeFailed) {
+        ReportExchangeFailure(outcome.failure);
+    }
 }
 
 void PlayerController::Lyrics() {
@@ -561,6 +705,7 @@ void PlayerController::DisplayTick() {
 }
 
 void PlayerController::NoDiscReset() {
+    DiscGone();
     device.Stop();
     device.CloseDevice();
     device.Clear();

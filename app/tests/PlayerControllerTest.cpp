@@ -45,8 +45,8 @@ class PlayerControllerTest : public ::testing::Test {
             ASSERT_TRUE(drive.InsertDisc(DemoDisc()));
         }
         device = std::make_unique<CdAudioDevice>(drive);
-        device->SetTransport(&transport);
         player = std::make_unique<PlayerController>(view, *device, profile, database, exports);
+        player->SetCddb(transport, &exchanges);
         player->OnInitDialog();
     }
     void AnswerLookUp() {
@@ -85,7 +85,9 @@ class PlayerControllerTest : public ::testing::Test {
     DiscExport exports{files, dir.path};
     std::shared_ptr<FakeCddbServer> cddb = std::make_shared<FakeCddbServer>();
     bool timeOut = false;
-    CddbTransport transport{cddb, std::make_unique<InlineRunner>(timeOut)};
+    std::shared_ptr<CddbTransport> transport =
+        std::make_shared<CddbTransport>(cddb, std::make_unique<InlineRunner>(timeOut));
+    LateExchangeRunner exchanges;
     std::unique_ptr<CdAudioDevice> device;
     std::unique_ptr<PlayerController> player;
 };
@@ -441,8 +443,10 @@ TEST_F(PlayerControllerTest, ServerInformationRepliesReplaceTheListAndFailuresAr
 
     timeOut = true;
     player->OnCommand(kMotdButton);
-    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ..."));
-    EXPECT_EQ(view.lines.back().colour, kOrange);
+    EXPECT_THAT(view.Texts(),
+                ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ...", "Timeout ...."));
+    EXPECT_EQ(view.lines[3].colour, kOrange);
+    EXPECT_EQ(view.lines[4].colour, kLightRed);
     EXPECT_EQ(view.title.text, "Timeout ....");
     EXPECT_THAT(cddb->commands, ::testing::IsSupersetOf({"HELP", "VER"}));
 }

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kCaption = "Tarvik CDDB Player";
 constexpr UINT kSeekReportMessage = WM_USER + 1;
 constexpr UINT kHandedSheetMessage = WM_USER + 2;
+constexpr UINT kExchangeDoneMessage = WM_USER + 3;
 }  // namespace
 
 const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
@@ -28,6 +29,7 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnTimer<&T::OnTimer>(),
         fw::OnMessage<&T::OnTrayCallback>(kTrayCallbackMessage),
         fw::OnMessage<&T::OnSeekReport>(kSeekReportMessage),
+        fw::OnMessage<&T::OnExchangeDone>(kExchangeDoneMessage),
         fw::OnMouse<&T::OnRightButtonDown>(WM_RBUTTONDOWN),
         fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
         fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
@@ -57,7 +59,6 @@ PlayerDialog::PlayerDialog(Services services, HWND parent)
       exports(files),
       controller(*this, device, *this->services.profile, database, exports),
       preview(database) {
-    device.SetTransport(this->services.transport.get());
     controller.SetDiscChanger(this->services.discChanger);
     preview.SetShellOpen(this->services.shellOpen);
     for (size_t i = 0; i < buttons.size(); ++i) {
@@ -98,6 +99,11 @@ void PlayerDialog::DoDataExchange(fw::DataExchange& dx) {
 
 bool PlayerDialog::OnInitDialog() {
     fw::Dialog::OnInitDialog();
+    // A second start hands its sheet over from the moment the window exists: the first look-up
+    // runs beside the window and no longer holds it.
+    MarkPlayerWindow(hwnd);
+    exchanges = std::make_unique<PostingExchangeRunner>(hwnd, kExchangeDoneMessage);
+    controller.SetCddb(services.transport, exchanges.get());
     HINSTANCE instance = GetResourceInstance();
     busyCursor = fw::Cursor::Load(instance, IDC_CURSOR_BUSY);
     normalCursor = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
@@ -120,7 +126,6 @@ bool PlayerDialog::OnInitDialog() {
     list.SetSelectionColour(kGrey);
     list.SetBackgroundColour(kBlack);
     ::DragAcceptFiles(hwnd, TRUE);
-    MarkPlayerWindow(hwnd);
     RegisterMediaHotKeys(hwnd);
     return true;
 }
@@ -179,6 +184,11 @@ void PlayerDialog::OnCommandId(UINT id) {
 
 LRESULT PlayerDialog::OnTrayCallback(WPARAM iconId, LPARAM mouseMessage) {
     return controller.OnTrayCallback(static_cast<unsigned>(iconId), static_cast<unsigned>(mouseMessage));
+}
+
+LRESULT PlayerDialog::OnExchangeDone(WPARAM, LPARAM done) {
+    PostingExchangeRunner::Deliver(done);
+    return 0;
 }
 
 LRESULT PlayerDialog::OnSeekReport(WPARAM code, LPARAM) {
@@ -253,6 +263,10 @@ void PlayerDialog::ClearList() {
 
 int PlayerDialog::AddLine(const std::string& text, uint32_t colour) {
     return list.AddLine(text, colour);
+}
+
+void PlayerDialog::RemoveLine(int index) {
+    list.Send(LB_DELETESTRING, static_cast<WPARAM>(index));
 }
 
 uint32_t PlayerDialog::GetLineColour(int index) const {
