@@ -474,27 +474,26 @@ void PlayerController::ServerInformation(const char* command) {
         return;
     }
     auto answer = std::make_shared<CddbAnswer>();
-    StartExchange(
-        [answer, command = std::string(command), server = server, port = static_cast<uint16_t>(port)](
-            CddbTransport& cddb) { *answer = cddb.Send(command, server, port); },
-        [this, answer](const std::string& notStarted) {
-            if (exiting) {
-                return;
-            }
-            if (!notStarted.empty()) {
-                answer->failure = notStarted;
-            }
-            if (!answer->answered) {
-                view.TitleLine().SetText(answer->failure);
-                ReportExchangeFailure(answer->failure);
-            } else {
-                ShowReply(answer->reply);
-            }
-            if (lookUpWaiting) {
-                lookUpWaiting = false;
-                LookUpOnServer();
-            }
-        });
+    StartExchange([answer, command = std::string(command), server = server, port = static_cast<uint16_t>(port)](
+                      CddbTransport& cddb) { *answer = cddb.Send(command, server, port); },
+                  [this, answer](const std::string& notStarted) {
+                      if (exiting) {
+                          return;
+                      }
+                      if (!notStarted.empty()) {
+                          answer->failure = notStarted;
+                      }
+                      if (!answer->answered) {
+                          view.TitleLine().SetText(answer->failure);
+                          ReportExchangeFailure(answer->failure);
+                      } else {
+                          ShowReply(answer->reply);
+                      }
+                      if (lookUpWaiting) {
+                          lookUpWaiting = false;
+                          LookUpOnServer();
+                      }
+                  });
 }
 
 void PlayerController::LookUpOnServer() {
@@ -507,20 +506,11 @@ void PlayerController::LookUpOnServer() {
         lookUpWaiting = true;
         return;
     }
-    auto outcome = std::make_shared<LookupOutcome>();
-    outcome->disc = DiscInfoOf(device);
-    const uint32_t serial = discSerial;
-    StartExchange(
-        [outcome, server = server, port = static_cast<uint16_t>(port)](CddbTransport& cddb) {
-            *outcome = LookUpDisc(cddb, outcome->disc, server, port);
-        },
-        [this, outcome, serial](const std::string& notStarted) {
-            if (!notStarted.empty()) {
-                outcome->exchangeFailed = true;
-                outcome->failure = notStarted;
-            }
-            FinishLookUp(*outcome, serial, true);
-        });
+    const std::string host = server;
+    const uint16_t number = static_cast<uint16_t>(port);
+    StartDiscExchange(
+        [host, number](CddbTransport& cddb, const DiscInfo& disc) { return LookUpDisc(cddb, disc, host, number); },
+        true);
 }
 
 void PlayerController::CandidateRead(const std::string& line) {
@@ -531,20 +521,28 @@ void PlayerController::CandidateRead(const std::string& line) {
         ShowInfoReport("CDDB");
         return;
     }
+    const std::string host = server;
+    const uint16_t number = static_cast<uint16_t>(port);
+    StartDiscExchange(
+        [command, host, number](CddbTransport& cddb, const DiscInfo& disc) {
+            return ReadCandidate(cddb, disc, command, host, number);
+        },
+        false);
+}
+
+void PlayerController::StartDiscExchange(std::function<LookupOutcome(CddbTransport&, const DiscInfo&)> ask,
+                                         bool store) {
     auto outcome = std::make_shared<LookupOutcome>();
     outcome->disc = DiscInfoOf(device);
     const uint32_t serial = discSerial;
-    StartExchange(
-        [outcome, command, server = server, port = static_cast<uint16_t>(port)](CddbTransport& cddb) {
-            *outcome = ReadCandidate(cddb, outcome->disc, command, server, port);
-        },
-        [this, outcome, serial](const std::string& notStarted) {
-            if (!notStarted.empty()) {
-                outcome->exchangeFailed = true;
-                outcome->failure = notStarted;
-            }
-            FinishLookUp(*outcome, serial, false);
-        });
+    StartExchange([outcome, ask](CddbTransport& cddb) { *outcome = ask(cddb, outcome->disc); },
+                  [this, outcome, serial, store](const std::string& notStarted) {
+                      if (!notStarted.empty()) {
+                          outcome->exchangeFailed = true;
+                          outcome->failure = notStarted;
+                      }
+                      FinishLookUp(*outcome, serial, store);
+                  });
 }
 
 void PlayerController::FinishLookUp(const LookupOutcome& outcome, uint32_t serial, bool store) {

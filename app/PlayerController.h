@@ -154,6 +154,8 @@ class PlayerController {
     // window's thread. done gets the reason when no thread could be started, else an empty text.
     void StartExchange(std::function<void(CddbTransport&)> work, std::function<void(const std::string&)> done);
     void EndExchange();
+    // A look-up or candidate read: ask runs beside the window with the disc as it is now.
+    void StartDiscExchange(std::function<LookupOutcome(CddbTransport&, const DiscInfo&)> ask, bool store);
     // A look-up's or candidate read's answer, applied only to the disc it was asked for; a
     // look-up's (store) also fills the id and category fields and stores the disc.
     void FinishLookUp(const LookupOutcome& outcome, uint32_t serial, bool store);

@@ -26,7 +26,7 @@ void TakeDescription(CdAudioDevice& device, const DiscInfo& disc);
 
 // What an exchange of the look-up or a candidate read brought back.
 struct LookupOutcome {
-    bool found = false;          // the look-up succeeded (a no-match reply counts as success)
+    bool found = false;           // the look-up succeeded (a no-match reply counts as success)
     bool exchangeFailed = false;  // a command got no answer; failure says why
     bool entryTaken = false;      // an entry's fields went into disc
     std::string failure;

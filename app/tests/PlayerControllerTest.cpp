@@ -443,8 +443,8 @@ TEST_F(PlayerControllerTest, ServerInformationRepliesReplaceTheListAndFailuresAr
 
     timeOut = true;
     player->OnCommand(kMotdButton);
-    EXPECT_THAT(view.Texts(),
-                ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ...", "Timeout ...."));
+    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ...",
+                                          "Timeout ...."));
     EXPECT_EQ(view.lines[3].colour, kOrange);
     EXPECT_EQ(view.lines[4].colour, kLightRed);
     EXPECT_EQ(view.title.text, "Timeout ....");

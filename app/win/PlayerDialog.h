@@ -159,7 +159,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     PlayerController controller;
     DatabasePreviewDialog preview;
     std::unique_ptr<PostingExchangeRunner> exchanges;  // made once the window exists
-    std::string handedSheet;  // taken from WM_COPYDATA, played once the sender is answered
+    std::string handedSheet;                           // taken from WM_COPYDATA, played once the sender is answered
 
     DISCDECK_DECLARE_MESSAGE_MAP()
 };

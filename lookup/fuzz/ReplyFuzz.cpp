@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const LookupOutcome outcome = LookUpDisc(transport, asked, "cddb.test", 80);
     // The table travels untouched; only the description may change, and only by a taken entry.
     Require(outcome.disc.discId == asked.discId && outcome.disc.trackCount == asked.trackCount);
-    Require(outcome.entryTaken || (outcome.disc.discTitle == asked.discTitle && outcome.disc.trackTitles == asked.trackTitles));
+    Require(outcome.entryTaken ||
+            (outcome.disc.discTitle == asked.discTitle && outcome.disc.trackTitles == asked.trackTitles));
     const auto requests = http->Requests();
     Require(requests.size() <= 2);
     for (const HttpRequest& request : requests) {

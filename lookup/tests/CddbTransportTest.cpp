@@ -44,9 +44,7 @@ class LookupTransport : public ::testing::Test {
     }
     ~LookupTransport() override { EXPECT_TRUE(WaitForAbandonedWorkers(*transport)); }
 
-    int Send(const std::string& command = "HELP") {
-        return SendTo(*transport, command, &status, reply);
-    }
+    int Send(const std::string& command = "HELP") { return SendTo(*transport, command, &status, reply); }
 
     std::shared_ptr<FakeHttpGet> http;
     ShortWaitRunner* runner;

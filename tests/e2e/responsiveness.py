@@ -21,7 +21,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 from harness import SETTINGS_KEY, Checks, CddbServer, Driver, Player, Wine, suite_options, windows_path  # noqa: E402
 
-HELP, LSCAT, LOOKUP, STOP = 1003, 1013, 1015, 1033
+HELP, LOOKUP, EXIT = 1003, 1015, 1037
 WAITING = "Waiting for the CDDB server ..."
 GOAL_MS = 100
 HAND_OVER_GOAL_MS = 1000
@@ -133,6 +133,16 @@ class Suite:
                     "a second start during a look-up hands over, ends by itself and writes nothing")
             state, took = self.driver.wait_for(lambda s: "Total tracks: 10" in s["lines"], 20)
             c.check(took is not None, "the running player plays the sheet of the second start")
+
+            # EXIT while the server has not answered yet: the player ends without waiting for it.
+            self.driver.wait_for(lambda s: s.get("enabled", {}).get(str(LOOKUP)) is True, 20)
+            self.driver("click", LOOKUP)
+            started = time.monotonic()
+            self.driver("click", EXIT)
+            code = run.player.wait(10)
+            c.check(code is not None and time.monotonic() - started < 2.5,
+                    "EXIT during a look-up ends the player at once",
+                    "exit code %r after %.1f s" % (code, time.monotonic() - started))
         finally:
             run.close()
 
@@ -165,18 +175,37 @@ class Suite:
             rows.append(("HELP during a 10 s delay", run.ping_result(pinging)))
         finally:
             run.close()
+        # 1.5 s into a look-up that waits 3 s for each answer: the driver hands a sheet over as a
+        # second start does, and a real second start follows during the next disc's look-up.
         run = Run(self, "hand-over", 3)
         try:
-            self.driver.wait_for(lambda s: bool(s.get("lines")), 20, 0.1)
+            time.sleep(1.5)
             handed = self.driver("handover", windows_path(self.second_sheet()))
-            rows.append(("hand-over during a look-up (3 s delay)", {"handover_ms": handed.get("ms"),
-                                                                    "taken": handed.get("taken")}))
+            rows.append(("hand-over 1.5 s into a look-up (window search + answer)", {
+                "handover_ms": (handed.get("found_after_ms") or 0) + (handed.get("ms") or 0),
+                "taken": handed.get("taken")}))
+            time.sleep(1.5)
+            second_dir = os.path.join(run.folder, "second-start")
+            os.makedirs(second_dir)
+            started = time.monotonic()
+            second = self.wine.start([self.options.player, windows_path(run.sheet)], second_dir,
+                                     open(os.path.join(run.folder, "second-wine.log"), "ab"))
+            try:
+                second.wait(timeout=15)
+                ended = "ended after %.1f s (Wine start included)" % (time.monotonic() - started)
+            except subprocess.TimeoutExpired:
+                players = len(self.driver("players").get("players", []))
+                ended = "still running after 15 s: %d players" % players
+                second.kill()
+            rows.append(("second start during a look-up", {"text": ended}))
         finally:
             run.close()
         print("\n| case | longest unanswered (ms) | goal |")
         print("|---|---|---|")
         for name, result in rows:
-            if "handover_ms" in result:
+            if "text" in result:
+                print("| %s | %s | hands over, ends |" % (name, result["text"]))
+            elif "handover_ms" in result:
                 print("| %s | hand-over %s ms%s | < %d ms |" % (name, result["handover_ms"],
                                                               "" if result["taken"] else " (not taken)",
                                                               HAND_OVER_GOAL_MS))
