@@ -217,7 +217,7 @@ class Suite:
                                                               "" if result["taken"] else " (not taken)",
                                                               HAND_OVER_GOAL_MS))
             else:
-                print("| %s | %s (window after %s ms; %s of %s pings unanswered) | < %d ms |" % (
+                print("| %s | %s (window shown after %s ms; %s of %s pings unanswered) | < %d ms |" % (
                     name, result.get("longest_ms", result.get("error")), result.get("found_after_ms"),
                     result.get("unanswered"), result.get("pings"), GOAL_MS))
         return rows

@@ -18,7 +18,7 @@
 //   driver players                 every running player: process, report lines, message boxes
 //   driver drop PATH               drops the file PATH (a Windows path) on the player window
 //   driver appcommand N            the keyboard's command N (WM_APPCOMMAND), e.g. 14 play/pause
-//   driver ping SECONDS            from the moment a player window exists, WM_NULL every 50 ms for
+//   driver ping SECONDS            from the moment the player window shows, WM_NULL every 50 ms for
 //                                  SECONDS (SendMessageTimeout, SMTO_ABORTIFHUNG, 100 ms): the
 //                                  longest time the window left a ping unanswered
 //   driver handover PATH           hands PATH over as a second start does; how long finding the
@@ -366,6 +366,10 @@ int Ping(double seconds) {
     HWND player = Player(processId);
     if (player == nullptr) {
         return Fail("no player window");
+    }
+    // A dialog exists, hidden, while it initialises: the count starts once the user can see it.
+    while (!::IsWindowVisible(player) && ::IsWindow(player) && ::GetTickCount64() - searchStart < 30000) {
+        ::Sleep(10);
     }
     const ULONGLONG found = ::GetTickCount64() - searchStart;
     const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
