@@ -8,7 +8,6 @@
 #include "export/HtmlPage.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/LyricsSearch.h"
-#include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "ports/Int16Text.h"
 #include "ports/Utf8Text.h"
@@ -22,6 +21,7 @@ constexpr const char* kNoDiscCaption = "No Audio CD ...";
 constexpr const char* kNoDiscTitleLine = "Please, insert CD ...";
 constexpr const char* kNoDiscLine = "Audio CD is not available ...";
 constexpr const char* kNotAnInteger = "Please enter an integer.";
+constexpr const char* kWaitingLine = "Waiting for the CDDB server ...";
 
 // The category and disc id fields show these until a server look-up succeeds.
 constexpr const char* kInitialCategory = "rock";
@@ -53,6 +53,14 @@ const char* ServerCommandOf(int id) {
     }
 }
 
+// The buttons that start an exchange, greyed while one runs.
+constexpr int kExchangeButtons[] = {kHelpButton, kVersionButton,    kSitesButton, kStatButton,
+                                    kMotdButton, kCategoriesButton, kLookUpButton};
+
+bool StartsExchange(int id) {
+    return std::find(std::begin(kExchangeButtons), std::end(kExchangeButtons), id) != std::end(kExchangeButtons);
+}
+
 }  // namespace
 
 PlayerController::PlayerController(PlayerView& view,
@@ -80,6 +88,9 @@ void PlayerController::OnInitDialog() {
 }
 
 bool PlayerController::OnCommand(int id) {
+    if (exchangeRunning && StartsExchange(id)) {
+        return true;  // a greyed button: a command that reaches the window anyway is ignored
+    }
     if (const char* command = ServerCommandOf(id)) {
         ServerInformation(command);
         return true;
@@ -236,6 +247,7 @@ void PlayerController::Forward() {
 }
 
 void PlayerController::Eject() {
+    DiscGone();
     // The display timer keeps running: its next tick notices the open drive and resets.
     if (device.ToggleDoor() != 1) {
         ReportError();
@@ -251,6 +263,9 @@ void PlayerController::Eject() {
 }
 
 void PlayerController::Exit() {
+    // An exchange still running is left to itself: its answer is dropped and the process ends
+    // without waiting for it.
+    exiting = true;
     WriteSettings();
     Stop();
     view.UpdateTrayIcon(TrayDelete);
@@ -328,6 +343,9 @@ void PlayerController::ShowInfoReport(const std::string& action) {
     view.AddLine(line, kOlive);
     view.AddLine("Action: " + action, kOlive);
     view.AddLine(Format("Status: %d", static_cast<int>(device.action)), kOlive);
+    if (exchangeRunning && (exchangeSerial == discSerial || lookUpWaiting)) {
+        view.AddLine(kWaitingLine, kOrange);
+    }
 
     // Line 0 is the title, so line n is track n.
     view.SelectLine(static_cast<int>(device.currentTrack));
@@ -362,7 +380,9 @@ void PlayerController::OnListDoubleClick() {
     if (selected >= 0) {
         const std::string line = view.GetLineText(selected).substr(0, kMaxLineLength);
         if (view.GetLineCount() > 0 && view.GetLineText(0).compare(0, 3, "211") == 0) {
-            CandidateRead(line);
+            if (!exchangeRunning) {
+                CandidateRead(line);
+            }
         } else if (const auto track = TrackNumberOfLine(line)) {
             if (device.PlayTrack(*track) != 1) {
                 ReportError();
@@ -411,8 +431,10 @@ void PlayerController::ReadSettings() {
     // Stored as 32 bits; the window keeps the low 16 as a signed number.
     port = static_cast<int16_t>(static_cast<uint16_t>(profile.GetInt(kSettingsSection, "Port", kDefaultCddbPort)));
     // Set by the user only (the player never writes it): the address the hello carries.
-    device.SetHelloAddress(profile.GetString(kSettingsSection, "Email", ""), profile.UserName(),
-                           profile.ComputerName());
+    if (transport != nullptr) {
+        transport->SetHello(HelloForAddress(profile.GetString(kSettingsSection, "Email", ""),
+                                            HelloForUser(profile.UserName(), profile.ComputerName())));
+    }
 }
 
 void PlayerController::WriteSettings() {
@@ -422,25 +444,91 @@ void PlayerController::WriteSettings() {
 
 // ---- CDDB
 
-void PlayerController::ServerInformation(const char* command) {
-    if (device.SendCommand(command, server, static_cast<uint16_t>(port), &view.TitleLine()) == -1) {
-        view.AddLine(kUnableToConnect, kOrange);
+void PlayerController::StartExchange(std::function<void(CddbTransport&)> work,
+                                     std::function<void(const std::string&)> done) {
+    exchangeRunning = true;
+    exchangeSerial = discSerial;
+    for (int id : kExchangeButtons) {
+        view.EnableControl(id, false);
+    }
+    view.AddLine(kWaitingLine, kOrange);
+    auto finish = [this, done](const std::string& notStarted) {
+        EndExchange();
+        done(notStarted);
+    };
+    std::string failure;
+    if (!exchanges->Start([cddb = transport, work = std::move(work)] { work(*cddb); },
+                          [finish] { finish(std::string()); }, failure)) {
+        finish(failure.empty() ? std::string("No thread ....") : failure);
+    }
+}
+
+void PlayerController::EndExchange() {
+    exchangeRunning = false;
+    if (exiting) {
         return;
     }
-    ShowReply(ReplyText());
+    for (int id : kExchangeButtons) {
+        view.EnableControl(id, true);
+    }
+    const int last = view.GetLineCount() - 1;
+    if (last >= 0 && view.GetLineText(last) == kWaitingLine) {
+        view.RemoveLine(last);
+    }
+}
+
+bool PlayerController::IsCurrentDisc(uint32_t serial, uint32_t discId) const {
+    return !exiting && serial == discSerial && device.discId == discId;
+}
+
+void PlayerController::ReportExchangeFailure(const std::string& reason) {
+    view.AddLine(kUnableToConnect, kOrange);
+    view.AddLine(reason, kLightRed);
+}
+
+void PlayerController::ServerInformation(const char* command) {
+    if (transport == nullptr || exchanges == nullptr) {
+        return;
+    }
+    auto answer = std::make_shared<CddbAnswer>();
+    StartExchange([answer, command = std::string(command), server = server, port = static_cast<uint16_t>(port)](
+                      CddbTransport& cddb) { *answer = cddb.Send(command, server, port); },
+                  [this, answer](const std::string& notStarted) {
+                      if (exiting) {
+                          return;
+                      }
+                      if (!notStarted.empty()) {
+                          answer->failure = notStarted;
+                      }
+                      if (!answer->answered) {
+                          view.TitleLine().SetText(answer->failure);
+                          ReportExchangeFailure(answer->failure);
+                      } else {
+                          ShowReply(answer->reply);
+                      }
+                      if (lookUpWaiting) {
+                          lookUpWaiting = false;
+                          LookUpOnServer();
+                      }
+                  });
 }
 
 void PlayerController::LookUpOnServer() {
-    ForgetRipTitles();
-    if (device.mode != mci::MCI_MODE_NOT_READY) {
-        if (device.QueryServer(server, static_cast<uint16_t>(port), &view.TitleLine())) {
-            view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
-            view.SetControlText(kCategoryEdit, device.category);
-            database.StoreDisc(device, view);
-        }
+    if (device.mode == mci::MCI_MODE_NOT_READY || transport == nullptr || exchanges == nullptr) {
+        TakeRipTitlesIfUnknown();
+        ShowInfoReport("CDDB");
+        return;
     }
-    TakeRipTitlesIfUnknown();
-    ShowInfoReport("CDDB");
+    if (exchangeRunning) {
+        // One exchange at a time: this disc is asked for once the running one has ended.
+        lookUpWaiting = true;
+        return;
+    }
+    const std::string host = server;
+    const uint16_t number = static_cast<uint16_t>(port);
+    StartDiscExchange(
+        [host, number](CddbTransport& cddb, const DiscInfo& disc) { return LookUpDisc(cddb, disc, host, number); },
+        true);
 }
 
 void PlayerController::ForgetRipTitles() {
@@ -471,10 +559,71 @@ void PlayerController::TakeRipTitlesIfUnknown() {
 void PlayerController::CandidateRead(const std::string& line) {
     // Only a plain category and a hexadecimal disc id from the server's list go into the request,
     // and only an entry is taken apart: a failed read must not empty the disc's titles.
-    ForgetRipTitles();
-    ReadCandidate(device, line, server, static_cast<uint16_t>(port), &view.TitleLine());
+    std::string command;
+    if (!BuildCandidateReadCommand(line, command) || transport == nullptr || exchanges == nullptr) {
+        ShowInfoReport("CDDB");
+        return;
+    }
+    const std::string host = server;
+    const uint16_t number = static_cast<uint16_t>(port);
+    StartDiscExchange(
+        [command, host, number](CddbTransport& cddb, const DiscInfo& disc) {
+            return ReadCandidate(cddb, disc, command, host, number);
+        },
+        false);
+}
+
+void PlayerController::StartDiscExchange(std::function<LookupOutcome(CddbTransport&, const DiscInfo&)> ask,
+                                         bool store) {
+    auto outcome = std::make_shared<LookupOutcome>();
+    outcome->disc = DiscInfoOf(device);
+    if (titlesFromRip) {
+        // The sheet's titles stand in only until the server has its own; they are asked for afresh.
+        outcome->disc.discTitle.clear();
+        for (std::string& title : outcome->disc.trackTitles) {
+            title.clear();
+        }
+    }
+    const uint32_t serial = discSerial;
+    StartExchange([outcome, ask](CddbTransport& cddb) { *outcome = ask(cddb, outcome->disc); },
+                  [this, outcome, serial, store](const std::string& notStarted) {
+                      if (!notStarted.empty()) {
+                          outcome->exchangeFailed = true;
+                          outcome->failure = notStarted;
+                      }
+                      FinishLookUp(*outcome, serial, store);
+                  });
+}
+
+void PlayerController::FinishLookUp(const LookupOutcome& outcome, uint32_t serial, bool store) {
+    if (!IsCurrentDisc(serial, outcome.disc.discId)) {
+        // Asked for a disc that has gone since: the answer is dropped, and a disc that came
+        // meanwhile gets its own look-up now.
+        if (lookUpWaiting && !exiting) {
+            lookUpWaiting = false;
+            LookUpOnServer();
+        }
+        return;
+    }
+    lookUpWaiting = false;  // asked for this very disc while its answer was on the way
+    if (outcome.exchangeFailed) {
+        view.TitleLine().SetText(outcome.failure);
+    }
+    if (outcome.entryTaken) {
+        ForgetRipTitles();
+        TakeDescription(device, outcome.disc);
+    }
+    if (store && outcome.found) {
+        ForgetRipTitles();  // never stored
+        view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
+        view.SetControlText(kCategoryEdit, device.category);
+        database.StoreDisc(device, view);
+    }
     TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
+    if (outcome.exchangeFailed) {
+        ReportExchangeFailure(outcome.failure);
+    }
 }
 
 void PlayerController::Lyrics() {
@@ -645,6 +794,7 @@ void PlayerController::DisplayTick() {
 }
 
 void PlayerController::NoDiscReset() {
+    DiscGone();
     device.Stop();
     device.CloseDevice();
     device.Clear();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@
 #include "db/DiscDatabase.h"
 #include "drive/DiscChanger.h"
 #include "export/DiscExport.h"
+#include "lookup/CddbLookup.h"
+#include "lookup/ExchangeRunner.h"
 #include "ports/Profile.h"
 #include "res/resource.h"
 
@@ -110,6 +114,14 @@ class PlayerController {
 
     // Where discs are changed and refused sheets explained; null: the drive cannot change discs.
     void SetDiscChanger(DiscChanger* discChanger) { changer = discChanger; }
+    // What CDDB exchanges are sent with and where they run. Without them the look-up finds
+    // nothing and the server commands do nothing. Set before OnInitDialog.
+    void SetCddb(std::shared_ptr<CddbTransport> cddbTransport, ExchangeRunner* runner) {
+        transport = std::move(cddbTransport);
+        exchanges = runner;
+    }
+    // A CDDB exchange runs: its buttons are greyed and their commands ignored.
+    bool ExchangeRunning() const { return exchangeRunning; }
 
     // Rewrites the list with the report of the disc, ending with the action word.
     void ShowInfoReport(const std::string& action);
@@ -139,6 +151,20 @@ class PlayerController {
     void ServerInformation(const char* command);
     void LookUpOnServer();
     void CandidateRead(const std::string& line);
+    // Starts work beside the window and greys the exchange buttons until done has run on the
+    // window's thread. done gets the reason when no thread could be started, else an empty text.
+    void StartExchange(std::function<void(CddbTransport&)> work, std::function<void(const std::string&)> done);
+    void EndExchange();
+    // A look-up or candidate read: ask runs beside the window with the disc as it is now.
+    void StartDiscExchange(std::function<LookupOutcome(CddbTransport&, const DiscInfo&)> ask, bool store);
+    // A look-up's or candidate read's answer, applied only to the disc it was asked for; a
+    // look-up's (store) also fills the id and category fields and stores the disc.
+    void FinishLookUp(const LookupOutcome& outcome, uint32_t serial, bool store);
+    bool IsCurrentDisc(uint32_t serial, uint32_t discId) const;
+    // Adds the orange "Unable to connect" line and the reason in light red after it.
+    void ReportExchangeFailure(const std::string& reason);
+    // The disc in the drive is not the one any running exchange was asked for.
+    void DiscGone() { ++discSerial; }
     void Lyrics();
     // A rip's own titles stand in for the server's while neither the database nor the server knows
     // the disc, everywhere those would appear; they are never stored (a later look-up may know it).
@@ -182,6 +208,14 @@ class PlayerController {
     int16_t port;
     RuntimeRandom random;
     DiscChanger* changer = nullptr;
+    std::shared_ptr<CddbTransport> transport;
+    ExchangeRunner* exchanges = nullptr;
+    bool exchangeRunning = false;
+    // The disc the running exchange was asked for (see DiscGone) and a look-up asked for meanwhile.
+    uint32_t discSerial = 0;
+    uint32_t exchangeSerial = 0;
+    bool lookUpWaiting = false;
+    bool exiting = false;
     // Set while the controller itself writes the settings edits, whose change notifications
     // would otherwise read the half-written pair back.
     bool writingEdits = false;

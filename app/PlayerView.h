@@ -32,6 +32,7 @@ class PlayerView : public ListLines, public MessageSink, public CursorSink {
     // Report list (control 1000), each line with its own colour.
     virtual void ClearList() = 0;
     virtual int AddLine(const std::string& text, uint32_t colour) = 0;
+    virtual void RemoveLine(int index) = 0;
     virtual uint32_t GetLineColour(int index) const = 0;
     virtual int GetSelectedLine() const = 0;  // -1 when no line is selected
     virtual void SelectLine(int index) = 0;

@@ -8,9 +8,6 @@
 
 namespace discdeck {
 
-class TextSink;
-class CddbTransport;
-
 // A CD holds at most 99 tracks; the table keeps one more entry for the lead-out, and there is one
 // title slot per entry. (The record files store track counts as 32-bit numbers, so nothing there
 // limits the size.)
@@ -48,8 +45,8 @@ enum DeviceAction : uint32_t {
 constexpr uint32_t kModeUnopened = 11;
 
 // The player's connection to the CD drive: the table of contents, the CDDB disc id, the playback
-// counters and the disc description (DiscInfo: discId, discTitle, trackTitles, category). The CDDB
-// members (SendCommand, QueryServer, ParseEntry) are implemented in lookup/.
+// counters and the disc description (discTitle, trackTitles, category), which look-ups carry as a
+// DiscInfo value (lookup/).
 class CdAudioDevice {
   public:
     // Connects at once, as the player window expects a disc in the drive to be read at construction.
@@ -82,17 +79,6 @@ class CdAudioDevice {
     bool AtDiscEnd() const;
     void Clear();
 
-    // CDDB exchange (lookup/): 0 when the request finished within the time limit, -1 otherwise.
-    int SendCommand(const std::string& command, const std::string& server, uint16_t port, TextSink* status);
-    bool QueryServer(const std::string& server, uint16_t port, TextSink* status);
-    void ParseEntry();
-    void SetTransport(CddbTransport* transport) { this->transport = transport; }
-    // The e-mail address whose halves the hello of later commands carries (see HelloForAddress);
-    // without a usable one, the user and computer names (see HelloForUser).
-    void SetHelloAddress(const std::string& address,
-                         const std::string& userName = std::string(),
-                         const std::string& computerName = std::string());
-
     // Disc identifier of a table (the published CDDB computation; frames do not enter it).
     static uint32_t ComputeDiscId(const TrackTable& table, uint32_t trackCount);
 
@@ -115,14 +101,10 @@ class CdAudioDevice {
     int32_t trackRemainingSecond = 0;
     int32_t discRemainingMinute = 0;
     int32_t discRemainingSecond = 0;
-    std::string server;
-    uint16_t port = 0;
-    TextSink* statusWindow = nullptr;
     uint32_t deviceId = 0;
 
   private:
     MediaControl& control;
-    CddbTransport* transport = nullptr;
 };
 
 }  // namespace discdeck

@@ -1,56 +1,52 @@
-// The CDDB members of CdAudioDevice: sending a command, the disc look-up and the entry parser.
+#include "lookup/CddbLookup.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
+#include <utility>
 
-#include "cdaudio/CdAudioDevice.h"
 #include "lookup/CddbCommands.h"
 #include "lookup/CddbReply.h"
-#include "lookup/CddbTransport.h"
-#include "lookup/ReplyBuffer.h"
 #include "ports/Utf8Text.h"
 
 namespace discdeck {
 
-int CdAudioDevice::SendCommand(const std::string& command, const std::string& server, uint16_t port, TextSink* status) {
-    // The drive mode is left alone: the playback display keeps running after a server command.
-    if (transport == nullptr) {
-        std::memset(ReplyBuffer(), 0, kReplyBufferSize);
-        return 0;  // nothing to send with: no reply
-    }
-    return transport->Send(command, server, port, status, ReplyBuffer());
+namespace {
+
+void ParseEntry(std::string_view reply, LookupOutcome& outcome) {
+    DiscInfo& disc = outcome.disc;
+    const size_t titleCount = std::min<size_t>(disc.trackCount, disc.trackTitles.size());
+    ParseEntryText(ReplyBytesToUtf8(reply),
+                   EntryFields{disc.category, disc.discTitle, disc.trackTitles.data(), titleCount});
+    outcome.entryTaken = true;
 }
 
-void CdAudioDevice::SetHelloAddress(const std::string& address,
-                                    const std::string& userName,
-                                    const std::string& computerName) {
-    if (transport != nullptr) {
-        transport->SetHello(HelloForAddress(address, HelloForUser(userName, computerName)));
-    }
-}
-
-bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSink* status) {
-    this->server = server;
-    this->port = port;
-    statusWindow = status;
-
-    if (SendCommand(BuildQueryCommand(discId, tracks, trackCount), this->server, this->port, status) == -1) {
+// Sends one command; false (with the reason in outcome) when it got no answer.
+bool Exchange(CddbTransport& transport,
+              const std::string& command,
+              const std::string& server,
+              uint16_t port,
+              LookupOutcome& outcome,
+              std::string& reply) {
+    CddbAnswer answer = transport.Send(command, server, port);
+    if (!answer.answered) {
+        outcome.exchangeFailed = true;
+        outcome.failure = std::move(answer.failure);
         return false;
     }
-    const std::string_view reply = ReplyText();
-    if (reply.empty()) {
-        return true;
-    }
+    reply = std::move(answer.reply);
+    return true;
+}
 
-    std::string readCommand;
+// The query's decision; the read command when one follows.
+bool DecideQuery(std::string_view reply, LookupOutcome& outcome, std::string& readCommand) {
+    const DiscInfo& disc = outcome.disc;
     switch (DecideReply(reply, true)) {
         case ReplyDecision::Succeed:
             return true;
         case ReplyDecision::Fail:
             return false;
         case ReplyDecision::Parse:
-            ParseEntry();
+            ParseEntry(reply, outcome);
             return true;
         case ReplyDecision::Read: {
             // The category word goes into the next request; only a plain word may.
@@ -58,8 +54,8 @@ bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSi
             if (!TakeQueryCategory(reply, word)) {
                 return false;
             }
-            readCommand = BuildReadCommand(word, discId);
-            break;
+            readCommand = BuildReadCommand(word, disc.discId);
+            return true;
         }
         case ReplyDecision::ReadListed: {
             std::string word;
@@ -68,28 +64,83 @@ bool CdAudioDevice::QueryServer(const std::string& server, uint16_t port, TextSi
                 return false;
             }
             readCommand = "CDDB READ " + word + " " + listedId;
-            break;
+            return true;
         }
     }
-
-    if (SendCommand(readCommand, this->server, this->port, status) == -1) {
-        return false;
-    }
-    switch (DecideReply(ReplyText(), false)) {
-        case ReplyDecision::Succeed:
-            return true;
-        case ReplyDecision::Fail:
-            return false;
-        default:
-            ParseEntry();
-            return true;
-    }
+    return false;
 }
 
-void CdAudioDevice::ParseEntry() {
-    const size_t titleCount = std::min<size_t>(trackCount, trackTitles.size());
-    // Level 6 replies are UTF-8; bytes that are not are taken as Windows-1252.
-    ParseEntryText(ReplyBytesToUtf8(ReplyText()), EntryFields{category, discTitle, trackTitles.data(), titleCount});
+}  // namespace
+
+DiscInfo DiscInfoOf(const CdAudioDevice& device) {
+    DiscInfo disc;
+    disc.discId = device.discId;
+    disc.trackCount = device.trackCount;
+    disc.tracks = device.tracks;
+    disc.category = device.category;
+    disc.discTitle = device.discTitle;
+    disc.trackTitles = device.trackTitles;
+    return disc;
+}
+
+void TakeDescription(CdAudioDevice& device, const DiscInfo& disc) {
+    device.category = disc.category;
+    device.discTitle = disc.discTitle;
+    device.trackTitles = disc.trackTitles;
+}
+
+LookupOutcome LookUpDisc(CddbTransport& transport, DiscInfo disc, const std::string& server, uint16_t port) {
+    LookupOutcome outcome;
+    outcome.disc = std::move(disc);
+    std::string reply;
+    if (!Exchange(transport, BuildQueryCommand(outcome.disc.discId, outcome.disc.tracks, outcome.disc.trackCount),
+                  server, port, outcome, reply)) {
+        return outcome;
+    }
+    if (reply.empty()) {
+        outcome.found = true;
+        return outcome;
+    }
+    std::string readCommand;
+    outcome.found = DecideQuery(reply, outcome, readCommand);
+    if (!outcome.found || readCommand.empty()) {
+        return outcome;
+    }
+
+    outcome.found = false;
+    if (!Exchange(transport, readCommand, server, port, outcome, reply)) {
+        return outcome;
+    }
+    switch (DecideReply(reply, false)) {
+        case ReplyDecision::Succeed:
+            outcome.found = true;
+            break;
+        case ReplyDecision::Fail:
+            break;
+        default:
+            ParseEntry(reply, outcome);
+            outcome.found = true;
+            break;
+    }
+    return outcome;
+}
+
+LookupOutcome ReadCandidate(CddbTransport& transport,
+                            DiscInfo disc,
+                            const std::string& command,
+                            const std::string& server,
+                            uint16_t port) {
+    LookupOutcome outcome;
+    outcome.disc = std::move(disc);
+    std::string reply;
+    if (!Exchange(transport, command, server, port, outcome, reply)) {
+        return outcome;
+    }
+    outcome.found = true;
+    if (!reply.empty() && DecideReply(reply, false) == ReplyDecision::Parse) {
+        ParseEntry(reply, outcome);
+    }
+    return outcome;
 }
 
 }  // namespace discdeck

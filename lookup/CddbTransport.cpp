@@ -1,11 +1,8 @@
 #include "lookup/CddbTransport.h"
 
-#include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "lookup/CddbCommands.h"
-#include "ports/TextSink.h"
 
 namespace discdeck {
 
@@ -14,15 +11,15 @@ constexpr const char* kTimeoutText = "Timeout ....";
 // For a failed exchange whose cause the system does not put into words.
 constexpr const char* kNoConnectionText = "No connection ....";
 
-void ShowStatus(TextSink* status, const std::string& text) {
-    if (status != nullptr) {
-        status->SetText(text);
-    }
+CddbAnswer Failed(std::string why) {
+    CddbAnswer answer;
+    answer.failure = std::move(why);
+    return answer;
 }
 }  // namespace
 
 void RunCddbRequest(CddbRequest& request, HttpGet& http) noexcept {
-    request.length = 0;
+    request.reply.clear();
     request.failed = false;
     try {
         HttpResponse response;
@@ -34,12 +31,11 @@ void RunCddbRequest(CddbRequest& request, HttpGet& http) noexcept {
         if (response.status < 200 || response.status > 299) {
             return;
         }
-        const size_t length = std::min(response.body.size(), kReplyBufferSize);
-        std::memcpy(request.reply.data(), response.body.data(), length);
-        request.length = length;
+        response.body.resize(std::min(response.body.size(), kReplyBufferSize));
+        request.reply = std::move(response.body);
     } catch (...) {
         // An exception must not leave a worker thread: it would end the process.
-        request.length = 0;
+        request.reply.clear();
         request.failed = true;
     }
 }
@@ -49,23 +45,18 @@ CddbTransport::CddbTransport(std::shared_ptr<HttpGet> http, std::unique_ptr<Work
 
 CddbTransport::~CddbTransport() = default;
 
-int CddbTransport::Send(const std::string& command,
-                        const std::string& server,
-                        uint16_t port,
-                        TextSink* status,
-                        char* reply) {
-    std::memset(reply, 0, kReplyBufferSize);
-
+CddbAnswer CddbTransport::Send(const std::string& command, const std::string& server, uint16_t port) {
     auto request = std::make_shared<CddbRequest>();
     if (!BuildObjectPath(command, request->http.path, hello)) {
-        return 0;  // a command that can't go into a request line is not sent: no reply
+        CddbAnswer unsent;
+        unsent.answered = true;
+        return unsent;
     }
     request->http.server = server;
     request->http.port = port;
 
     if (abandoned->load() >= kMaxAbandonedWorkers) {
-        ShowStatus(status, kTimeoutText);
-        return -1;
+        return Failed(kTimeoutText);
     }
 
     auto work = [request, http = http, abandoned = abandoned]() {
@@ -79,15 +70,15 @@ int CddbTransport::Send(const std::string& command,
 
     if (result.outcome == WaitOutcome::Finished && request->state.load() == CddbRequest::Finished) {
         if (request->failed) {
-            ShowStatus(status, request->failure.empty() ? std::string(kNoConnectionText) : request->failure);
-            return -1;
+            return Failed(request->failure.empty() ? std::string(kNoConnectionText) : request->failure);
         }
-        std::memcpy(reply, request->reply.data(), request->length);
-        return 0;
+        CddbAnswer answer;
+        answer.answered = true;
+        answer.reply = std::move(request->reply);
+        return answer;
     }
     if (result.outcome == WaitOutcome::NotStarted) {
-        ShowStatus(status, result.message);
-        return -1;
+        return Failed(result.message);
     }
     // The worker runs on: count it as abandoned unless it has just finished after all.
     abandoned->fetch_add(1);
@@ -95,8 +86,7 @@ int CddbTransport::Send(const std::string& command,
     if (!request->state.compare_exchange_strong(expected, CddbRequest::Abandoned)) {
         abandoned->fetch_sub(1);
     }
-    ShowStatus(status, result.outcome == WaitOutcome::WaitFailed ? result.message : std::string(kTimeoutText));
-    return -1;
+    return Failed(result.outcome == WaitOutcome::WaitFailed ? result.message : std::string(kTimeoutText));
 }
 
 }  // namespace discdeck

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -12,8 +11,6 @@
 #include "lookup/ReplyBuffer.h"
 
 namespace discdeck {
-
-class TextSink;
 
 struct HttpRequest {
     std::string server;
@@ -70,8 +67,7 @@ struct CddbRequest {
     enum State : int { Running, Finished, Abandoned };
 
     HttpRequest http;
-    std::array<char, kReplyBufferSize> reply{};
-    size_t length = 0;
+    std::string reply;
     // The exchange with the server failed (no connection, the request not sent, the answer broken
     // off), as opposed to an answer without a reply; failure says why when the system does.
     bool failed = false;
@@ -79,7 +75,18 @@ struct CddbRequest {
     std::atomic<int> state{Running};
 };
 
-// Sends CDDB commands to a server, each on its own worker, and hands back the reply.
+// What one command brought back. A server that cannot be reached is a failure like one that does
+// not answer in time, not an empty answer: the callers then say so instead of carrying on as if the
+// server had found nothing.
+struct CddbAnswer {
+    bool answered = false;  // the server answered in time, whatever the reply
+    std::string reply;      // the body of a 2xx answer, at most kReplyBufferSize bytes
+    std::string failure;    // when not answered: "Timeout ...." or the system's message
+};
+
+// Sends CDDB commands to a server, each on its own worker, and hands back the answer. Keeps no
+// state of a request, so it may be used from any one thread at a time (the player's exchange
+// worker); SetHello only before or between exchanges.
 class CddbTransport {
   public:
     static constexpr unsigned kWaitMs = 5000;
@@ -93,14 +100,9 @@ class CddbTransport {
     CddbTransport(const CddbTransport&) = delete;
     CddbTransport& operator=(const CddbTransport&) = delete;
 
-    // Sends one command and waits at most kWaitMs for the answer. reply holds kReplyBufferSize + 1
-    // bytes; its first kReplyBufferSize bytes are zeroed first and then receive the body of a 2xx
-    // answer (the last byte is never written). Returns 0 when the server answered in time, whatever
-    // the reply (an answer outside 200-299 leaves it empty); -1 otherwise, with "Timeout ...." or the
-    // system's message in status. A server that cannot be reached is a failure like one that does
-    // not answer in time, not an empty answer: the callers then say so instead of carrying on as
-    // if the server had found nothing.
-    int Send(const std::string& command, const std::string& server, uint16_t port, TextSink* status, char* reply);
+    // Sends one command and waits at most kWaitMs for the answer. A command that can't go into a
+    // request line is not sent: answered, with no reply.
+    CddbAnswer Send(const std::string& command, const std::string& server, uint16_t port);
 
     int AbandonedWorkers() const { return abandoned->load(); }
 

@@ -2,9 +2,7 @@
 
 #include <string_view>
 
-#include "cdaudio/CdAudioDevice.h"
 #include "lookup/CddbReply.h"
-#include "lookup/ReplyBuffer.h"
 
 namespace discdeck {
 
@@ -16,25 +14,6 @@ bool BuildCandidateReadCommand(const std::string& line, std::string& command) {
         return false;
     }
     command = "CDDB READ " + category + " " + discId;
-    return true;
-}
-
-bool ReadCandidate(CdAudioDevice& device,
-                   const std::string& line,
-                   const std::string& server,
-                   uint16_t port,
-                   TextSink* status) {
-    std::string command;
-    if (!BuildCandidateReadCommand(line, command)) {
-        return false;
-    }
-    if (device.SendCommand(command, server, port, status) != 0) {
-        return true;
-    }
-    const std::string_view reply = ReplyText();
-    if (!reply.empty() && DecideReply(reply, false) == ReplyDecision::Parse) {
-        device.ParseEntry();
-    }
     return true;
 }
 

@@ -47,8 +47,8 @@ class PlayerControllerTest : public ::testing::Test {
             ASSERT_TRUE(drive.InsertDisc(DemoDisc()));
         }
         device = std::make_unique<CdAudioDevice>(drive);
-        device->SetTransport(&transport);
         player = std::make_unique<PlayerController>(view, *device, profile, database, exports);
+        player->SetCddb(transport, &exchanges);
         player->OnInitDialog();
     }
     void AnswerLookUp() {
@@ -87,7 +87,9 @@ class PlayerControllerTest : public ::testing::Test {
     DiscExport exports{files, dir.path};
     std::shared_ptr<FakeCddbServer> cddb = std::make_shared<FakeCddbServer>();
     bool timeOut = false;
-    CddbTransport transport{cddb, std::make_unique<InlineRunner>(timeOut)};
+    std::shared_ptr<CddbTransport> transport =
+        std::make_shared<CddbTransport>(cddb, std::make_unique<InlineRunner>(timeOut));
+    LateExchangeRunner exchanges;
     std::unique_ptr<CdAudioDevice> device;
     std::unique_ptr<PlayerController> player;
 };
@@ -459,8 +461,10 @@ TEST_F(PlayerControllerTest, ServerInformationRepliesReplaceTheListAndFailuresAr
 
     timeOut = true;
     player->OnCommand(kMotdButton);
-    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ..."));
-    EXPECT_EQ(view.lines.back().colour, kOrange);
+    EXPECT_THAT(view.Texts(), ElementsAre("210 OK, help follows", "HELP tc", ".", "Unable to connect CDDB server ...",
+                                          "Timeout ...."));
+    EXPECT_EQ(view.lines[3].colour, kOrange);
+    EXPECT_EQ(view.lines[4].colour, kLightRed);
     EXPECT_EQ(view.title.text, "Timeout ....");
     EXPECT_THAT(cddb->commands, ::testing::IsSupersetOf({"HELP", "VER"}));
 }
@@ -738,6 +742,116 @@ TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
         EXPECT_EQ(view.actions.front(), action);
     }
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
+}
+
+// What happens while the first look-up's answer is on its way, and whether the answer then lands.
+enum class Meanwhile { Stop, GreyedCommands, Eject, Drop, Exit };
+
+struct LateAnswerCase {
+    const char* name;
+    Meanwhile meanwhile;
+    bool applied;
+};
+
+void PrintTo(const LateAnswerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PlayerLateAnswer : public PlayerControllerTest, public ::testing::WithParamInterface<LateAnswerCase> {};
+
+TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
+    const LateAnswerCase& c = GetParam();
+    ChangerOverDrive changer(drive);
+    changer.discs["C:\\rips\\Second.cue"] = MakeAudioDisc({{0, 2, 0}, {4, 14, 40}, {9, 3, 5}}, {13, 49, 70});
+    exchanges.late = true;
+    AnswerLookUp();
+    Start();
+    player->SetDiscChanger(&changer);
+
+    // The window goes on while the server is asked: the exchange buttons are greyed, the report
+    // says it waits, the display ticks.
+    ASSERT_EQ(exchanges.answers.size(), 1u);
+    EXPECT_EQ(view.lines.back().text, "Waiting for the CDDB server ...");
+    for (int id : {kHelpButton, kCategoriesButton, kLookUpButton}) {
+        EXPECT_FALSE(view.enabled[id]) << id;
+    }
+    Tick(2);
+    EXPECT_EQ(view.caption, "03:39 [01]");
+
+    switch (c.meanwhile) {
+        case Meanwhile::Stop:
+            player->OnCommand(kStopButton);
+            EXPECT_EQ(view.lines.back().text, "Waiting for the CDDB server ...");
+            break;
+        case Meanwhile::GreyedCommands:
+            // Commands that reach the window for greyed buttons are ignored like clicks.
+            player->OnCommand(kHelpButton);
+            player->OnCommand(kLookUpButton);
+            EXPECT_EQ(cddb->commands.size(), 2u);
+            EXPECT_EQ(exchanges.answers.size(), 1u);
+            break;
+        case Meanwhile::Eject:
+            player->OnCommand(kEjectButton);
+            break;
+        case Meanwhile::Drop:
+            player->OnFilesDropped({"C:\\rips\\Second.cue"});
+            EXPECT_EQ(device->trackCount, 3u);
+            break;
+        case Meanwhile::Exit:
+            player->OnCommand(kExitButton);
+            break;
+    }
+    const std::vector<RecordingView::Line> before = view.lines;
+    cddb->commands.clear();
+    exchanges.Deliver();
+
+    EXPECT_EQ(device->discTitle.empty(), !c.applied);
+    EXPECT_EQ(view.GetControlText(kDiscIdEdit), c.applied ? "8409a30a" : "470a6507");
+    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !c.applied);
+    if (c.applied) {
+        EXPECT_EQ(view.LastAction(), "CDDB");
+        EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
+        EXPECT_EQ(view.lines.back().text, "Status: " + std::to_string(device->action));
+        EXPECT_TRUE(view.enabled[kHelpButton] && view.enabled[kLookUpButton]);
+    } else if (c.meanwhile == Meanwhile::Drop) {
+        // The disc that came meanwhile is asked for now, by itself.
+        EXPECT_THAT(cddb->commands, ElementsAre(StartsWith("CDDB QUERY ")));
+        EXPECT_EQ(exchanges.answers.size(), 1u);
+    } else if (c.meanwhile == Meanwhile::Exit) {
+        EXPECT_TRUE(view.quitPosted);
+        EXPECT_EQ(view.Texts().size(), before.size()) << "nothing more is shown after EXIT";
+    }
+    if (c.meanwhile != Meanwhile::Drop) {
+        EXPECT_TRUE(cddb->commands.empty());
+        EXPECT_TRUE(exchanges.answers.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Exchanges,
+                         PlayerLateAnswer,
+                         ::testing::Values(LateAnswerCase{"AfterStop", Meanwhile::Stop, true},
+                                           LateAnswerCase{"AfterGreyedCommands", Meanwhile::GreyedCommands, true},
+                                           LateAnswerCase{"AfterEject", Meanwhile::Eject, false},
+                                           LateAnswerCase{"AfterADrop", Meanwhile::Drop, false},
+                                           LateAnswerCase{"AfterExit", Meanwhile::Exit, false}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST_F(PlayerControllerTest, AFailedLookUpsReportEndsWithItsReason) {
+    timeOut = true;
+    Start();
+    const size_t count = view.lines.size();
+    ASSERT_GE(count, 2u);
+    EXPECT_EQ(view.LastAction(), "CDDB");
+    EXPECT_EQ(view.lines[count - 2].text, "Unable to connect CDDB server ...");
+    EXPECT_EQ(view.lines[count - 2].colour, kOrange);
+    EXPECT_EQ(view.lines[count - 1].text, "Timeout ....");
+    EXPECT_EQ(view.lines[count - 1].colour, kLightRed);
+    EXPECT_EQ(view.title.text, "Timeout ....");
+
+    exchanges.refusal = "Not enough memory resources.";
+    player->OnCommand(kLookUpButton);
+    EXPECT_EQ(view.lines.back().text, "Not enough memory resources.");
+    EXPECT_TRUE(view.enabled[kLookUpButton]);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "app/PlayerView.h"
 #include "drive/SimulatedDrive.h"
 #include "lookup/CddbTransport.h"
+#include "lookup/ExchangeRunner.h"
 #include "ports/PosixFilePort.h"
 #include "ports/Profile.h"
 
@@ -49,6 +51,7 @@ class RecordingView : public PlayerView {
         }
         return static_cast<int>(lines.size()) - 1;
     }
+    void RemoveLine(int index) override { lines.erase(lines.begin() + index); }
     uint32_t GetLineColour(int index) const override { return lines.at(index).colour; }
     int GetSelectedLine() const override { return selected; }
     void SelectLine(int index) override { selected = index >= 0 && index < GetLineCount() ? index : -1; }
@@ -170,6 +173,33 @@ class InlineRunner : public WorkerRunner {
 
   private:
     const bool& timeOut;
+};
+
+// Runs an exchange's work at once and hands its answer to the window at once or, while late is
+// set, only when the test delivers it: a server that answers late, without threads.
+class LateExchangeRunner : public ExchangeRunner {
+  public:
+    bool Start(std::function<void()> work, std::function<void()> done, std::string& message) override {
+        if (!refusal.empty()) {
+            message = refusal;
+            return false;
+        }
+        work();
+        if (late) {
+            answers.push_back(std::move(done));
+        } else {
+            done();
+        }
+        return true;
+    }
+    void Deliver() {
+        std::function<void()> done = std::move(answers.front());
+        answers.pop_front();
+        done();
+    }
+    bool late = false;
+    std::string refusal;  // not empty: no thread can be started, for this reason
+    std::deque<std::function<void()>> answers;
 };
 
 // A fresh directory for the database and export files of one test.

@@ -18,6 +18,7 @@ constexpr UINT kSeekReportMessage = WM_USER + 1;
 constexpr UINT kHandedSheetMessage = WM_USER + 2;
 // Sent to per-monitor aware windows (Windows 8.1 and later; the headers define it only for those).
 constexpr UINT kDpiChangedMessage = 0x02E0;
+constexpr UINT kExchangeDoneMessage = WM_USER + 3;
 }  // namespace
 
 const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
@@ -30,6 +31,7 @@ const fw::MessageMap* PlayerDialog::GetThisMessageMap() {
         fw::OnTimer<&T::OnTimer>(),
         fw::OnMessage<&T::OnTrayCallback>(kTrayCallbackMessage),
         fw::OnMessage<&T::OnSeekReport>(kSeekReportMessage),
+        fw::OnMessage<&T::OnExchangeDone>(kExchangeDoneMessage),
         fw::OnMouse<&T::OnRightButtonDown>(WM_RBUTTONDOWN),
         fw::OnMouse<&T::OnLeftButtonDown>(WM_LBUTTONDOWN),
         fw::OnMouse<&T::OnMouseMove>(WM_MOUSEMOVE),
@@ -60,7 +62,6 @@ PlayerDialog::PlayerDialog(Services services, HWND parent)
       exports(files),
       controller(*this, device, *this->services.profile, database, exports),
       preview(database) {
-    device.SetTransport(this->services.transport.get());
     controller.SetDiscChanger(this->services.discChanger);
     preview.SetShellOpen(this->services.shellOpen);
     for (size_t i = 0; i < buttons.size(); ++i) {
@@ -101,6 +102,11 @@ void PlayerDialog::DoDataExchange(fw::DataExchange& dx) {
 
 bool PlayerDialog::OnInitDialog() {
     fw::Dialog::OnInitDialog();
+    // A second start hands its sheet over from the moment the window exists: the first look-up
+    // runs beside the window and no longer holds it.
+    MarkPlayerWindow(hwnd);
+    exchanges = std::make_unique<PostingExchangeRunner>(hwnd, kExchangeDoneMessage);
+    controller.SetCddb(services.transport, exchanges.get());
     HINSTANCE instance = GetResourceInstance();
     busyCursor = fw::Cursor::Load(instance, IDC_CURSOR_BUSY);
     normalCursor = fw::Cursor::Load(instance, IDC_CURSOR_NORMAL);
@@ -122,7 +128,6 @@ bool PlayerDialog::OnInitDialog() {
     list.SetSelectionColour(kGrey);
     list.SetBackgroundColour(kBlack);
     ::DragAcceptFiles(hwnd, TRUE);
-    MarkPlayerWindow(hwnd);
     RegisterMediaHotKeys(hwnd);
     return true;
 }
@@ -204,6 +209,11 @@ LRESULT PlayerDialog::OnTrayCallback(WPARAM iconId, LPARAM mouseMessage) {
     return controller.OnTrayCallback(static_cast<unsigned>(iconId), static_cast<unsigned>(mouseMessage));
 }
 
+LRESULT PlayerDialog::OnExchangeDone(WPARAM, LPARAM done) {
+    PostingExchangeRunner::Deliver(done);
+    return 0;
+}
+
 LRESULT PlayerDialog::OnSeekReport(WPARAM code, LPARAM) {
     controller.OnSeekReport(static_cast<int>(code));
     return 0;
@@ -276,6 +286,10 @@ void PlayerDialog::ClearList() {
 
 int PlayerDialog::AddLine(const std::string& text, uint32_t colour) {
     return list.AddLine(text, colour);
+}
+
+void PlayerDialog::RemoveLine(int index) {
+    list.Send(LB_DELETESTRING, static_cast<WPARAM>(index));
 }
 
 uint32_t PlayerDialog::GetLineColour(int index) const {

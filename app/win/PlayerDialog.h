@@ -22,6 +22,7 @@
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
 #include "lookup/CddbTransport.h"
+#include "lookup/win/Win32WorkerRunner.h"
 #include "ports/Profile.h"
 #include "ports/win/WinFilePort.h"
 
@@ -36,7 +37,9 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     // window's for its whole life; the profile belongs to the application.
     struct Services {
         std::unique_ptr<MediaControl> mediaControl;
-        std::unique_ptr<CddbTransport> transport;  // may be null: CDDB commands then fail
+        // May be null: the look-up then finds nothing and server commands do nothing. Shared with
+        // the exchange running beside the window, which may outlive the window.
+        std::shared_ptr<CddbTransport> transport;
         Profile* profile = nullptr;
         // Where messages, shell "open" requests and the preview go; tests replace them. Empty:
         // message boxes, ShellExecuteA, the modal preview dialog.
@@ -68,6 +71,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     void SetCursorResource(int resourceId) override;
     void ClearList() override;
     int AddLine(const std::string& text, uint32_t colour) override;
+    void RemoveLine(int index) override;
     uint32_t GetLineColour(int index) const override;
     int GetSelectedLine() const override;
     void SelectLine(int index) override;
@@ -119,6 +123,7 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     void OnTimer(UINT_PTR id) { controller.OnTimer(static_cast<unsigned>(id)); }
     LRESULT OnTrayCallback(WPARAM iconId, LPARAM mouseMessage);
     LRESULT OnSeekReport(WPARAM code, LPARAM);
+    LRESULT OnExchangeDone(WPARAM, LPARAM done);
     void OnRightButtonDown(UINT flags, POINT point);
     void OnLeftButtonDown(UINT flags, POINT point);
     void OnMouseMove(UINT flags, POINT point);
@@ -156,7 +161,8 @@ class PlayerDialog : public fw::Dialog, public PlayerView {
     DiscExport exports;
     PlayerController controller;
     DatabasePreviewDialog preview;
-    std::string handedSheet;  // taken from WM_COPYDATA, played once the sender is answered
+    std::unique_ptr<PostingExchangeRunner> exchanges;  // made once the window exists
+    std::string handedSheet;                           // taken from WM_COPYDATA, played once the sender is answered
 
     DISCDECK_DECLARE_MESSAGE_MAP()
 };

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,10 +12,10 @@
 #include "cdaudio/CdAudioDevice.h"
 #include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
+#include "lookup/CddbLookup.h"
 #include "lookup/CddbReply.h"
 #include "lookup/CddbTransport.h"
 #include "lookup/LyricsSearch.h"
-#include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
 #include "lookup/tests/LookupFakes.h"
 #include "ports/Utf8Text.h"
@@ -67,12 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     http->Push(testing::Answer(first));
     http->Push(testing::Answer(second));
     CddbTransport transport(http, std::make_unique<testing::InlineRunner>());
-    CdAudioDevice& device = *harness.device;
-    device.SetTransport(&transport);
-    device.QueryServer("cddb.test", 80, nullptr);
-    device.SetTransport(nullptr);
-
-    Require(std::strlen(ReplyText()) <= kReplyBufferSize);
+    const DiscInfo asked = DiscInfoOf(*harness.device);
+    const LookupOutcome outcome = LookUpDisc(transport, asked, "cddb.test", 80);
+    // The table travels untouched; only the description may change, and only by a taken entry.
+    Require(outcome.disc.discId == asked.discId && outcome.disc.trackCount == asked.trackCount);
+    Require(outcome.entryTaken ||
+            (outcome.disc.discTitle == asked.discTitle && outcome.disc.trackTitles == asked.trackTitles));
     const auto requests = http->Requests();
     Require(requests.size() <= 2);
     for (const HttpRequest& request : requests) {

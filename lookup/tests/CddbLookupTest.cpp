@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 #include "cdaudio/CdAudioDevice.h"
 #include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
+#include "lookup/CddbLookup.h"
 #include "lookup/CddbTransport.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/ServerCommands.h"
@@ -30,6 +30,18 @@ std::string CommandOf(const HttpRequest& request) {
     return request.path.substr(begin, request.path.find('&') - begin);
 }
 
+// The look-up as the window uses it: the disc's description goes out as a value and comes back
+// into the device when the look-up found it.
+bool Apply(CdAudioDevice& device, const LookupOutcome& outcome, RecordingTextSink& status) {
+    if (outcome.exchangeFailed) {
+        status.text = outcome.failure;
+    }
+    if (outcome.entryTaken) {
+        TakeDescription(device, outcome.disc);
+    }
+    return outcome.found;
+}
+
 // The device over the simulated drive holding the disc of the worked example (id b014802).
 class LookupDevice : public ::testing::Test {
   protected:
@@ -47,10 +59,17 @@ class LookupDevice : public ::testing::Test {
 
     void UseRunner(std::unique_ptr<WorkerRunner> runner) {
         transport = std::make_unique<CddbTransport>(http, std::move(runner));
-        device->SetTransport(transport.get());
     }
 
-    bool Query() { return device->QueryServer("cddb.test", 8880, &status); }
+    bool Query() { return Apply(*device, LookUpDisc(*transport, DiscInfoOf(*device), "cddb.test", 8880), status); }
+    bool ReadCandidate(const std::string& line) {
+        std::string command;
+        if (!BuildCandidateReadCommand(line, command)) {
+            return false;
+        }
+        Apply(*device, discdeck::ReadCandidate(*transport, DiscInfoOf(*device), command, "cddb.test", 80), status);
+        return true;
+    }
 
     std::vector<std::string> Commands() {
         std::vector<std::string> commands;
@@ -86,9 +105,6 @@ TEST_F(LookupDevice, ExactMatchIsReadWithTheLocalId) {
     EXPECT_EQ("One", device->trackTitles[0]);
     EXPECT_EQ("Two", device->trackTitles[1]);
     EXPECT_EQ(" b014802", FormatDiscIdField(device->discId));
-    EXPECT_EQ("cddb.test", device->server);
-    EXPECT_EQ(8880, device->port);
-    EXPECT_EQ(&status, device->statusWindow);
 }
 
 // A UTF-8 entry keeps its titles; a stray Latin-1 byte becomes its character instead of garbling
@@ -235,35 +251,14 @@ TEST_F(LookupDevice, ReplyCutInsideTheTitles) {
     http->Push(Answer("200 rock b014802 X\r\n"));
     http->Push(Answer(entry));
     EXPECT_TRUE(Query());
-    EXPECT_EQ(kReplyBufferSize, std::strlen(ReplyText()));
     EXPECT_EQ("Artist / Title", device->discTitle);
     EXPECT_EQ("One", device->trackTitles[0]);
     EXPECT_EQ("", device->trackTitles[1]);
 }
 
-TEST_F(LookupDevice, ServerCommandsLeaveTheDriveModeAlone) {
-    device->mode = mci::MCI_MODE_PLAY;
-    http->Push(Answer("200 cddbd v1.0\r\n"));
-    EXPECT_EQ(0, device->SendCommand("VER", "cddb.test", 80, &status));
-    EXPECT_EQ(mci::MCI_MODE_PLAY, device->mode);
-    EXPECT_STREQ("200 cddbd v1.0\r\n", ReplyText());
-    UseRunner(std::make_unique<ScriptedRunner>(WaitResult{WaitOutcome::TimedOut, {}}));
-    EXPECT_EQ(-1, device->SendCommand("VER", "cddb.test", 80, &status));
-    EXPECT_EQ(mci::MCI_MODE_PLAY, device->mode);
-    EXPECT_EQ("Timeout ....", status.text);
-}
-
-TEST_F(LookupDevice, WithoutATransportThereIsNoReply) {
-    std::strcpy(ReplyBuffer(), "stale");
-    device->SetTransport(nullptr);
-    EXPECT_EQ(0, device->SendCommand("HELP", "cddb.test", 80, &status));
-    EXPECT_STREQ("", ReplyText());
-    EXPECT_TRUE(Query());
-}
-
 TEST_F(LookupDevice, CandidateRead) {
     http->Push(Answer(kEntry));
-    EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
+    EXPECT_TRUE(ReadCandidate("rock b014802 Artist / Title"));
     EXPECT_EQ(std::vector<std::string>{"CDDB+READ+rock+b014802"}, Commands());
     EXPECT_EQ("Two", device->trackTitles[1]);
 }
@@ -271,13 +266,13 @@ TEST_F(LookupDevice, CandidateRead) {
 TEST_F(LookupDevice, RefusedCandidateReadKeepsTheDescription) {
     for (const char* reply : {"401 rock b014802 No such CD entry in database.\r\n", "211 list\r\n.\r\n", ""}) {
         http->Push(Answer(reply));
-        EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
+        EXPECT_TRUE(ReadCandidate("rock b014802 Artist / Title"));
         EXPECT_TRUE(Unchanged()) << reply;
     }
-    EXPECT_FALSE(ReadCandidate(*device, "211 Found inexact matches, list follows", "cddb.test", 80, &status));
+    EXPECT_FALSE(ReadCandidate("211 Found inexact matches, list follows"));
     EXPECT_EQ(3u, http->Requests().size());
     UseRunner(std::make_unique<ScriptedRunner>(WaitResult{WaitOutcome::TimedOut, {}}));
-    EXPECT_TRUE(ReadCandidate(*device, "rock b014802 Artist / Title", "cddb.test", 80, &status));
+    EXPECT_TRUE(ReadCandidate("rock b014802 Artist / Title"));
     EXPECT_TRUE(Unchanged());
 }
 

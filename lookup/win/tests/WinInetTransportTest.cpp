@@ -17,6 +17,7 @@
 #include "cdaudio/tests/DemoDisc.h"
 #include "drive/SimulatedDrive.h"
 #include "lookup/CddbCommands.h"
+#include "lookup/CddbLookup.h"
 #include "lookup/ReplyBuffer.h"
 #include "lookup/win/ProductTransport.h"
 #include "ports/TextSink.h"
@@ -74,21 +75,42 @@ class LookupWinInet : public ::testing::Test {
         ASSERT_NE(0, ServerPort("normal")) << "no local CDDB server (DISCDECK_CDDB_SERVERS)";
         ASSERT_TRUE(drive.InsertDisc(DemoDisc()));
         device = std::make_unique<CdAudioDevice>(drive);
-        device->SetTransport(transport.get());
     }
     void TearDown() override { EXPECT_TRUE(WaitForAbandonedWorkers(*transport)); }
+
+    // 0 with the reply kept, or -1 with the reason in status.
+    int Send(const std::string& command, uint16_t port) {
+        CddbAnswer answer = transport->Send(command, "127.0.0.1", port);
+        reply = answer.reply;
+        if (!answer.answered) {
+            status.SetText(answer.failure);
+        }
+        return answer.answered ? 0 : -1;
+    }
+    // The look-up with the description taken into the device, as the window takes it.
+    bool Query(uint16_t port) {
+        const LookupOutcome outcome = LookUpDisc(*transport, DiscInfoOf(*device), "127.0.0.1", port);
+        if (outcome.exchangeFailed) {
+            status.SetText(outcome.failure);
+        }
+        if (outcome.entryTaken) {
+            TakeDescription(*device, outcome.disc);
+        }
+        return outcome.found;
+    }
 
     ManualClock clock;
     SimulatedDrive drive{clock};
     std::unique_ptr<CdAudioDevice> device;
     std::unique_ptr<CddbTransport> transport = CreateProductTransport("discdeck");
     RecordingTextSink status;
+    std::string reply;
 };
 
 TEST_F(LookupWinInet, DemoDiscLookUp) {
     ASSERT_EQ(0x8409a30au, device->discId);
     const size_t before = LoggedPaths().size();
-    ASSERT_TRUE(device->QueryServer("127.0.0.1", ServerPort("normal"), &status));
+    ASSERT_TRUE(Query(ServerPort("normal")));
     EXPECT_EQ("8409a30a", FormatDiscIdField(device->discId));
     EXPECT_EQ("rock", device->category);
     EXPECT_EQ("Orvo Lindqvist / Northern Lights", device->discTitle);
@@ -110,63 +132,61 @@ TEST_F(LookupWinInet, DemoDiscLookUp) {
 }
 
 TEST_F(LookupWinInet, HelpRequestPath) {
-    ASSERT_EQ(0, device->SendCommand("HELP", "127.0.0.1", ServerPort("normal"), &status));
-    EXPECT_EQ(0, std::strncmp(ReplyText(), "210 OK, help information follows", 32)) << ReplyText();
+    ASSERT_EQ(0, Send("HELP", ServerPort("normal")));
+    EXPECT_EQ(0u, reply.rfind("210 OK, help information follows", 0)) << reply;
     ASSERT_FALSE(LoggedPaths().empty());
     EXPECT_EQ("/~cddb/cddb.cgi?cmd=HELP&hello=cd+discdeck.example+TarvikCDDB+1.0&proto=6", LoggedPaths().back());
 }
 
 TEST_F(LookupWinInet, SlowServerTimesOutAndItsLateAnswerStaysOut) {
-    device->mode = mci::MCI_MODE_PLAY;
-    EXPECT_EQ(-1, device->SendCommand("MOTD", "127.0.0.1", ServerPort("slow"), &status));
+    EXPECT_EQ(-1, Send("MOTD", ServerPort("slow")));
     EXPECT_EQ("Timeout ....", status.text);
-    EXPECT_STREQ("", ReplyText());
-    EXPECT_EQ(mci::MCI_MODE_PLAY, device->mode);
+    EXPECT_EQ("", reply);
     ASSERT_EQ(1, transport->AbandonedWorkers());
     ASSERT_TRUE(WaitForAbandonedWorkers(*transport));  // the server answered after 6 seconds
-    EXPECT_STREQ("", ReplyText());
-    ASSERT_EQ(0, device->SendCommand("VER", "127.0.0.1", ServerPort("normal"), &status));
-    EXPECT_EQ(0, std::strncmp(ReplyText(), "200 discdeck-cddbd", 18)) << ReplyText();
+    EXPECT_EQ("", reply);
+    ASSERT_EQ(0, Send("VER", ServerPort("normal")));
+    EXPECT_EQ(0u, reply.rfind("200 discdeck-cddbd", 0)) << reply;
 }
 
 TEST_F(LookupWinInet, NotFoundGivesAnEmptyReply) {
-    std::strcpy(ReplyBuffer(), "stale");
-    EXPECT_EQ(0, device->SendCommand("HELP", "127.0.0.1", ServerPort("missing"), &status));
-    EXPECT_STREQ("", ReplyText());
+    reply = "stale";
+    EXPECT_EQ(0, Send("HELP", ServerPort("missing")));
+    EXPECT_EQ("", reply);
     EXPECT_EQ("", status.text);
     device->category = "folk";
-    EXPECT_TRUE(device->QueryServer("127.0.0.1", ServerPort("missing"), &status));
+    EXPECT_TRUE(Query(ServerPort("missing")));
     EXPECT_EQ("folk", device->category);  // nothing was learned
 }
 
 TEST_F(LookupWinInet, AnAnswerBrokenOffIsAFailedExchange) {
-    std::strcpy(ReplyBuffer(), "stale");
-    EXPECT_EQ(-1, device->SendCommand("HELP", "127.0.0.1", ServerPort("cut"), &status));
-    EXPECT_STREQ("", ReplyText());
+    reply = "stale";
+    EXPECT_EQ(-1, Send("HELP", ServerPort("cut")));
+    EXPECT_EQ("", reply);
     EXPECT_FALSE(status.text.empty());
     EXPECT_NE("Timeout ....", status.text);
 
     device->category = "folk";
     device->discTitle = "Kept / Title";
-    EXPECT_FALSE(device->QueryServer("127.0.0.1", ServerPort("cut"), &status));
+    EXPECT_FALSE(Query(ServerPort("cut")));
     EXPECT_EQ("folk", device->category);
     EXPECT_EQ("Kept / Title", device->discTitle);
 }
 
 TEST_F(LookupWinInet, LongBodyIsReadUpTo4096Bytes) {
-    ASSERT_EQ(0, device->SendCommand("CDDB READ rock 8409a30a", "127.0.0.1", ServerPort("oversize"), &status));
-    EXPECT_EQ(kReplyBufferSize, std::strlen(ReplyText()));
-    EXPECT_EQ(0, std::strncmp(ReplyText(), "210 rock 8409a30a", 17));
+    ASSERT_EQ(0, Send("CDDB READ rock 8409a30a", ServerPort("oversize")));
+    EXPECT_EQ(kReplyBufferSize, reply.size());
+    EXPECT_EQ(0u, reply.rfind("210 rock 8409a30a", 0));
 }
 
 TEST_F(LookupWinInet, NoServerListening) {
     // Port 1 has no listener: the connection fails, the command fails with the system's words for
     // it, and there is no reply.
-    EXPECT_EQ(-1, device->SendCommand("HELP", "127.0.0.1", 1, &status));
-    EXPECT_STREQ("", ReplyText());
+    EXPECT_EQ(-1, Send("HELP", 1));
+    EXPECT_EQ("", reply);
     EXPECT_FALSE(status.text.empty());
     EXPECT_NE("Timeout ....", status.text);
-    EXPECT_FALSE(device->QueryServer("127.0.0.1", 1, &status));
+    EXPECT_FALSE(Query(1));
 }
 
 }  // namespace

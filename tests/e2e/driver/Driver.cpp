@@ -24,11 +24,17 @@
 //   driver mouse-click X Y         a real left click (mouse input) at window pixel (X, Y)
 //   driver dpi-changed DPI         tells the player its monitor's DPI changed (WM_DPICHANGED), with
 //                                  its own place as the suggested one
+//   driver ping SECONDS            from the moment the player window shows, WM_NULL every 50 ms for
+//                                  SECONDS (SendMessageTimeout, SMTO_ABORTIFHUNG, 100 ms): the
+//                                  longest time the window left a ping unanswered
+//   driver handover PATH           hands PATH over as a second start does; how long finding the
+//                                  window and the hand-over took
 //
 // The driver is DPI aware, so what it reads and where it clicks are the screen's own pixels at
 // every DPI.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,7 +51,7 @@ namespace {
 constexpr int kListId = 1000;
 constexpr int kTitleLineId = 1047;
 constexpr int kFieldIds[] = {1011, 1012, 1017, 1018};
-constexpr int kWatchedButtons[] = {1032, 1034};
+constexpr int kWatchedButtons[] = {1003, 1015, 1032, 1034};  // HELP, LOOK UP, PLAY, PAUSE
 constexpr int kPreviewTree = 1055;
 constexpr int kPreviewTracks = 1057;
 constexpr int kPreviewCounts = 1060;
@@ -493,12 +499,81 @@ int DpiChanged(int dpi) {
     return 0;
 }
 
+// The longest a ping waited for its answer: from its sending (or, after pings that got none, from
+// the first of those) to the next answer. A window that never answers again counts to the end.
+int Ping(double seconds) {
+    DWORD processId = 0;
+    const ULONGLONG searchStart = ::GetTickCount64();
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    // A dialog exists, hidden, while it initialises: the count starts once the user can see it.
+    while (!::IsWindowVisible(player) && ::IsWindow(player) && ::GetTickCount64() - searchStart < 30000) {
+        ::Sleep(10);
+    }
+    const ULONGLONG found = ::GetTickCount64() - searchStart;
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    ULONGLONG longest = 0;
+    ULONGLONG waitingSince = 0;
+    bool waiting = false;
+    int pings = 0;
+    int unanswered = 0;
+    while (::GetTickCount64() < end) {
+        const ULONGLONG sent = ::GetTickCount64();
+        DWORD_PTR answer = 0;
+        const bool answered = ::SendMessageTimeoutW(player, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &answer) != 0;
+        const ULONGLONG now = ::GetTickCount64();
+        ++pings;
+        if (answered) {
+            longest = std::max(longest, now - (waiting ? waitingSince : sent));
+            waiting = false;
+        } else {
+            ++unanswered;
+            if (!waiting) {
+                waiting = true;
+                waitingSince = sent;
+            }
+        }
+        ::Sleep(50);
+    }
+    if (waiting) {
+        longest = std::max(longest, ::GetTickCount64() - waitingSince);
+    }
+    std::printf("{\"longest_ms\": %llu, \"pings\": %d, \"unanswered\": %d, \"found_after_ms\": %llu}\n", longest, pings,
+                unanswered, found);
+    return 0;
+}
+
+// What a second start with a sheet does: WM_COPYDATA marked 'DDSH' with the zero-ended path, sent
+// with a 5 s limit that gives up on a hung window.
+int HandOver(const std::string& path) {
+    DWORD processId = 0;
+    const ULONGLONG searchStart = ::GetTickCount64();
+    HWND player = Player(processId);
+    if (player == nullptr) {
+        return Fail("no player window");
+    }
+    COPYDATASTRUCT data{};
+    data.dwData = 0x44445348;
+    data.cbData = static_cast<DWORD>(path.size() + 1);
+    data.lpData = const_cast<char*>(path.c_str());
+    DWORD_PTR answer = 0;
+    const ULONGLONG start = ::GetTickCount64();
+    const bool sent = ::SendMessageTimeoutA(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                            5000, &answer) != 0;
+    const ULONGLONG took = ::GetTickCount64() - start;
+    std::printf("{\"handed\": %s, \"taken\": %s, \"ms\": %llu, \"found_after_ms\": %llu}\n", sent ? "true" : "false",
+                sent && answer ? "true" : "false", took, start - searchStart);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver state | click ID [--post] | press ID | settext ID TEXT | dblclick INDEX | rbutton |\n"
                  "       preview [SECONDS] | preview-click ID | shell-open LOG ARGS... | players |\n"
                  "       drop PATH | appcommand N | wait-shown SECONDS | geometry | mouse-click X Y |\n"
-                 "       dpi-changed DPI\n");
+                 "       dpi-changed DPI | ping SECONDS | handover PATH\n");
     return 2;
 }
 
@@ -552,6 +627,10 @@ int main() {
         status = MouseClick(std::atoi(args[1].c_str()), std::atoi(args[2].c_str()));
     } else if (command == "dpi-changed" && args.size() == 2) {
         status = DpiChanged(std::atoi(args[1].c_str()));
+    } else if (command == "ping" && args.size() == 2) {
+        status = Ping(std::atof(args[1].c_str()));
+    } else if (command == "handover" && args.size() == 2) {
+        status = HandOver(args[1]);
     } else if (command == "shell-open" && args.size() >= 2) {
         status = ShellOpen(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else {
