@@ -16,12 +16,14 @@ import subprocess
 import sys
 import time
 import traceback
+import wave
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
+from expected import SheetTitles  # noqa: E402
 from harness import SETTINGS_KEY, Checks, CddbServer, Driver, Player, Wine, suite_options, windows_path  # noqa: E402
 
-HELP, LOOKUP, EXIT = 1003, 1015, 1037
+HELP, LOOKUP, FWD, EXIT = 1003, 1015, 1036, 1037
 WAITING = "Waiting for the CDDB server ..."
 GOAL_MS = 100
 HAND_OVER_GOAL_MS = 1000
@@ -30,7 +32,7 @@ HAND_OVER_GOAL_MS = 1000
 class Run:
     """One player on the demo disc against a server delaying each answer by delay seconds."""
 
-    def __init__(self, suite, name, delay):
+    def __init__(self, suite, name, delay, sheet=None, env=None):
         self.suite = suite
         self.folder = os.path.join(suite.work, name)
         os.makedirs(self.folder)
@@ -42,10 +44,17 @@ class Run:
         wine.reg("delete", r"HKCU\Software\Tarvikon", "/f")
         wine.reg("add", SETTINGS_KEY, "/v", "Server", "/t", "REG_SZ", "/d", "127.0.0.1", "/f")
         wine.reg("add", SETTINGS_KEY, "/v", "Port", "/t", "REG_DWORD", "/d", str(self.server.port), "/f")
-        self.sheet = os.path.join(self.folder, "disc.cue")
-        shutil.copyfile(os.path.join(suite.source, "demo", "demo.cue"), self.sheet)
-        self.player = Player(wine, suite.options.player, self.folder, self.sheet,
-                             os.path.join(self.folder, "wine.log"))
+        self.sheet = sheet or os.path.join(self.folder, "disc.cue")
+        if sheet is None:
+            shutil.copyfile(os.path.join(suite.source, "demo", "demo.cue"), self.sheet)
+        saved = dict(wine.env)
+        wine.env.update(env or {})
+        try:
+            self.player = Player(wine, suite.options.player, self.folder, self.sheet,
+                                 os.path.join(self.folder, "wine.log"))
+        finally:
+            wine.env.clear()
+            wine.env.update(saved)
 
     def ping(self, seconds):
         """Starts pinging in the background (the driver waits for the window); wait() gives the row."""
@@ -112,7 +121,9 @@ class Suite:
             c.check(len(queries) == 2 and "+4+" in queries[1], "the new disc gets its own look-up afterwards",
                     repr(queries))
             state, took = self.driver.wait_for(lambda s: WAITING not in s["lines"] and "Action: CDDB" in s["lines"], 20)
-            c.check(took is not None and state["lines"][0] == "Title: unknown" and "Total tracks: 04" in state["lines"],
+            # Unknown to the server, the new disc shows its sheet's own titles, never the first disc's.
+            own = "Title: " + SheetTitles(self.second_sheet()).disc_title
+            c.check(took is not None and state["lines"][0] == own and "Total tracks: 04" in state["lines"],
                     "the first disc's late answer never lands on the new disc", repr(state.get("lines")))
             stored = os.path.join(run.folder, "titles.sdb")
             c.check(not os.path.exists(stored) or b"Northern Lights" not in open(stored, "rb").read(),
@@ -161,8 +172,40 @@ class Suite:
             run.close()
             raise
 
+    def slow_rip(self, name):
+        """A rip of a minute of quiet sound (one WAVE file), and a HOME whose sound goes nowhere."""
+        folder = os.path.join(self.work, name + "-rip")
+        os.makedirs(folder)
+        with wave.open(os.path.join(folder, "rip.wav"), "wb") as out:
+            out.setnchannels(2)
+            out.setsampwidth(2)
+            out.setframerate(44100)
+            out.writeframes(b"\x01\x00" * 2 * 44100 * 60)
+        sheet = os.path.join(folder, "rip.cue")
+        with open(sheet, "w") as f:
+            f.write('FILE "rip.wav" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n'
+                    '  TRACK 02 AUDIO\n    INDEX 01 00:30:00\n')
+        with open(os.path.join(folder, ".asoundrc"), "w") as f:
+            f.write('pcm.!default { type file; slave.pcm "null"; file "/dev/null"; format "raw" }\n')
+        return sheet, folder
+
+    def measure_slow_rip(self, read_ms, seconds):
+        """The rip playing while every read of its sound takes read_ms; FWD posted halfway."""
+        sheet, home = self.slow_rip("reads-%d" % read_ms)
+        run = Run(self, "reads-%d" % read_ms, 0, sheet, {"DISCDECK_SLOW_READ_MS": str(read_ms), "HOME": home})
+        try:
+            pinging = run.ping(seconds)
+            time.sleep(seconds / 2)
+            self.driver("click", FWD, "--post")
+            return run.ping_result(pinging)
+        finally:
+            run.close()
+
     def measurements(self):
         rows = []
+        for read_ms in (100, 1000):
+            rows.append(("a rip playing, each read of its sound taking %.1f s" % (read_ms / 1000.0),
+                         self.measure_slow_rip(read_ms, 8)))
         run, result = self.measure_look_up(3, 10)
         run.close()
         rows.append(("new disc's look-up, server answers after 3 s", result))
