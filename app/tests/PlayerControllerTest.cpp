@@ -708,19 +708,15 @@ TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
 }
 
-// What happens while the first look-up's answer is on its way, and whether the answer then lands.
+// What happens while the first look-up's answer is on its way: after greyed commands the answer
+// lands, after the others it is dropped.
 enum class Meanwhile { GreyedCommands, Eject, Drop, Exit };
 
-struct LateAnswerCase {
-    const char* name;
-    Meanwhile meanwhile;
-    bool applied;
-};
-
-class PlayerLateAnswer : public PlayerControllerTest, public ::testing::WithParamInterface<LateAnswerCase> {};
+class PlayerLateAnswer : public PlayerControllerTest, public ::testing::WithParamInterface<Meanwhile> {};
 
 TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
-    const LateAnswerCase& c = GetParam();
+    const Meanwhile meanwhile = GetParam();
+    const bool applied = meanwhile == Meanwhile::GreyedCommands;
     ChangerOverDrive changer(drive);
     changer.discs["C:\\rips\\Second.cue"] = MakeAudioDisc({{0, 2, 0}, {4, 14, 40}, {9, 3, 5}}, {13, 49, 70});
     exchanges.late = true;
@@ -738,7 +734,7 @@ TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
     Tick(2);
     EXPECT_EQ(view.caption, "03:39 [01]");
 
-    switch (c.meanwhile) {
+    switch (meanwhile) {
         case Meanwhile::GreyedCommands:
             // Commands that reach the window for greyed buttons are ignored like clicks.
             player->OnCommand(kHelpButton);
@@ -761,35 +757,34 @@ TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
     cddb->commands.clear();
     exchanges.Deliver();
 
-    EXPECT_EQ(device->discTitle.empty(), !c.applied);
-    EXPECT_EQ(view.GetControlText(kDiscIdEdit), c.applied ? "8409a30a" : "470a6507");
-    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !c.applied);
-    if (c.applied) {
+    EXPECT_EQ(device->discTitle.empty(), !applied);
+    EXPECT_EQ(view.GetControlText(kDiscIdEdit), applied ? "8409a30a" : "470a6507");
+    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !applied);
+    if (applied) {
         EXPECT_EQ(view.LastAction(), "CDDB");
         EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
         EXPECT_EQ(view.lines.back().text, "Status: " + std::to_string(device->action));
         EXPECT_TRUE(view.enabled[kHelpButton] && view.enabled[kLookUpButton]);
-    } else if (c.meanwhile == Meanwhile::Drop) {
+    } else if (meanwhile == Meanwhile::Drop) {
         // The disc that came meanwhile is asked for now, by itself.
         EXPECT_THAT(cddb->commands, ElementsAre(StartsWith("CDDB QUERY ")));
         EXPECT_EQ(exchanges.answers.size(), 1u);
-    } else if (c.meanwhile == Meanwhile::Exit) {
+    } else if (meanwhile == Meanwhile::Exit) {
         EXPECT_TRUE(view.quitPosted);
         EXPECT_EQ(view.Texts().size(), before.size()) << "nothing more is shown after EXIT";
     }
-    if (c.meanwhile != Meanwhile::Drop) {
+    if (meanwhile != Meanwhile::Drop) {
         EXPECT_TRUE(cddb->commands.empty());
         EXPECT_TRUE(exchanges.answers.empty());
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Exchanges,
-                         PlayerLateAnswer,
-                         ::testing::Values(LateAnswerCase{"AfterGreyedCommands", Meanwhile::GreyedCommands, true},
-                                           LateAnswerCase{"AfterEject", Meanwhile::Eject, false},
-                                           LateAnswerCase{"AfterADrop", Meanwhile::Drop, false},
-                                           LateAnswerCase{"AfterExit", Meanwhile::Exit, false}),
-                         [](const auto& info) { return info.param.name; });
+const char* const kMeanwhileNames[] = {"AfterGreyedCommands", "AfterEject", "AfterADrop", "AfterExit"};
+INSTANTIATE_TEST_SUITE_P(
+    Exchanges,
+    PlayerLateAnswer,
+    ::testing::Values(Meanwhile::GreyedCommands, Meanwhile::Eject, Meanwhile::Drop, Meanwhile::Exit),
+    [](const auto& info) { return kMeanwhileNames[info.index]; });
 
 // The server-information test shows the two lines and their colours; the first look-up ends alike.
 TEST_F(PlayerControllerTest, AFailedLookUpsReportEndsWithItsReason) {

@@ -347,21 +347,12 @@ std::vector<Rip> Rips() {
          0x0f001003,
          ""},
         // An Enhanced CD ripped per track: the data session is a placeholder track of no known
-        // type with only INDEX 00, and no file. The disc is its audio.
-        {"EnhancedCdPlaceholder",
+        // type with only INDEX 00, and no file; the disc is its audio. The files do not end on a
+        // frame: every sample plays, the rest of each file's last frame is silence.
+        {"EnhancedCdOfPartialFrames",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n"
-         "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n    INDEX 01 00:00:00\n"
          "  TRACK 03 MODEx/2xxx\n    TITLE \"Data Track\"\n    INDEX 00 00:04:00\n",
-         {{"01.wav", Form::Wave, {{150, 450}}}, {"02.wav", Form::Wave, {{600, 300}}}},
-         kDiscBStarts,
-         kDiscBLeadOut,
-         kDiscBId,
-         ""},
-        // Per-track files that do not end on a frame: every sample plays, the rest of each file's
-        // last frame is silence.
-        {"FilesOfPartialFrames",
-         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
          {{"01.wav", Form::Wave, {{150, 450, 0, 123}}}, {"02.flac", Form::Flac, {{601, 300, 0, 401}}}},
          {150, 601},
          902,
