@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -618,12 +619,12 @@ TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
     Start();
     ChangerOverDrive changer(drive);
     player->SetDiscChanger(&changer);
-    // The demo disc's track starts (kQuery), and about its lead-out (only its seconds are known).
-    const uint32_t starts[] = {150, 16740, 36002, 55710, 72558, 93683, 109121, 129120, 148295, 168900, 2469 * 75};
     // Plays the rip on to half a second past where a track starts (or the lead-out), ticking each
-    // second; none of that track's first second may sound.
+    // second; none of that track's first second may sound (one sample in every 10 ms is looked at).
     auto playInto = [&](uint32_t track, uint32_t expected) {
-        const uint64_t boundary = uint64_t{starts[track - 1]} * kSamplesPerFrame;
+        const SimulatedDisc disc = DemoDisc();
+        const uint64_t boundary =
+            uint64_t{track <= 10 ? disc.tracks[track - 1].startFrame : disc.leadOutFrame} * kSamplesPerFrame;
         const uint64_t seconds = (boundary - drive.PositionSample()) / kSampleRate + 1;
         bool heard = false;
         for (uint64_t second = 0; second < seconds; ++second) {
@@ -632,10 +633,9 @@ TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
                 output.Play(kSampleRate / 10);
                 clock.Advance(100);
             }
-            // One sample in every 10 ms is enough to catch a leak of a tenth of a second.
             for (size_t i = 0; i + 4 <= output.played.size(); i += 4 * kSampleRate / 100) {
-                const uint32_t sample = output.played[i] | output.played[i + 1] << 8 | output.played[i + 2] << 16 |
-                                        uint32_t{output.played[i + 3]} << 24;
+                uint32_t sample = 0;
+                std::memcpy(&sample, &output.played[i], 4);
                 heard = heard || (track <= 10 && sample >= boundary && sample < boundary + kSampleRate);
             }
             output.played.clear();
@@ -656,7 +656,6 @@ TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
     EXPECT_EQ(device->currentTrack, 2u);
     playInto(3, 8);  // 18467 % 10 + 1
     EXPECT_EQ(view.LastAction(), "Random");
-    playInto(9, 5);  // 6334 % 10 + 1
 
     view.down = {kRepeatTrackButton};
     DoubleClick(10);
@@ -666,67 +665,32 @@ TEST_F(PlayerControllerTest, ARipsDriveAppliesThePlayModesAtTheTracksEnd) {
     drive.SetPlayHead(nullptr);
 }
 
-// A rip's own titles, shown only while neither the database nor the server knows the disc.
-struct RipTitlesCase {
-    const char* name;
-    RipTitles titles;
-    bool serverKnows;
-    std::string titleLine;
-    std::string firstTrack;  // the start of the first track line
-    std::string lyricsArtist;
-};
-
-void PrintTo(const RipTitlesCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class RipTitlesTest : public PlayerControllerTest, public ::testing::WithParamInterface<RipTitlesCase> {};
-
-TEST_P(RipTitlesTest, StandInForUnknownDiscsAndAreNeverStored) {
-    const RipTitlesCase& c = GetParam();
+// A rip's own titles, shown only while neither the database nor the server knows the disc, and
+// never stored.
+TEST_F(PlayerControllerTest, ARipsTitlesStandInForAnUnknownDisc) {
     Start();
     ChangerOverDrive changer(drive);
     changer.discs["C:\\rips\\album.cue"] = DemoDisc();
-    changer.titles = c.titles;
+    changer.titles = {"Ann Ek / Songs", {"One", "", "Three"}};
     player->SetDiscChanger(&changer);
-    if (c.serverKnows) {
-        AnswerLookUp();
-    }
     player->OnDiscChosen("C:\\rips\\album.cue");
     EXPECT_EQ(view.LastAction(), "CDDB");
-    EXPECT_EQ(view.lines[0].text, c.titleLine);
-    EXPECT_THAT(view.lines[1].text, StartsWith(c.firstTrack));
+    EXPECT_EQ(view.lines[0].text, "Title: Ann Ek / Songs");
+    EXPECT_THAT(view.lines[1].text, StartsWith("Track 01: 03:41 One "));
 
     player->OnCommand(kDatabaseButton);
-    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !c.serverKnows);
+    EXPECT_TRUE(ReadFile(dir.path + "/titles.sdb").empty());
     player->OnCommand(kLyricsButton);
-    EXPECT_THAT(view.opened.back(), HasSubstr("bands=" + c.lyricsArtist + "&"));
+    EXPECT_THAT(view.opened.back(), HasSubstr("bands=Ann+Ek&"));
     // A look-up that fails again keeps them; the server's titles replace them once it knows the disc.
     player->OnCommand(kLookUpButton);
-    EXPECT_EQ(view.lines[0].text, c.titleLine);
+    EXPECT_EQ(view.lines[0].text, "Title: Ann Ek / Songs");
     AnswerLookUp();
     player->OnCommand(kLookUpButton);
     EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
     EXPECT_THAT(view.lines[3].text, StartsWith("Track 03: 04:22 " + std::string(90, ' ')));
+    EXPECT_FALSE(ReadFile(dir.path + "/titles.sdb").empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sheets,
-    RipTitlesTest,
-    ::testing::Values(RipTitlesCase{"PerformerAndTitle",
-                                    {"Ann Ek / Songs", {"One", "", "Three"}},
-                                    false,
-                                    "Title: Ann Ek / Songs",
-                                    "Track 01: 03:41 One ",
-                                    "Ann+Ek"},
-                      RipTitlesCase{"OnlyTracks", {"", {"One"}}, false, "Title: unknown", "Track 01: 03:41 One ", ""},
-                      RipTitlesCase{"ServerKnowsTheDisc",
-                                    {"Ann Ek / Songs", {"One"}},
-                                    true,
-                                    "Title: Orvo Lindqvist / Northern Lights",
-                                    "Track 01: 03:41 Polar Dawn",
-                                    "Orvo+Lindqvist"}),
-    [](const ::testing::TestParamInfo<RipTitlesCase>& info) { return info.param.name; });
 
 TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
     Start();
@@ -744,23 +708,15 @@ TEST_F(PlayerControllerTest, MediaKeysActAsTheTransportButtons) {
     EXPECT_EQ(drive.Mode(), mci::MCI_MODE_PLAY);
 }
 
-// What happens while the first look-up's answer is on its way, and whether the answer then lands.
-enum class Meanwhile { Stop, GreyedCommands, Eject, Drop, Exit };
+// What happens while the first look-up's answer is on its way: after greyed commands the answer
+// lands, after the others it is dropped.
+enum class Meanwhile { GreyedCommands, Eject, Drop, Exit };
 
-struct LateAnswerCase {
-    const char* name;
-    Meanwhile meanwhile;
-    bool applied;
-};
-
-void PrintTo(const LateAnswerCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class PlayerLateAnswer : public PlayerControllerTest, public ::testing::WithParamInterface<LateAnswerCase> {};
+class PlayerLateAnswer : public PlayerControllerTest, public ::testing::WithParamInterface<Meanwhile> {};
 
 TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
-    const LateAnswerCase& c = GetParam();
+    const Meanwhile meanwhile = GetParam();
+    const bool applied = meanwhile == Meanwhile::GreyedCommands;
     ChangerOverDrive changer(drive);
     changer.discs["C:\\rips\\Second.cue"] = MakeAudioDisc({{0, 2, 0}, {4, 14, 40}, {9, 3, 5}}, {13, 49, 70});
     exchanges.late = true;
@@ -778,11 +734,7 @@ TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
     Tick(2);
     EXPECT_EQ(view.caption, "03:39 [01]");
 
-    switch (c.meanwhile) {
-        case Meanwhile::Stop:
-            player->OnCommand(kStopButton);
-            EXPECT_EQ(view.lines.back().text, "Waiting for the CDDB server ...");
-            break;
+    switch (meanwhile) {
         case Meanwhile::GreyedCommands:
             // Commands that reach the window for greyed buttons are ignored like clicks.
             player->OnCommand(kHelpButton);
@@ -805,48 +757,44 @@ TEST_P(PlayerLateAnswer, LandsOnlyOnTheDiscItWasAskedFor) {
     cddb->commands.clear();
     exchanges.Deliver();
 
-    EXPECT_EQ(device->discTitle.empty(), !c.applied);
-    EXPECT_EQ(view.GetControlText(kDiscIdEdit), c.applied ? "8409a30a" : "470a6507");
-    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !c.applied);
-    if (c.applied) {
+    EXPECT_EQ(device->discTitle.empty(), !applied);
+    EXPECT_EQ(view.GetControlText(kDiscIdEdit), applied ? "8409a30a" : "470a6507");
+    EXPECT_EQ(ReadFile(dir.path + "/titles.sdb").empty(), !applied);
+    if (applied) {
         EXPECT_EQ(view.LastAction(), "CDDB");
         EXPECT_EQ(view.lines[0].text, "Title: Orvo Lindqvist / Northern Lights");
         EXPECT_EQ(view.lines.back().text, "Status: " + std::to_string(device->action));
         EXPECT_TRUE(view.enabled[kHelpButton] && view.enabled[kLookUpButton]);
-    } else if (c.meanwhile == Meanwhile::Drop) {
+    } else if (meanwhile == Meanwhile::Drop) {
         // The disc that came meanwhile is asked for now, by itself.
         EXPECT_THAT(cddb->commands, ElementsAre(StartsWith("CDDB QUERY ")));
         EXPECT_EQ(exchanges.answers.size(), 1u);
-    } else if (c.meanwhile == Meanwhile::Exit) {
+    } else if (meanwhile == Meanwhile::Exit) {
         EXPECT_TRUE(view.quitPosted);
         EXPECT_EQ(view.Texts().size(), before.size()) << "nothing more is shown after EXIT";
     }
-    if (c.meanwhile != Meanwhile::Drop) {
+    if (meanwhile != Meanwhile::Drop) {
         EXPECT_TRUE(cddb->commands.empty());
         EXPECT_TRUE(exchanges.answers.empty());
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Exchanges,
-                         PlayerLateAnswer,
-                         ::testing::Values(LateAnswerCase{"AfterStop", Meanwhile::Stop, true},
-                                           LateAnswerCase{"AfterGreyedCommands", Meanwhile::GreyedCommands, true},
-                                           LateAnswerCase{"AfterEject", Meanwhile::Eject, false},
-                                           LateAnswerCase{"AfterADrop", Meanwhile::Drop, false},
-                                           LateAnswerCase{"AfterExit", Meanwhile::Exit, false}),
-                         [](const auto& info) { return info.param.name; });
+const char* const kMeanwhileNames[] = {"AfterGreyedCommands", "AfterEject", "AfterADrop", "AfterExit"};
+INSTANTIATE_TEST_SUITE_P(
+    Exchanges,
+    PlayerLateAnswer,
+    ::testing::Values(Meanwhile::GreyedCommands, Meanwhile::Eject, Meanwhile::Drop, Meanwhile::Exit),
+    [](const auto& info) { return kMeanwhileNames[info.index]; });
 
+// The server-information test shows the two lines and their colours; the first look-up ends alike.
 TEST_F(PlayerControllerTest, AFailedLookUpsReportEndsWithItsReason) {
     timeOut = true;
     Start();
-    const size_t count = view.lines.size();
-    ASSERT_GE(count, 2u);
     EXPECT_EQ(view.LastAction(), "CDDB");
-    EXPECT_EQ(view.lines[count - 2].text, "Unable to connect CDDB server ...");
-    EXPECT_EQ(view.lines[count - 2].colour, kOrange);
-    EXPECT_EQ(view.lines[count - 1].text, "Timeout ....");
-    EXPECT_EQ(view.lines[count - 1].colour, kLightRed);
-    EXPECT_EQ(view.title.text, "Timeout ....");
+    const std::vector<std::string> texts = view.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_THAT(std::vector<std::string>(texts.end() - 2, texts.end()),
+                ElementsAre("Unable to connect CDDB server ...", "Timeout ...."));
 
     exchanges.refusal = "Not enough memory resources.";
     player->OnCommand(kLookUpButton);

@@ -27,7 +27,7 @@ enum class Form {
     Motorola,
     Wave,
     WaveExtensible,
-    WaveStreamed,  // sizes left at 0xFFFFFFFF, as streaming writers leave them
+    WaveStreamed,  // sizes left at 0xFFFFFFFF
     WaveOver4GiB,  // 4 GiB and 4000 bytes of (sparse) samples, then a tag chunk
     Flac,
     FlacImage,  // the row's sheet in its CUESHEET block, titles in its Vorbis comments
@@ -291,15 +291,14 @@ std::vector<Rip> Rips() {
          kDiscALeadOut,
          kDiscAId,
          ""},
-        {"Utf16BigEndianSheet",
-         Utf16("FILE \"disc.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
-               "  TRACK 02 AUDIO\r\n    INDEX 00 00:04:00\r\n    INDEX 01 00:06:00\r\n"
-               "  TRACK 03 AUDIO\r\n    INDEX 00 00:09:00\r\n    INDEX 01 00:10:00\r\n",
+        // A streaming writer's WAVE (sizes left at 0xFFFFFFFF) under a UTF-16 big-endian sheet.
+        {"Utf16BigEndianSheetOfAStreamedWave",
+         Utf16("FILE \"s.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\nTRACK 02 AUDIO\r\nINDEX 01 00:06:00\r\n",
                true),
-         {{"disc.wav", Form::Wave, {{150, 937}}}},
-         kDiscAStarts,
-         kDiscALeadOut,
-         kDiscAId,
+         {{"s.wav", Form::WaveStreamed, {{150, 750}}}},
+         kDiscBStarts,
+         kDiscBLeadOut,
+         kDiscBId,
          ""},
         // Audio hidden before the first track: the track starts at its INDEX 01.
         {"HiddenFirstTrackAudio",
@@ -335,8 +334,6 @@ std::vector<Rip> Rips() {
          kDiscBLeadOut,
          kDiscBId,
          ""},
-        // An Enhanced CD ripped per track: the data session is a placeholder track of no known
-        // type with only INDEX 00, and no file. The disc is its audio.
         // A mixed-mode disc (a game's data track first). Its standard id, worked by hand: track
         // starts at 2, 14 and 17 s give n = 2 + 5 + 8 = 0x0f, the disc runs 18 - 2 = 0x10 s, three
         // tracks.
@@ -349,30 +346,16 @@ std::vector<Rip> Rips() {
          1350,
          0x0f001003,
          ""},
-        {"EnhancedCdPlaceholder",
+        // An Enhanced CD ripped per track: the data session is a placeholder track of no known
+        // type with only INDEX 00, and no file; the disc is its audio. The files do not end on a
+        // frame: every sample plays, the rest of each file's last frame is silence.
+        {"EnhancedCdOfPartialFrames",
          "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:04:00\n"
-         "FILE \"02.wav\" WAVE\n    INDEX 01 00:00:00\n"
+         "FILE \"02.flac\" WAVE\n    INDEX 01 00:00:00\n"
          "  TRACK 03 MODEx/2xxx\n    TITLE \"Data Track\"\n    INDEX 00 00:04:00\n",
-         {{"01.wav", Form::Wave, {{150, 450}}}, {"02.wav", Form::Wave, {{600, 300}}}},
-         kDiscBStarts,
-         kDiscBLeadOut,
-         kDiscBId,
-         ""},
-        // Per-track files that do not end on a frame: every sample plays, the rest of each file's
-        // last frame is silence.
-        {"FilesOfPartialFrames",
-         "FILE \"01.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
-         "FILE \"02.flac\" WAVE\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
          {{"01.wav", Form::Wave, {{150, 450, 0, 123}}}, {"02.flac", Form::Flac, {{601, 300, 0, 401}}}},
          {150, 601},
          902,
-         kDiscBId,
-         ""},
-        {"WaveOfStreamedSizes",
-         "FILE \"s.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:06:00\n",
-         {{"s.wav", Form::WaveStreamed, {{150, 750}}}},
-         kDiscBStarts,
-         kDiscBLeadOut,
          kDiscBId,
          ""},
         // Far longer than a disc once its size is read past 32 bits (cut at the size modulo 2^32 it

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <tuple>
 
 #include "drive/SimulatedDrive.h"
 #include "sound/tests/RecordingSoundOutput.h"
@@ -173,38 +175,22 @@ TEST_F(SoundPlayerTest, ADeviceThatGoesAwayLeavesTheDiscPlayingOnTheClockFromWha
 }
 
 // REPEAT TRACK: the drive goes back at the track's last sample, so nothing of what follows sounds,
-// and counts the switch for the window. Each play starts a second before its track ends.
-struct TrackEndCase {
-    const char* name;
-    uint32_t fromTrack;
-    uint32_t fromSecond;  // of the disc
-    uint32_t thenSecond;  // the track's start, where the sound goes on
-};
-
-class TrackEndTest : public SoundPlayerTest, public ::testing::WithParamInterface<TrackEndCase> {};
-
-TEST_P(TrackEndTest, TheSoundSwitchesAtTheTracksLastSample) {
-    const TrackEndCase& c = GetParam();
-    drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Repeat, 0});
-    ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(c.fromTrack, 0, c.fromSecond - (c.fromTrack == 1 ? 2 : 10), 0)), 0u);
-    PlayFor(2 * kSecond);
-    std::vector<uint8_t> expected = CountingDiscAudio::Expected(TrackSample(c.fromSecond), kSecond);
-    const std::vector<uint8_t> after = CountingDiscAudio::Expected(TrackSample(c.thenSecond), kSecond);
-    expected.insert(expected.end(), after.begin(), after.end());
-    EXPECT_EQ(output.played, expected);
-    EXPECT_EQ(drive.PositionSample(), TrackSample(c.thenSecond + 1));
-    EXPECT_EQ(drive.TakeTrackSwitches(), 1u);
-    EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
+// and counts the switch for the window; the last audio track, followed by a data track, repeats all
+// the same. Each play starts a second before its track ends.
+TEST_F(SoundPlayerTest, RepeatTrackSwitchesAtTheTracksLastSample) {
+    for (const auto& [track, fromSecond, thenSecond] : {std::tuple{1u, 9u, 2u}, std::tuple{2u, 19u, 10u}}) {
+        drive.SetTrackEnd(TrackEnd{TrackEnd::Kind::Repeat, 0});
+        ASSERT_EQ(drive.Play(id, true, mci::MakeTmsf(track, 0, fromSecond - thenSecond, 0)), 0u);
+        output.played.clear();
+        PlayFor(2 * kSecond);
+        std::vector<uint8_t> expected = CountingDiscAudio::Expected(TrackSample(fromSecond), kSecond);
+        const std::vector<uint8_t> after = CountingDiscAudio::Expected(TrackSample(thenSecond), kSecond);
+        expected.insert(expected.end(), after.begin(), after.end());
+        EXPECT_EQ(output.played, expected) << "track " << track;
+        EXPECT_EQ(drive.PositionSample(), TrackSample(thenSecond + 1));
+        EXPECT_EQ(drive.TakeTrackSwitches(), 1u);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(RepeatTrack,
-                         TrackEndTest,
-                         ::testing::Values(TrackEndCase{"FirstTrack", 1, 9, 2},
-                                           // The last audio track is followed by a data track: it repeats all the same.
-                                           TrackEndCase{"BeforeTheDataTrack", 2, 19, 10}),
-                         [](const ::testing::TestParamInfo<TrackEndCase>& info) {
-                             return std::string(info.param.name);
-                         });
 
 // A plan given while the track plays, and the drive going on once a jump was made.
 TEST_F(SoundPlayerTest, APlanGivenLateOrUsedUp) {
@@ -227,64 +213,48 @@ TEST_F(SoundPlayerTest, APlanGivenLateOrUsedUp) {
     EXPECT_EQ(drive.TakeTrackSwitches(), 0u);
 }
 
-// A disc's sound whose reads wait at a gate the test opens: a read under way for as long as the
-// test wants, like a disk that does not answer.
-class GatedDiscAudio : public DiscAudio {
+// The feeder's thread against the test's: a disc whose reads wait until the test opens the gate (a
+// disk that does not answer) and a device that keeps the first buffer written, in one.
+class GatedRig : public CountingDiscAudio, public RecordingSoundOutput {
   public:
     bool Read(uint64_t firstSample, uint32_t count, uint8_t* out) override {
-        std::unique_lock<std::mutex> waiting(lock);
-        ++readsBegun;
-        changed.notify_all();
-        changed.wait_for(waiting, std::chrono::seconds(30), [this] { return open; });
-        return counting.Read(firstSample, count, out);
+        Change([this] { ++readsBegun; });
+        WaitFor([this] { return gateOpen; });
+        return CountingDiscAudio::Read(firstSample, count, out);
     }
-    void WaitForRead(int n) {
-        std::unique_lock<std::mutex> waiting(lock);
-        changed.wait_for(waiting, std::chrono::seconds(30), [&] { return readsBegun >= n; });
+    bool Write(const uint8_t* data, uint32_t bytes) override {
+        Change([&] {
+            if (first.empty()) {
+                first.assign(data, data + bytes);
+            }
+        });
+        return RecordingSoundOutput::Write(data, bytes);
     }
-    void Open() {
+    void Change(const std::function<void()>& change) {
         std::lock_guard<std::mutex> guard(lock);
-        open = true;
+        change();
         changed.notify_all();
+    }
+    void WaitFor(const std::function<bool()>& ready) {
+        std::unique_lock<std::mutex> waiting(lock);
+        changed.wait_for(waiting, std::chrono::seconds(30), ready);
     }
     std::mutex lock;
     std::condition_variable changed;
     int readsBegun = 0;
-    bool open = false;
-    CountingDiscAudio counting;
-};
-
-// Keeps the first buffer written, for a test thread to wait for while the feeder writes.
-class FirstWriteOutput : public RecordingSoundOutput {
-  public:
-    bool Write(const uint8_t* data, uint32_t bytes) override {
-        std::lock_guard<std::mutex> guard(lock);
-        if (first.empty()) {
-            first.assign(data, data + bytes);
-            written.notify_all();
-        }
-        return RecordingSoundOutput::Write(data, bytes);
-    }
-    std::vector<uint8_t> WaitForFirst() {
-        std::unique_lock<std::mutex> waiting(lock);
-        written.wait_for(waiting, std::chrono::seconds(30), [this] { return !first.empty(); });
-        return first;
-    }
-    std::mutex lock;
-    std::condition_variable written;
+    bool gateOpen = false;
     std::vector<uint8_t> first;
 };
 
-// The feeder on its own thread against a disk that hangs: the drive's commands and position
-// queries answer while a read is under way, and the sound of a play changed meanwhile is dropped.
+// The drive's commands and position queries answer while a read is under way, and the sound of a
+// play changed meanwhile is dropped.
 TEST(SoundPlayerThreadTest, CommandsAnswerWhileAReadHangs) {
     ManualClock clock(1000);
-    FirstWriteOutput output;
-    auto gated = std::make_shared<GatedDiscAudio>();
-    SoundPlayer player(output, clock);
-    player.SetSource(gated);
+    GatedRig rig;
+    SoundPlayer player(rig, clock);
+    player.SetSource(std::shared_ptr<DiscAudio>(&rig, [](DiscAudio*) {}));
     player.Start(1000, 100000);
-    gated->WaitForRead(1);
+    rig.WaitFor([&] { return rig.readsBegun >= 1; });
 
     EXPECT_EQ(player.Position(), 1000u);
     player.Pause();
@@ -292,10 +262,12 @@ TEST(SoundPlayerThreadTest, CommandsAnswerWhileAReadHangs) {
     player.Halt();
     player.Start(5000, 100000);
     EXPECT_EQ(player.Position(), 5000u);
-    EXPECT_EQ(gated->readsBegun, 1) << "the feeder is still in its first read";
-
-    gated->Open();
-    EXPECT_EQ(output.WaitForFirst(), CountingDiscAudio::Expected(5000, SoundPlayer::kBufferSamples))
+    rig.Change([&] {
+        EXPECT_EQ(rig.readsBegun, 1) << "the feeder is still in its first read";
+        rig.gateOpen = true;
+    });
+    rig.WaitFor([&] { return !rig.first.empty(); });
+    EXPECT_EQ(rig.first, CountingDiscAudio::Expected(5000, SoundPlayer::kBufferSamples))
         << "the read made for the first play never sounds";
 }
 
