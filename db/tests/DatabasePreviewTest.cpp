@@ -232,22 +232,37 @@ WholeFileResult ReadWholeFiles(FilePort& files, const std::string& dir) {
     return result;
 }
 
+void AppendTitle(testing_support::Bytes& bytes, const TitleRecord& title, const std::string& text) {
+    uint8_t image[kTitleRecordLength];
+    EncodeTitleRecord(title, image);
+    std::memcpy(image + 4, text.data(), std::min<size_t>(text.size(), 70));  // unterminated at 70
+    bytes.insert(bytes.end(), image, image + sizeof image);
+}
+
+void AppendTrack(testing_support::Bytes& bytes, const TrackRecord& track) {
+    uint8_t image[kTrackRecordLength];
+    EncodeTrackRecord(track, image);
+    bytes.insert(bytes.end(), image, image + sizeof image);
+}
+
+void WriteDatabase(const std::string& dir, const testing_support::Bytes& titles, const testing_support::Bytes& tracks) {
+    using testing_support::RecordFileImage;
+    testing_support::WriteBytes(dir + "/titles.sdb",
+                                RecordFileImage(static_cast<uint32_t>(titles.size() / 104), 104, titles));
+    testing_support::WriteBytes(dir + "/tracks.sdb",
+                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+}
+
 // A few hundred discs as years of stores and damage leave them: titles alike in their first
 // sixteen bytes and beyond, equal titles, unterminated ones, markup; discs without tracks, with a
 // second run, with counts past the end of the file; tracks in no particular order.
 void WriteVariedDatabase(const std::string& dir, uint32_t discs) {
     std::mt19937 random(20);
-    const std::vector<std::string> stems = {"The Very Long Common Prefix / ",
-                                            "The Very Long Common Prefix",
-                                            "Abba",
-                                            "abba",
-                                            "Zed & <Co>",
-                                            "",
-                                            std::string(70, 'Q'),
-                                            "\xC9tude"};
-    using testing_support::Bytes;
-    Bytes titles;
-    std::vector<Bytes> runs;
+    const std::string common = "The Very Long Common Prefix";
+    const std::vector<std::string> stems = {common + " / ",       common,    "Abba", "abba", "Zed & <Co>", "",
+                                            std::string(70, 'Q'), "\xC9tude"};
+    testing_support::Bytes titles;
+    std::vector<testing_support::Bytes> runs;
     for (uint32_t i = 0; i < discs; ++i) {
         const uint32_t id = static_cast<uint32_t>(random());
         std::string title = stems[random() % stems.size()];
@@ -255,35 +270,24 @@ void WriteVariedDatabase(const std::string& dir, uint32_t discs) {
             title += std::to_string(random() % 50);
         }
         const uint32_t tracks = random() % 5;
-        uint8_t image[kTitleRecordLength];
-        EncodeTitleRecord(MakeTitleRecord(id, "", "cat" + std::to_string(i % 7), random() % 5000000,
-                                          random() % 50 == 0 ? 0xFFFFFFFFu : tracks),
-                          image);
-        std::memcpy(image + 4, title.data(), std::min<size_t>(title.size(), 70));  // unterminated at 70
-        titles.insert(titles.end(), image, image + sizeof image);
+        AppendTitle(titles,
+                    MakeTitleRecord(id, "", "cat" + std::to_string(i % 7), random() % 5000000,
+                                    random() % 50 == 0 ? 0xFFFFFFFFu : tracks),
+                    title);
         for (int copy = random() % 10 == 0 ? 2 : 1; copy > 0; --copy) {
-            Bytes run;
+            runs.emplace_back();
             for (uint32_t t = 0; t < tracks + copy - 1; ++t) {
-                uint8_t track[kTrackRecordLength];
-                EncodeTrackRecord(MakeTrackRecord(id, t + 1, "song " + std::to_string(t) + (t == 1 ? " \"x\"" : ""),
-                                                  random() % 400000),
-                                  track);
-                run.insert(run.end(), track, track + sizeof track);
-            }
-            if (!run.empty()) {
-                runs.push_back(run);
+                AppendTrack(runs.back(),
+                            MakeTrackRecord(id, t + 1, "song \"" + std::to_string(t) + "\"", random() % 400000));
             }
         }
     }
     std::shuffle(runs.begin(), runs.end(), random);
-    Bytes tracks;
-    for (const Bytes& run : runs) {
+    testing_support::Bytes tracks;
+    for (const auto& run : runs) {
         tracks.insert(tracks.end(), run.begin(), run.end());
     }
-    using testing_support::RecordFileImage;
-    testing_support::WriteBytes(dir + "/titles.sdb", RecordFileImage(discs, 104, titles));
-    testing_support::WriteBytes(dir + "/tracks.sdb",
-                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+    WriteDatabase(dir, titles, tracks);
 }
 
 // The tree's content and both reports, as the whole-file preview gave them, in both layouts of
@@ -324,46 +328,30 @@ TEST_F(DatabasePreviewTest, StreamingGivesTheWholeFileResultByteForByte) {
 // A damaged count whose run is longer than the report gathers at once (32 MB of track records)
 // is read on its own, to the end of the file, between the discs around it.
 TEST_F(DatabasePreviewTest, ARunLongerThanABatchIsStreamedOnItsOwn) {
-    using testing_support::Bytes;
-    using testing_support::RecordFileImage;
     const uint32_t longRun = 32 * 1024 * 1024 / 84 + 100;
-    Bytes titles;
-    Bytes tracks;
+    testing_support::Bytes titles;
+    testing_support::Bytes tracks;
     for (uint32_t id : {1u, 2u, 3u}) {
-        uint8_t image[kTitleRecordLength];
-        EncodeTitleRecord(MakeTitleRecord(id, "Disc " + std::to_string(id), "misc", 1000, id == 2 ? 0xFFFFFFFFu : 2),
-                          image);
-        titles.insert(titles.end(), image, image + sizeof image);
-    }
-    for (uint32_t id : {1u, 2u, 3u}) {
+        AppendTitle(titles, MakeTitleRecord(id, "", "misc", 1000, id == 2 ? 0xFFFFFFFFu : 2),
+                    "Disc " + std::to_string(id));
         for (uint32_t t = 0; t < (id == 2 ? longRun : 2); ++t) {
-            uint8_t image[kTrackRecordLength];
-            EncodeTrackRecord(MakeTrackRecord(id, t + 1, "t", 1000), image);
-            tracks.insert(tracks.end(), image, image + sizeof image);
+            AppendTrack(tracks, MakeTrackRecord(id, t + 1, "t", 1000));
         }
     }
-    testing_support::WriteBytes(dir.File("titles.sdb"), RecordFileImage(3, 104, titles));
-    testing_support::WriteBytes(dir.File("tracks.sdb"),
-                                RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks));
+    WriteDatabase(dir.Path(), titles, tracks);
     ASSERT_TRUE(database.WriteTitlesReport(true));
-    const std::string page = Report();
     // Disc 2's run reaches to the end of the file, over disc 3's tracks.
-    std::vector<size_t> discs;
+    const std::string page = Report();
+    std::vector<size_t> tracksPerDisc;
     for (size_t at = page.find("<H4>"); at != std::string::npos; at = page.find("<H4>", at + 1)) {
-        discs.push_back(at);
-    }
-    ASSERT_EQ(3u, discs.size());
-    auto tracksBetween = [&page](size_t from, size_t to) {
-        size_t n = 0;
-        for (size_t at = page.find("<BR>", from); at < to; at = page.find("<BR>", at + 1)) {
-            ++n;
+        tracksPerDisc.push_back(0);
+        const size_t next = page.find("<H4>", at + 1);
+        for (size_t br = page.find("<BR>", at); br < next; br = page.find("<BR>", br + 1)) {
+            ++tracksPerDisc.back();
         }
-        return n;
-    };
-    EXPECT_EQ(2u, tracksBetween(discs[0], discs[1]));
-    EXPECT_EQ(size_t{longRun} + 2, tracksBetween(discs[1], discs[2]));
-    EXPECT_EQ(2u, tracksBetween(discs[2], page.size()));
-    EXPECT_NE(std::string::npos, page.find("Disc 3&nbsp;&nbsp;Total tracks: 02", discs[2]));
+    }
+    EXPECT_EQ((std::vector<size_t>{2, longRun + 2, 2}), tracksPerDisc);
+    EXPECT_NE(std::string::npos, page.find("Disc 3&nbsp;&nbsp;Total tracks: 02"));
 }
 
 }  // namespace
