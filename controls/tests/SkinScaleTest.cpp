@@ -21,17 +21,6 @@ TEST(SkinScaleTest, FactorFollowsTheDpiAndFitsTheWorkArea) {
     EXPECT_EQ(FitSkinScale(2, 570, 566, 0, 0), 2);
 }
 
-// Rows of an outline: which [left, right) span each row covers.
-std::vector<std::pair<int, int>> Spans(const RegionBlock& block) {
-    std::vector<std::pair<int, int>> spans;
-    for (const BandRect& r : block.rects) {
-        for (int y = r.top; y < r.bottom; ++y) {
-            spans.emplace_back(r.left, r.right);
-        }
-    }
-    return spans;
-}
-
 BandRect PlaceOf(int controlId) {
     for (const ControlPlace& place : kPlayerControlPlaces) {
         if (place.controlId == controlId) {
@@ -53,8 +42,8 @@ TEST_P(ScaledSkinTest, OutlineCoversExactlyTheScaledPixels) {
     ASSERT_TRUE(outline.has_value());
     const RegionBlock scaled = ScaleRegion(*outline, f);
     std::vector<std::pair<int, int>> rows;
-    for (const auto& [left, right] : Spans(*outline)) {
-        rows.insert(rows.end(), f, {left * f, right * f});
+    for (const BandRect& r : outline->rects) {
+        rows.insert(rows.end(), static_cast<size_t>((r.bottom - r.top) * f), {r.left * f, r.right * f});
     }
     EXPECT_EQ(scaled.rects, BandsFromSpans(rows));
     EXPECT_EQ(scaled.bounds, (BandRect{0, 0, 570 * f, 566 * f}));
