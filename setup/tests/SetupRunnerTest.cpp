@@ -73,9 +73,10 @@ class SetupRunnerTest : public ::testing::Test {
     }
 
     // Nothing of the run is left: no file or folder under the temporary folder but the given ones.
-    void ExpectNothingLeftBut(const std::vector<std::string>& kept) {
+    void ExpectNothingLeftBut(const std::vector<std::string>& kept, std::set<std::string> keptFolders = {}) {
         EXPECT_EQ(files.FilesIn(kTemp), kept);
-        EXPECT_EQ(files.directories, (std::set<std::string>{"D:\\Install", kTemp.substr(0, kTemp.size() - 1)}));
+        keptFolders.insert({"D:\\Install", kTemp.substr(0, kTemp.size() - 1)});
+        EXPECT_EQ(files.directories, keptFolders);
     }
 
     MemorySetupFiles files;
@@ -88,10 +89,16 @@ class SetupRunnerTest : public ::testing::Test {
 
 TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverything) {
     InstallSetupFile(cabinet, "discdeck.exe");
-    // Another program's files in the shared folder are none of this run's business.
+    // Another program's files in the shared folder are none of this run's business, nor are names taken
+    // before it (a file of the folder's name, a folder of it): the run makes the next free one.
     for (const char* other : {"setup.ins", "setup.exe", "setup.ini"}) {
         files.Put(kTemp + other, Bytes(5, 's'));
     }
+    const std::string taken = kTemp + "discdeck-setup-0000abc1";
+    files.Put(kTemp + "discdeck-setup-0000abc0", Bytes(1, 'f'));
+    files.MakeDirectory(taken);
+    files.Put(taken + "\\discdeck.exe", Bytes(2, 'p'));
+    const std::string folder = kTemp + "discdeck-setup-0000abc2\\";
     platform.programExitCode = 3;
 
     const SetupResult result = Run("/S /D=C:\\Apps\\discdeck");
@@ -106,24 +113,12 @@ TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverythin
                             "status Writing of package ...", "status Closing of package ...", "progress 2",
                             "status Extracting files from package ...", "progress 3",
                             "status Running of installation ...", "progress 4",
-                            "run " + kFolder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
-    EXPECT_THAT(platform.folderWhileRunning, ElementsAre(kFolder + "discdeck.exe", kFolder + "readme.txt"));
-    ExpectNothingLeftBut({kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"});
-}
-
-TEST_F(SetupRunnerTest, TakenFolderNamesAreLeftAloneAndAnotherIsMade) {
-    InstallSetupFile(cabinet, "discdeck.exe");
-    const std::string first = kTemp + "discdeck-setup-0000abc0";
-    const std::string second = kTemp + "discdeck-setup-0000abc1";
-    files.Put(first, Bytes(1, 'f'));  // a file of the folder's name
-    files.MakeDirectory(second);
-    files.Put(second + "\\discdeck.exe", Bytes(2, 'p'));
-
-    EXPECT_EQ(Run().exitCode, 0u);
-
-    EXPECT_THAT(view.events, ::testing::Contains("run " + kTemp + "discdeck-setup-0000abc2\\discdeck.exe "));
-    EXPECT_EQ(files.files[first], Bytes(1, 'f'));
-    EXPECT_EQ(files.files[second + "\\discdeck.exe"], Bytes(2, 'p'));
+                            "run " + folder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
+    EXPECT_THAT(platform.folderWhileRunning, ElementsAre(folder + "discdeck.exe", folder + "readme.txt"));
+    ExpectNothingLeftBut(
+        {kTemp + "discdeck-setup-0000abc0", kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"}, {taken});
+    EXPECT_EQ(files.files[kTemp + "discdeck-setup-0000abc0"], Bytes(1, 'f'));
+    EXPECT_EQ(files.files[taken + "\\discdeck.exe"], Bytes(2, 'p'));
 }
 
 struct FailureCase {
