@@ -1,7 +1,5 @@
 #include "setup/PackageCopy.h"
 
-#include <cstring>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -141,13 +139,11 @@ Bytes PeImage(bool pe32Plus, std::uint32_t tableOffset, std::uint32_t tableSize)
             image[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         }
     };
-    image[0] = 'M';
-    image[1] = 'Z';
+    put32(0, 0x5A4D);  // "MZ"
     put32(0x3C, 0x80);
-    std::memcpy(&image[0x80], "PE\0\0", 4);
+    put32(0x80, 0x4550);  // "PE\0\0"
     const std::size_t optional = 0x80 + 4 + 20;
-    image[optional] = 0x0B;
-    image[optional + 1] = pe32Plus ? 0x02 : 0x01;
+    put32(optional, pe32Plus ? 0x20B : 0x10B);  // the optional header's magic
     const std::size_t count = optional + (pe32Plus ? 108 : 92);
     put32(count, 16);
     put32(count + 4 + 4 * 8, tableOffset);

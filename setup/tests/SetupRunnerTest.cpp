@@ -73,9 +73,10 @@ class SetupRunnerTest : public ::testing::Test {
     }
 
     // Nothing of the run is left: no file or folder under the temporary folder but the given ones.
-    void ExpectNothingLeftBut(const std::vector<std::string>& kept) {
+    void ExpectNothingLeftBut(const std::vector<std::string>& kept, std::set<std::string> keptFolders = {}) {
         EXPECT_EQ(files.FilesIn(kTemp), kept);
-        EXPECT_EQ(files.directories, (std::set<std::string>{"D:\\Install", kTemp.substr(0, kTemp.size() - 1)}));
+        keptFolders.insert({"D:\\Install", kTemp.substr(0, kTemp.size() - 1)});
+        EXPECT_EQ(files.directories, keptFolders);
     }
 
     MemorySetupFiles files;
@@ -88,10 +89,16 @@ class SetupRunnerTest : public ::testing::Test {
 
 TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverything) {
     InstallSetupFile(cabinet, "discdeck.exe");
-    // Another program's files in the shared folder are none of this run's business.
+    // Another program's files in the shared folder are none of this run's business, nor are names taken
+    // before it (a file of the folder's name, a folder of it): the run makes the next free one.
     for (const char* other : {"setup.ins", "setup.exe", "setup.ini"}) {
         files.Put(kTemp + other, Bytes(5, 's'));
     }
+    const std::string taken = kTemp + "discdeck-setup-0000abc1";
+    files.Put(kTemp + "discdeck-setup-0000abc0", Bytes(1, 'f'));
+    files.MakeDirectory(taken);
+    files.Put(taken + "\\discdeck.exe", Bytes(2, 'p'));
+    const std::string folder = kTemp + "discdeck-setup-0000abc2\\";
     platform.programExitCode = 3;
 
     const SetupResult result = Run("/S /D=C:\\Apps\\discdeck");
@@ -106,42 +113,12 @@ TEST_F(SetupRunnerTest, UnpacksIntoItsOwnFolderRunsTheProgramAndRemovesEverythin
                             "status Writing of package ...", "status Closing of package ...", "progress 2",
                             "status Extracting files from package ...", "progress 3",
                             "status Running of installation ...", "progress 4",
-                            "run " + kFolder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
-    EXPECT_THAT(platform.folderWhileRunning, ElementsAre(kFolder + "discdeck.exe", kFolder + "readme.txt"));
-    ExpectNothingLeftBut({kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"});
-    EXPECT_EQ(files.log.front(), "mkdir " + kFolder.substr(0, kFolder.size() - 1));
-    EXPECT_EQ(files.log.back(), "rmdir " + kFolder.substr(0, kFolder.size() - 1));
-}
-
-TEST_F(SetupRunnerTest, TakenFolderNamesAreLeftAloneAndAnotherIsMade) {
-    InstallSetupFile(cabinet, "discdeck.exe");
-    const std::string first = kTemp + "discdeck-setup-0000abc0";
-    const std::string second = kTemp + "discdeck-setup-0000abc1";
-    files.Put(first, Bytes(1, 'f'));  // a file of the folder's name
-    files.MakeDirectory(second);
-    files.Put(second + "\\discdeck.exe", Bytes(2, 'p'));
-
-    EXPECT_EQ(Run().exitCode, 0u);
-
-    EXPECT_THAT(view.events, ::testing::Contains("run " + kTemp + "discdeck-setup-0000abc2\\discdeck.exe "));
-    EXPECT_EQ(files.files[first], Bytes(1, 'f'));
-    EXPECT_EQ(files.files[second + "\\discdeck.exe"], Bytes(2, 'p'));
-
-    // Every name taken: nothing is written anywhere.
-    platform.nextNumber = 0;
-    for (std::uint32_t n = 0; n < SetupRunner::kFolderAttempts; ++n) {
-        char name[40];
-        std::snprintf(name, sizeof name, "discdeck-setup-%08x", n);
-        files.MakeDirectory(kTemp + name);
-    }
-    view.events.clear();
-    files.log.clear();
-    const SetupResult refused = Run();
-    EXPECT_EQ(refused.outcome, SetupOutcome::KeepOpen);
-    EXPECT_EQ(refused.exitCode, SetupRunner::kExitFailed);
-    EXPECT_THAT(view.events, ElementsAre("status Cannot create a folder in " + kTemp +
-                                         ": Cannot create a file when that file already exists."));
-    EXPECT_TRUE(files.log.empty());
+                            "run " + folder + "discdeck.exe /S /D=C:\\Apps\\discdeck", "note OK ... exit code 3"));
+    EXPECT_THAT(platform.folderWhileRunning, ElementsAre(folder + "discdeck.exe", folder + "readme.txt"));
+    ExpectNothingLeftBut(
+        {kTemp + "discdeck-setup-0000abc0", kTemp + "setup.exe", kTemp + "setup.ini", kTemp + "setup.ins"}, {taken});
+    EXPECT_EQ(files.files[kTemp + "discdeck-setup-0000abc0"], Bytes(1, 'f'));
+    EXPECT_EQ(files.files[taken + "\\discdeck.exe"], Bytes(2, 'p'));
 }
 
 struct FailureCase {
@@ -155,7 +132,7 @@ class SetupFailureTest : public SetupRunnerTest, public ::testing::WithParamInte
 // Each failure ends in 1603, tells why, and leaves nothing of the run behind.
 TEST_P(SetupFailureTest, ReportsTheReasonAndLeavesNothing) {
     const std::string kind = GetParam().name;
-    InstallSetupFile(cabinet, kind == "ProgramNotStarted" ? "notthere.exe" : "discdeck.exe");
+    InstallSetupFile(cabinet, "discdeck.exe");
     if (kind == "NotACabinet") {
         InstallSetupFile(TextBytes(5000, 4), "discdeck.exe");
     } else if (kind == "TargetNotCreated") {
@@ -192,46 +169,51 @@ INSTANTIATE_TEST_SUITE_P(
                                   "message Cannot open D:\\Install\\missing.exe: "},
                       FailureCase{"DamagedTrailer", SetupOutcome::Close, "message The setup file is damaged"},
                       FailureCase{"ProgramNotStarted", SetupOutcome::KeepOpen,
-                                  "status Unable to start notthere.exe: The system cannot find the file specified."}),
+                                  "status Unable to start discdeck.exe: The system cannot find the file specified."}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+// No temporary folder, one too long for a path, or every name of the run's folder taken: nothing is
+// written anywhere.
 TEST_F(SetupRunnerTest, UnusableTemporaryFolderStopsBeforeTouchingFiles) {
-    for (const std::string& temporary : {std::string(), "C:\\" + std::string(240, 't') + "\\"}) {
+    for (std::uint32_t n = 0; n < SetupRunner::kFolderAttempts; ++n) {
+        char name[40];
+        std::snprintf(name, sizeof name, "discdeck-setup-%08x", n);
+        files.MakeDirectory(kTemp + name);
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {kTemp, "status Cannot create a folder in " + kTemp + ": Cannot create a file when that file already exists."},
+        {std::string(), "status "},
+        {"C:\\" + std::string(240, 't') + "\\", "status "}};
+    for (const auto& [temporary, shown] : cases) {
         platform.temporary = temporary;
+        platform.nextNumber = 0;
         view.events.clear();
         files.log.clear();
         const SetupResult result = Run();
         EXPECT_EQ(result.outcome, SetupOutcome::KeepOpen);
         EXPECT_EQ(result.exitCode, SetupRunner::kExitFailed);
         ASSERT_EQ(view.events.size(), 1u);
-        EXPECT_THAT(view.events[0], ::testing::StartsWith("status "));
+        EXPECT_THAT(view.events[0], ::testing::StartsWith(shown));
         EXPECT_TRUE(files.log.empty());
     }
 }
 
-struct ArgumentsCase {
-    const char* commandLine;
-    const char* arguments;
-    bool silent;
-};
-
-class SetupArgumentsTest : public ::testing::TestWithParam<ArgumentsCase> {};
-
-TEST_P(SetupArgumentsTest, HandsOnWhatFollowsTheProgramName) {
-    EXPECT_EQ(ArgumentsAfterProgram(GetParam().commandLine), GetParam().arguments);
-    EXPECT_EQ(HasSwitch(GetParam().arguments, "/S"), GetParam().silent);
+TEST(SetupArgumentsTest, HandsOnWhatFollowsTheProgramName) {
+    const struct {
+        const char* commandLine;
+        const char* arguments;
+        bool silent;
+    } cases[] = {{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck", "/S /D=C:\\Apps\\discdeck", true},
+                 {"\"C:\\My Files\\setup.exe\"/S", "/S", true},
+                 {"C:\\setup.exe \t /s", "/s", false},
+                 {"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
+                 {"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
+                 {"\"setup.exe", "", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ArgumentsAfterProgram(c.commandLine), c.arguments) << c.commandLine;
+        EXPECT_EQ(HasSwitch(c.arguments, "/S"), c.silent) << c.commandLine;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(CommandLines,
-                         SetupArgumentsTest,
-                         ::testing::Values(ArgumentsCase{"setup.exe", "", false},
-                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\" /S /D=C:\\Apps\\discdeck",
-                                                         "/S /D=C:\\Apps\\discdeck", true},
-                                           ArgumentsCase{"\"C:\\My Files\\setup.exe\"/S", "/S", true},
-                                           ArgumentsCase{"C:\\setup.exe \t /s", "/s", false},
-                                           ArgumentsCase{"setup.exe /Silent /D=C:\\x", "/Silent /D=C:\\x", false},
-                                           ArgumentsCase{"setup.exe \"/D=C:\\a /S b\"", "\"/D=C:\\a /S b\"", false},
-                                           ArgumentsCase{"\"setup.exe", "", false}));
 
 }  // namespace
 }  // namespace discdeck
