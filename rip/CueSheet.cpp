@@ -1,11 +1,12 @@
 #include "rip/CueSheet.h"
 
-#include "cdaudio/DiscTable.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <iterator>
+
+#include "cdaudio/DiscTable.h"
+#include "ports/Utf8Text.h"
 
 namespace discdeck {
 
@@ -73,24 +74,6 @@ std::string RestOfLine(std::string_view line) {
         line = line.substr(1, line.size() - 2);
     }
     return std::string(line);
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // A sheet saved as UTF-16 (some rippers do, for names beyond the system's code page), as UTF-8.

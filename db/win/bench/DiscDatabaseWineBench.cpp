@@ -14,25 +14,11 @@
 
 #include "cdaudio/tests/InertDrive.h"
 #include "db/bench/BenchDatabase.h"
+#include "db/win/bench/WineBenchMeasures.h"
 #include "ports/win/WinFilePort.h"
 
 namespace discdeck::bench {
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double PeakWorkingSetMb() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
 
 int Run(const std::string& dir, uint32_t discs) {
     WinFilePort files;

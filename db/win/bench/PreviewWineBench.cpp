@@ -23,26 +23,12 @@
 
 #include "db/bench/BenchDatabase.h"
 #include "db/win/DatabasePreviewDialog.h"
+#include "db/win/bench/WineBenchMeasures.h"
 #include "ports/win/WinFilePort.h"
 #include "res/resource.h"
 
 namespace discdeck::bench {
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double PeakWorkingSetMb() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
 
 // Reads a file front to back in blocks of 1 MB, writing each block to `copy` when there is one.
 bool Stream(FilePort& files, const std::string& path, const std::string& copy) {
