@@ -185,7 +185,9 @@ void PlayerController::Play() {
     PlayingPair();
     StartDisplayTimer();
     // The local database first; only a disc it does not know goes to the server.
-    if (database.LookUpDisc(device)) {
+    DiscInfo stored = DiscInfoOf(device);
+    if (database.LookUpDisc(stored)) {
+        TakeDescription(device, stored);
         titlesFromRip = false;
         ShowInfoReport("Database");
     } else {
@@ -617,7 +619,7 @@ void PlayerController::FinishLookUp(const LookupOutcome& outcome, uint32_t seria
         ForgetRipTitles();  // never stored
         view.SetControlText(kDiscIdEdit, FormatDiscIdField(device.discId));
         view.SetControlText(kCategoryEdit, device.category);
-        database.StoreDisc(device, view);
+        database.StoreDisc(DiscInfoOf(device), view);
     }
     TakeRipTitlesIfUnknown();
     ShowInfoReport("CDDB");
@@ -635,7 +637,7 @@ void PlayerController::Lyrics() {
 void PlayerController::DatabaseButton() {
     exports.SaveTitleList(view, view, view);
     if (!titlesFromRip) {
-        database.StoreDisc(device, view);
+        database.StoreDisc(DiscInfoOf(device), view);
     }
     view.ShowDatabasePreview();
 }
@@ -645,7 +647,7 @@ void PlayerController::SaveList() {
 }
 
 void PlayerController::OnRightButtonDown() {
-    if (exports.ExportPlayList(device)) {
+    if (device.EnsureReady() && exports.ExportPlayList(DiscInfoOf(device))) {
         view.ShellOpen(DiscExport::kPlayListFile);
     }
 }

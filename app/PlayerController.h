@@ -9,6 +9,7 @@
 #include "app/PlayerView.h"
 #include "app/RuntimeRandom.h"
 #include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "controls/SliderGeometry.h"
 #include "db/DiscDatabase.h"
 #include "drive/DiscChanger.h"

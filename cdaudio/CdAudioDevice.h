@@ -4,27 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "cdaudio/DiscInfo.h"
 #include "cdaudio/MediaControl.h"
 
 namespace discdeck {
-
-// A CD holds at most 99 tracks; the table keeps one more entry for the lead-out, and there is one
-// title slot per entry. (The record files store track counts as 32-bit numbers, so nothing there
-// limits the size.)
-constexpr uint32_t kMaxTracks = 99;
-constexpr uint32_t kTableEntries = kMaxTracks + 1;
-
-// One entry of the table of contents. Entry k is track k+1; the entry at index trackCount is the
-// lead-out. Positions are absolute disc positions as the drive reports them.
-struct TrackEntry {
-    uint32_t startMinute = 0;
-    uint32_t startSecond = 0;
-    uint32_t startFrame = 0;
-    uint32_t lengthMs = 0;
-    uint32_t startMs = 0;
-};
-
-using TrackTable = std::array<TrackEntry, kTableEntries>;
 
 // Codes of the last device action, shown in the report as "Status: %d" and tested by the timers.
 enum DeviceAction : uint32_t {
@@ -45,8 +28,8 @@ enum DeviceAction : uint32_t {
 constexpr uint32_t kModeUnopened = 11;
 
 // The player's connection to the CD drive: the table of contents, the CDDB disc id, the playback
-// counters and the disc description (discTitle, trackTitles, category), which look-ups carry as a
-// DiscInfo value (lookup/).
+// counters and the disc description (discTitle, trackTitles, category), which the look-up, the
+// database and the exports take as a DiscInfo value (DiscInfoOf).
 class CdAudioDevice {
   public:
     // Connects at once, as the player window expects a disc in the drive to be read at construction.

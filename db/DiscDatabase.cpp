@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "db/DatabaseFiles.h"
 #include "db/DiscRecords.h"
 #include "db/RecordStream.h"
@@ -55,10 +55,10 @@ std::unique_ptr<FileHandle> OpenReplacement(FilePort& files, const BusyWait& wai
 
 }  // namespace
 
-void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages) {
-    const uint32_t count = device.trackCount;
+void DiscDatabase::StoreDisc(const DiscInfo& disc, MessageSink& messages) {
+    const uint32_t count = disc.trackCount;
     // Not identified yet, or a count the table can't hold (its lead-out entry would be missing).
-    if (count == 0 || device.discTitle.empty() || count >= device.tracks.size()) {
+    if (count == 0 || disc.discTitle.empty() || count >= disc.tracks.size()) {
         return;
     }
     DatabaseFiles held(files, wait);
@@ -80,13 +80,13 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
     };
 
     TitlesOrder order;
-    if (!held.titles.empty && !order.Scan(held.titles.records, device.discId)) {
+    if (!held.titles.empty && !order.Scan(held.titles.records, disc.discId)) {
         fail("TITLE");
     } else if (order.Contains()) {
         return;  // stored already: both files stay as they are
     }
     if (failed == nullptr) {
-        StoreNewDisc(device, held, order, fail);
+        StoreNewDisc(disc, held, order, fail);
     }
     if (failed != nullptr) {
         // Shown with both files let go: a message box waits for the user, other programs need not.
@@ -98,20 +98,19 @@ void DiscDatabase::StoreDisc(const CdAudioDevice& device, MessageSink& messages)
 
 // Writes both new images in full before either takes its file's place, so that a failure before
 // that leaves both files as they were; `fail` is told which file failed.
-void DiscDatabase::StoreNewDisc(const CdAudioDevice& device,
+void DiscDatabase::StoreNewDisc(const DiscInfo& disc,
                                 DatabaseFiles& held,
                                 const TitlesOrder& order,
                                 const std::function<bool(const char*)>& fail) {
-    const uint32_t count = device.trackCount;
+    const uint32_t count = disc.trackCount;
     uint8_t titleImage[kTitleRecordLength];
-    EncodeTitleRecord(
-        MakeTitleRecord(device.discId, device.discTitle, device.category, device.tracks[count].startMs, count),
-        titleImage);
+    EncodeTitleRecord(MakeTitleRecord(disc.discId, disc.discTitle, disc.category, disc.tracks[count].startMs, count),
+                      titleImage);
     std::vector<uint8_t> run(size_t{count} * kTrackRecordLength);
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t trackImage[kTrackRecordLength];
-        uint32_t length = device.tracks[i + 1].startMs - device.tracks[i].startMs;
-        EncodeTrackRecord(MakeTrackRecord(device.discId, i + 1, device.trackTitles[i], length), trackImage);
+        uint32_t length = disc.tracks[i + 1].startMs - disc.tracks[i].startMs;
+        EncodeTrackRecord(MakeTrackRecord(disc.discId, i + 1, disc.trackTitles[i], length), trackImage);
         std::copy(trackImage, trackImage + kTrackRecordLength, run.begin() + i * kTrackRecordLength);
     }
 
@@ -126,7 +125,7 @@ void DiscDatabase::StoreNewDisc(const CdAudioDevice& device,
                                HoldsUtf8(tracksHeader) ? nullptr : ConvertTrackRecordToUtf8);
         RecordWriter titlesOut(*newTitles, Utf8Header(titlesHeader),
                                HoldsUtf8(titlesHeader) ? nullptr : ConvertTitleRecordToUtf8);
-        written = (tracksOut.Begin() && CopyTracksWithout(held.tracks, device.discId, tracksOut) &&
+        written = (tracksOut.Begin() && CopyTracksWithout(held.tracks, disc.discId, tracksOut) &&
                    tracksOut.AppendOwn(run.data(), count) && tracksOut.Finish()) ||
                   fail("TRACK");
         written = written &&
@@ -155,26 +154,26 @@ void DiscDatabase::StoreNewDisc(const CdAudioDevice& device,
     }
 }
 
-bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
+bool DiscDatabase::LookUpDisc(DiscInfo& disc) {
     DatabaseFiles held(files, wait);
     if (!held.OpenToRead(PathOf(kTitlesFile), PathOf(kTracksFile))) {
         return false;
     }
     uint32_t titleIndex = 0;
     uint8_t image[kTitleRecordLength];
-    if (!FindTitle(held.titles.records, device.discId, titleIndex) || !held.titles.records.Read(titleIndex, 1, image)) {
+    if (!FindTitle(held.titles.records, disc.discId, titleIndex) || !held.titles.records.Read(titleIndex, 1, image)) {
         return false;
     }
     TitleRecord title = DecodeTitleRecord(image);
-    device.discTitle = StoredText(title.title, HoldsUtf8(held.titles.GetHeader()));
+    disc.discTitle = StoredText(title.title, HoldsUtf8(held.titles.GetHeader()));
     const bool tracksUtf8 = HoldsUtf8(held.tracks.GetHeader());
 
     uint32_t first = 0;
-    if (FindDiscId(held.tracks.records, device.discId, first)) {
+    if (FindDiscId(held.tracks.records, disc.discId, first)) {
         uint64_t available = held.tracks.records.GetCount() - first;
         uint64_t wanted = title.trackCount;
-        if (wanted > device.trackTitles.size()) {
-            wanted = device.trackTitles.size();
+        if (wanted > disc.trackTitles.size()) {
+            wanted = disc.trackTitles.size();
         }
         if (wanted > available) {
             wanted = available;
@@ -182,7 +181,7 @@ bool DiscDatabase::LookUpDisc(CdAudioDevice& device) {
         std::vector<uint8_t> run(static_cast<size_t>(wanted) * kTrackRecordLength);
         if (held.tracks.records.Read(first, static_cast<uint32_t>(wanted), run.data())) {
             for (size_t j = 0; j < wanted; ++j) {
-                device.trackTitles[j] =
+                disc.trackTitles[j] =
                     StoredText(DecodeTrackRecord(run.data() + j * kTrackRecordLength).title, tracksUtf8);
             }
         }

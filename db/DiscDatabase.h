@@ -10,7 +10,7 @@
 
 namespace discdeck {
 
-class CdAudioDevice;
+struct DiscInfo;
 class MessageSink;
 class TitlesOrder;
 
@@ -27,18 +27,18 @@ class DiscDatabase {
 
     explicit DiscDatabase(FilePort& files, std::string directory = std::string(), BusyWait wait = BusyWait());
 
-    // Adds the current disc unless it is stored already or not identified yet (no tracks or no
+    // Adds the disc unless it is stored already or not identified yet (no tracks or no
     // title). Every store that does not land is shown as a message box, once both files are let
     // go: failures to create or open a file as such, any later one as "Unable to save TITLE (or
     // TRACK) database file !!!" with the system's reason. A save that fails leaves the files as
     // they were, except that the disc's tracks may be saved without its title (the next store of
     // the disc replaces them). Afterwards the disc has one run of tracks.
-    void StoreDisc(const CdAudioDevice& device, MessageSink& messages);
+    void StoreDisc(const DiscInfo& disc, MessageSink& messages);
 
     // Fills the disc's title line and track titles from the database. True when the disc was
-    // found (the caller then shows its "Database" report); the disc is unchanged otherwise.
-    // Reports nothing and creates no file.
-    bool LookUpDisc(CdAudioDevice& device);
+    // found (the caller then takes the description into the device and shows its "Database"
+    // report); the disc is unchanged otherwise. Reports nothing and creates no file.
+    bool LookUpDisc(DiscInfo& disc);
 
     // The database preview's content, to be loaded.
     DatabasePreview Preview() const;
@@ -49,7 +49,7 @@ class DiscDatabase {
     bool WriteTitlesReport(bool includeTracks, const ReadProgress& progress = ReadProgress());
 
   private:
-    void StoreNewDisc(const CdAudioDevice& device,
+    void StoreNewDisc(const DiscInfo& disc,
                       DatabaseFiles& held,
                       const TitlesOrder& order,
                       const std::function<bool(const char*)>& fail);

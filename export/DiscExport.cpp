@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "export/HtmlPage.h"
 #include "export/TextFormat.h"
 #include "ports/CursorSink.h"
@@ -15,20 +15,20 @@ namespace discdeck {
 
 DiscExport::DiscExport(FilePort& files, std::string directory) : files(files), directory(std::move(directory)) {}
 
-std::string PlayListPage(const CdAudioDevice& device) {
+std::string PlayListPage(const DiscInfo& disc) {
     // Never index past the table, whatever the count says.
-    const uint32_t count = device.trackCount < device.tracks.size() ? device.trackCount : kMaxTracks;
-    const TrackEntry& leadOut = device.tracks[count];
+    const uint32_t count = disc.trackCount < disc.tracks.size() ? disc.trackCount : kMaxTracks;
+    const TrackEntry& leadOut = disc.tracks[count];
     std::string page = PageHead();
-    page += FormatText("<H4>%s</H4><BR>", EscapeHtml(device.discTitle).c_str());
+    page += FormatText("<H4>%s</H4><BR>", EscapeHtml(disc.discTitle).c_str());
     page += FormatText("Total tracks: %02u&nbsp;&nbsp;", count);
     page += FormatText("Total time:   %02u:%02u (%u sec)&nbsp;&nbsp;", leadOut.startMinute, leadOut.startSecond,
                        leadOut.startMinute * 60 + leadOut.startSecond);
     page += PageMiddle();
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t seconds = device.tracks[i].lengthMs / 1000;
+        uint32_t seconds = disc.tracks[i].lengthMs / 1000;
         // Cut and pad first, so the escapes neither count against the width nor get cut in half.
-        std::string title = FitCharacters(device.trackTitles[i], 90, true);
+        std::string title = FitCharacters(disc.trackTitles[i], 90, true);
         page += FormatText("<B>%02u - (%02u:%02u) %s</B><BR>", i + 1, seconds / 60, seconds % 60,
                            EscapeHtml(title).c_str());
     }
@@ -36,15 +36,12 @@ std::string PlayListPage(const CdAudioDevice& device) {
     return page;
 }
 
-bool DiscExport::ExportPlayList(CdAudioDevice& device) {
-    if (!device.EnsureReady()) {
-        return false;
-    }
+bool DiscExport::ExportPlayList(const DiscInfo& disc) {
     // The table holds trackCount entries plus the lead-out; a count beyond it can't be shown.
-    if (device.trackCount >= device.tracks.size()) {
+    if (disc.trackCount >= disc.tracks.size()) {
         return false;
     }
-    return WriteWholeFile(files, JoinPath(directory, kPlayListFile), PlayListPage(device));
+    return WriteWholeFile(files, JoinPath(directory, kPlayListFile), PlayListPage(disc));
 }
 
 void DiscExport::SaveTitleList(const ListLines& lines, CursorSink& cursor, MessageSink& messages) {

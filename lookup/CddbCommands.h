@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "lookup/CddbHello.h"
 
 namespace discdeck {

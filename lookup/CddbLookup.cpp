@@ -72,23 +72,6 @@ bool DecideQuery(std::string_view reply, LookupOutcome& outcome, std::string& re
 
 }  // namespace
 
-DiscInfo DiscInfoOf(const CdAudioDevice& device) {
-    DiscInfo disc;
-    disc.discId = device.discId;
-    disc.trackCount = device.trackCount;
-    disc.tracks = device.tracks;
-    disc.category = device.category;
-    disc.discTitle = device.discTitle;
-    disc.trackTitles = device.trackTitles;
-    return disc;
-}
-
-void TakeDescription(CdAudioDevice& device, const DiscInfo& disc) {
-    device.category = disc.category;
-    device.discTitle = disc.discTitle;
-    device.trackTitles = disc.trackTitles;
-}
-
 LookupOutcome LookUpDisc(CddbTransport& transport, DiscInfo disc, const std::string& server, uint16_t port) {
     LookupOutcome outcome;
     outcome.disc = std::move(disc);

@@ -1,28 +1,12 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
-#include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "lookup/CddbTransport.h"
 
 namespace discdeck {
-
-// The disc as a look-up asks for it and the description the look-up brings back. A value, so an
-// exchange running beside the window carries its own copy and never reads the device.
-struct DiscInfo {
-    uint32_t discId = 0;
-    uint32_t trackCount = 0;
-    TrackTable tracks{};
-    std::string category;
-    std::string discTitle;
-    std::array<std::string, kTableEntries> trackTitles;
-};
-
-DiscInfo DiscInfoOf(const CdAudioDevice& device);
-// The description (category, disc and track titles) goes into the device; its table stays.
-void TakeDescription(CdAudioDevice& device, const DiscInfo& disc);
 
 // What an exchange of the look-up or a candidate read brought back.
 struct LookupOutcome {

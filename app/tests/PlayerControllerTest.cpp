@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -520,6 +521,14 @@ TEST_F(PlayerControllerTest, DatabaseButtonAndExportsWriteTheirFiles) {
 
     player->OnCommand(kLyricsButton);
     EXPECT_THAT(view.opened.back(), HasSubstr("bands=Orvo+Lindqvist&"));
+
+    // Without a disc the play list is neither written nor opened.
+    ASSERT_TRUE(std::filesystem::remove(dir.path + "/PlayList.htm"));
+    drive.RemoveDisc();
+    const size_t opened = view.opened.size();
+    player->OnRightButtonDown();
+    EXPECT_EQ(view.opened.size(), opened);
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/PlayList.htm"));
 }
 
 TEST_F(PlayerControllerTest, LookUpIsSkippedWhileTheDriveIsNotReady) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/CdAudioDevice.h"
+#include "cdaudio/DiscInfo.h"
 #include "db/DiscDatabase.h"
 #include "db/DiscRecords.h"
 #include "db/RecordStream.h"
@@ -59,15 +59,15 @@ inline bool FillDatabase(FilePort& files, const std::string& dir, uint32_t discs
     return written && titlesOut.Finish() && tracksOut.Finish() && titles->Close() && tracks->Close();
 }
 
-inline void LoadNewDisc(CdAudioDevice& device, uint32_t id) {
-    device.discId = id;
-    device.discTitle = "New Artist / New Album";
-    device.category = "misc";
-    device.trackCount = kTracksPerDisc;
+inline void LoadNewDisc(DiscInfo& info, uint32_t id) {
+    info.discId = id;
+    info.discTitle = "New Artist / New Album";
+    info.category = "misc";
+    info.trackCount = kTracksPerDisc;
     for (uint32_t t = 0; t <= kTracksPerDisc; ++t) {
-        device.tracks[t].startMs = 2000 + t * 240000;
+        info.tracks[t].startMs = 2000 + t * 240000;
         if (t < kTracksPerDisc) {
-            device.trackTitles[t] = "New track " + std::to_string(t + 1);
+            info.trackTitles[t] = "New track " + std::to_string(t + 1);
         }
     }
 }

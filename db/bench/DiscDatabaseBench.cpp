@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/tests/InertDrive.h"
 #include "db/bench/BenchDatabase.h"
 #include "ports/PosixFilePort.h"
 
@@ -107,18 +106,17 @@ void LookUpDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    InertDrive drive;
-    CdAudioDevice device(drive);
+    DiscInfo info;
     // The discs looked up step through the database by the golden ratio: from the first few
     // iterations on they lie evenly over the whole of both files, so the mean is that of any disc.
     // (A small fixed stride would look up only the first discs in the short runs of the largest
     // sizes, whose tracks lie at the start of tracks.sdb.)
     double position = 0.5;
     for (auto _ : state) {
-        device.discId = DiscIdOf(static_cast<uint32_t>(position * discs));
+        info.discId = DiscIdOf(static_cast<uint32_t>(position * discs));
         position += 0.6180339887498949;
         position -= position >= 1.0 ? 1.0 : 0.0;
-        if (!database.LookUpDisc(device)) {
+        if (!database.LookUpDisc(info)) {
             state.SkipWithError("stored disc not found");
             break;
         }
@@ -131,13 +129,12 @@ void StoreNewDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    InertDrive drive;
-    CdAudioDevice device(drive);
+    DiscInfo info;
     Silent messages;
     uint32_t next = discs;
     for (auto _ : state) {
-        LoadNewDisc(device, DiscIdOf(next++));
-        database.StoreDisc(device, messages);
+        LoadNewDisc(info, DiscIdOf(next++));
+        database.StoreDisc(info, messages);
     }
     // Outside the timed loop: later runs find the database at its own size again.
     Databases::Refill(dir, discs);
@@ -163,12 +160,11 @@ void StoreKnownDisc(benchmark::State& state) {
     const std::string& dir = Shared().For(discs);
     PosixFilePort files;
     DiscDatabase database(files, dir);
-    InertDrive drive;
-    CdAudioDevice device(drive);
+    DiscInfo info;
     Silent messages;
-    LoadNewDisc(device, DiscIdOf(discs / 2));
+    LoadNewDisc(info, DiscIdOf(discs / 2));
     for (auto _ : state) {
-        database.StoreDisc(device, messages);
+        database.StoreDisc(info, messages);
     }
 }
 

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/tests/InertDrive.h"
+#include "cdaudio/DiscInfo.h"
 #include "db/DiscDatabase.h"
 #include "db/DiscRecords.h"
 #include "db/RecordFile.h"
@@ -167,19 +166,18 @@ void CheckStore(const Bytes& titlesFile, const Bytes& tracksFile) {
     while (titled(id)) {
         ++id;
     }
-    InertDrive drive;
-    CdAudioDevice device(drive);
-    device.discId = id;
-    device.discTitle = "Stored";
-    device.trackCount = 2;
-    device.tracks[0].startMs = 2000;
-    device.tracks[1].startMs = 60000;
-    device.tracks[2].startMs = 90000;
+    DiscInfo info;
+    info.discId = id;
+    info.discTitle = "Stored";
+    info.trackCount = 2;
+    info.tracks[0].startMs = 2000;
+    info.tracks[1].startMs = 60000;
+    info.tracks[2].startMs = 90000;
     class Silent : public MessageSink {
       public:
         void ShowMessage(const std::string&, const std::string&) override { __builtin_trap(); }
     } silent;
-    DiscDatabase(port).StoreDisc(device, silent);
+    DiscDatabase(port).StoreDisc(info, silent);
 
     std::vector<uint32_t> order(oldTitles.size() / kTitleRecordLength);
     for (uint32_t i = 0; i < order.size(); ++i) {
@@ -231,8 +229,8 @@ void CheckStore(const Bytes& titlesFile, const Bytes& tracksFile) {
     if (port.files.size() != 2) {
         __builtin_trap();  // no temporary left behind
     }
-    device.discTitle.clear();
-    if (!DiscDatabase(port).LookUpDisc(device) || device.discTitle != "Stored") {
+    info.discTitle.clear();
+    if (!DiscDatabase(port).LookUpDisc(info) || info.discTitle != "Stored") {
         __builtin_trap();
     }
 }
@@ -253,13 +251,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MemoryFilePort port;
         port.files["titles.sdb"].assign(body, body + split);
         port.files["tracks.sdb"].assign(body + split, body + bodySize);
-        InertDrive drive;
-        CdAudioDevice device(drive);
+        DiscInfo info;
         if (split >= 28) {
-            device.discId = LoadLe32(body + 24);
+            info.discId = LoadLe32(body + 24);
         }
         DiscDatabase database(port);
-        database.LookUpDisc(device);
+        database.LookUpDisc(info);
         DatabasePreview preview = database.Preview();
         if (preview.Load()) {
             preview.DiscTexts(0, preview.DiscCount());

@@ -49,8 +49,8 @@ StoredDisc Disc(uint32_t id,
 class DatabasePreviewTest : public ::testing::Test {
   protected:
     void Store(const StoredDisc& disc) {
-        LoadDisc(device, disc);
-        database.StoreDisc(device, messages);
+        LoadDisc(info, disc);
+        database.StoreDisc(info, messages);
         ASSERT_TRUE(messages.texts.empty());
     }
     std::string Report() const { return ReadText(dir.File("Titles.htm")); }
@@ -58,8 +58,7 @@ class DatabasePreviewTest : public ::testing::Test {
     TempDir dir;
     PosixFilePort files;
     DiscDatabase database{files, dir.Path()};
-    InertDrive control;
-    CdAudioDevice device{control};
+    DiscInfo info;
     RecordingMessages messages;
 };
 

@@ -88,15 +88,14 @@ class DiscDatabaseTest : public ::testing::Test {
     std::string Titles() const { return dir.File("titles.sdb"); }
     std::string Tracks() const { return dir.File("tracks.sdb"); }
     void Store(const StoredDisc& disc) {
-        LoadDisc(device, disc);
-        database.StoreDisc(device, messages);
+        LoadDisc(info, disc);
+        database.StoreDisc(info, messages);
     }
 
     TempDir dir;
     FaultyFilePort files;
     DiscDatabase database{files, dir.Path()};
-    InertDrive control;
-    CdAudioDevice device{control};
+    DiscInfo info;
     RecordingMessages messages;
 };
 
@@ -160,7 +159,7 @@ TEST_F(DiscDatabaseTest, TitlesAreCutToSixtyNineCharacters) {
     EXPECT_EQ(Text(t69, 70), Bytes(tracks.begin() + 24 + 8, tracks.begin() + 24 + 78));
     EXPECT_EQ(Text(std::string(69, 'y'), 70), Bytes(tracks.begin() + 108 + 8, tracks.begin() + 108 + 78));
 
-    CdAudioDevice fresh(control);
+    DiscInfo fresh;
     LoadDisc(fresh, SampleDisc(2, "unknown", 1));
     ASSERT_TRUE(database.LookUpDisc(fresh));
     EXPECT_EQ(std::string(69, 'y'), fresh.discTitle);
@@ -184,8 +183,8 @@ TEST_F(DiscDatabaseTest, IdsWithTheTopBitSetSortLast) {
     EXPECT_EQ(0x80000001u, LoadLe32(titles.data() + 24 + 104));
     EXPECT_EQ(0x00000001u, LoadLe32(titles.data() + 24 + 208));
     for (uint32_t id : {0x80000001u, 0x7FFFFFFFu, 0x00000001u}) {
-        LoadDisc(device, SampleDisc(id, "?", 1));
-        EXPECT_TRUE(database.LookUpDisc(device)) << std::hex << id;
+        LoadDisc(info, SampleDisc(id, "?", 1));
+        EXPECT_TRUE(database.LookUpDisc(info)) << std::hex << id;
     }
 }
 
@@ -198,16 +197,16 @@ TEST_F(DiscDatabaseTest, UnidentifiedDiscStoresNothing) {
 }
 
 TEST_F(DiscDatabaseTest, TrackCountBeyondTheTableStoresNothing) {
-    LoadDisc(device, SampleDisc(1, "Title", 3));
-    device.trackCount = static_cast<uint32_t>(device.tracks.size());
-    database.StoreDisc(device, messages);
+    LoadDisc(info, SampleDisc(1, "Title", 3));
+    info.trackCount = static_cast<uint32_t>(info.tracks.size());
+    database.StoreDisc(info, messages);
     EXPECT_TRUE(ListDirectory(dir.Path()).empty());
 }
 
 TEST_F(DiscDatabaseTest, NothingCreatableShowsTheFourMessagesInOrder) {
     DiscDatabase nowhere(files, dir.File("missing-directory"));
-    LoadDisc(device, SampleDisc(1, "Title", 2));
-    nowhere.StoreDisc(device, messages);
+    LoadDisc(info, SampleDisc(1, "Title", 2));
+    nowhere.StoreDisc(info, messages);
     EXPECT_EQ((std::vector<std::string>{
                   "Unable to create TITLE database file !!!", "Unable to open TITLE database file !!!",
                   "Unable to create TRACK database file !!!", "Unable to open TRACK database file !!!"}),
@@ -305,9 +304,9 @@ TEST_F(DiscDatabaseTest, ReadOnlyDatabaseIsReadAndOnlyAStoreComplains) {
     files.target = ".sdb";
     files.readOnly = true;
 
-    LoadDisc(device, SampleDisc(0x10, "?", 2));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("Stored track 2", device.trackTitles[1]);
+    LoadDisc(info, SampleDisc(0x10, "?", 2));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("Stored track 2", info.trackTitles[1]);
     DatabasePreview preview = database.Preview();
     ASSERT_TRUE(preview.Load());
     EXPECT_EQ(std::vector<std::string>{"Stored - rock"}, preview.DiscTexts(0, 1));
@@ -347,14 +346,14 @@ TEST_F(DiscDatabaseTest, FailedTitleSaveLetsTheNextStoreReplaceTheDiscsTracks) {
     files.failReplace = true;
     Store(SampleDisc(2, "Inexact match", 2));
     files.Disarm();
-    LoadDisc(device, SampleDisc(2, "?", 2));
-    EXPECT_FALSE(database.LookUpDisc(device));
+    LoadDisc(info, SampleDisc(2, "?", 2));
+    EXPECT_FALSE(database.LookUpDisc(info));
 
     // Stored again, with the entry the user chose this time: its run takes the old run's place.
     StoredDisc chosen = SampleDisc(2, "Chosen entry", 2);
     Store(chosen);
     EXPECT_EQ(RecordFileImage(2, 84, TrackRun(chosen)), ReadBytes(Tracks()));
-    CdAudioDevice fresh(control);
+    DiscInfo fresh;
     LoadDisc(fresh, SampleDisc(2, "?", 2));
     ASSERT_TRUE(database.LookUpDisc(fresh));
     EXPECT_EQ("Chosen entry", fresh.discTitle);
@@ -386,8 +385,7 @@ TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
         TempDir clean;
         FaultyFilePort port;
         DiscDatabase fresh(port, clean.Path());
-        InertDrive drive;
-        CdAudioDevice disc(drive);
+        DiscInfo disc;
         RecordingMessages quiet;
         for (const StoredDisc& each : discs) {
             LoadDisc(disc, each);
@@ -426,14 +424,14 @@ TEST_F(DiscDatabaseTest, AStoreFailingAtAnyStepLosesNothing) {
                 }
             }
             for (const StoredDisc& stored : before) {
-                CdAudioDevice found(control);
+                DiscInfo found;
                 LoadDisc(found, SampleDisc(stored.discId, "?", 3));
                 ASSERT_TRUE(database.LookUpDisc(found));
                 EXPECT_EQ(stored.title, found.discTitle);
                 EXPECT_EQ(stored.trackTitles[1], found.trackTitles[1]);
             }
-            LoadDisc(device, SampleDisc(failing.discId, "?", 2));
-            const bool gotThrough = database.LookUpDisc(device);
+            LoadDisc(info, SampleDisc(failing.discId, "?", 2));
+            const bool gotThrough = database.LookUpDisc(info);
             EXPECT_EQ(gotThrough, messages.texts.empty());
             messages.texts.clear();
 
@@ -488,8 +486,8 @@ TEST_P(DiscDatabaseBusyTest, IsWaitedForAndNeverEmptied) {
         }
     };
     DiscDatabase waiting(files, dir.Path(), wait);
-    LoadDisc(device, second);
-    waiting.StoreDisc(device, messages);
+    LoadDisc(info, second);
+    waiting.StoreDisc(info, messages);
     EXPECT_EQ(GetParam().messages, messages.texts);
     EXPECT_EQ(0, files.unheldReplaces);
 
@@ -525,9 +523,9 @@ TEST_F(DiscDatabaseTest, ALookUpWaitsForABusyFile) {
     std::unique_ptr<FileHandle> holder = elsewhere.Open(Tracks(), FilePort::Access::Read);
     BusyWait wait;
     wait.pause = [&holder](unsigned) { holder.reset(); };
-    LoadDisc(device, SampleDisc(7, "?", 1));
-    EXPECT_TRUE(DiscDatabase(files, dir.Path(), wait).LookUpDisc(device));
-    EXPECT_EQ("Held", device.discTitle);
+    LoadDisc(info, SampleDisc(7, "?", 1));
+    EXPECT_TRUE(DiscDatabase(files, dir.Path(), wait).LookUpDisc(info));
+    EXPECT_EQ("Held", info.discTitle);
 }
 
 // A file of 0 bytes (what a crash while creating it leaves) holds nothing: a store writes it anew.
@@ -556,8 +554,8 @@ TEST_P(DiscDatabaseShortFileTest, EmptyFilesAreWrittenAnewAndCutHeadersRefused) 
     const std::string other = dir.File(std::string(GetParam().file) == "titles.sdb" ? "tracks.sdb" : "titles.sdb");
     const Bytes otherBefore = ReadBytes(other);
 
-    LoadDisc(device, second);
-    EXPECT_FALSE(database.LookUpDisc(device));
+    LoadDisc(info, second);
+    EXPECT_FALSE(database.LookUpDisc(info));
     Store(second);
     EXPECT_EQ(GetParam().messages, messages.texts);
     if (!GetParam().messages.empty()) {
@@ -574,9 +572,9 @@ TEST_P(DiscDatabaseShortFileTest, EmptyFilesAreWrittenAnewAndCutHeadersRefused) 
     Append(tracks, TrackRun(second));
     EXPECT_EQ(RecordFileImage(static_cast<uint32_t>(titles.size() / 104), 104, titles), ReadBytes(Titles()));
     EXPECT_EQ(RecordFileImage(static_cast<uint32_t>(tracks.size() / 84), 84, tracks), ReadBytes(Tracks()));
-    LoadDisc(device, SampleDisc(second.discId, "?", 3));
-    EXPECT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("Second track 3", device.trackTitles[2]);
+    LoadDisc(info, SampleDisc(second.discId, "?", 3));
+    EXPECT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("Second track 3", info.trackTitles[2]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -589,10 +587,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ShortFileCase>& info) { return std::string(info.param.name); });
 
 TEST_F(DiscDatabaseTest, LookUpWithoutFilesCreatesNone) {
-    LoadDisc(device, SampleDisc(1, "Before", 2));
-    EXPECT_FALSE(database.LookUpDisc(device));
+    LoadDisc(info, SampleDisc(1, "Before", 2));
+    EXPECT_FALSE(database.LookUpDisc(info));
     EXPECT_TRUE(ListDirectory(dir.Path()).empty());
-    EXPECT_EQ("Before", device.discTitle);
+    EXPECT_EQ("Before", info.discTitle);
 }
 
 TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
@@ -601,7 +599,7 @@ TEST_F(DiscDatabaseTest, LookUpFillsTitlesAndKeepsTheRest) {
     Store(stored);
     Store(SampleDisc(0x00000005, "Neighbour", 3));
 
-    CdAudioDevice fresh(control);
+    DiscInfo fresh;
     StoredDisc playing = SampleDisc(0xABCDEF01, "", 4);
     playing.trackTitles.assign(4, "");
     playing.category = "misc";
@@ -627,10 +625,10 @@ TEST_F(DiscDatabaseTest, OldFilesReadInTheirCodePageAndTheFirstStoreConvertsThem
     WriteBytes(Titles(),
                RecordFileImage(1, 104, TitleBytes(9, "Caf\xE9 M\xFCller", "misc", 60000, 1), "Tarvikon", "1.00"));
     WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(9, 1, "\xDE\xFA ert", 60000), "Tarvikon", "1.00"));
-    LoadDisc(device, SampleDisc(9, "", 1));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("Caf\xC3\xA9 M\xC3\xBCller", device.discTitle);
-    EXPECT_EQ("\xC3\x9E\xC3\xBA ert", device.trackTitles[0]);
+    LoadDisc(info, SampleDisc(9, "", 1));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("Caf\xC3\xA9 M\xC3\xBCller", info.discTitle);
+    EXPECT_EQ("\xC3\x9E\xC3\xBA ert", info.trackTitles[0]);
     DatabasePreview before = database.Preview();
     ASSERT_TRUE(before.Load());
     EXPECT_EQ(std::vector<std::string>{"Caf\xC3\xA9 M\xC3\xBCller - misc"}, before.DiscTexts(0, 1));
@@ -655,10 +653,10 @@ TEST_F(DiscDatabaseTest, OldFilesReadInTheirCodePageAndTheFirstStoreConvertsThem
 TEST_F(DiscDatabaseTest, LookUpOfATitleWithoutTracksReplacesOnlyTheTitle) {
     WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Lonely", "misc", 60000, 3)));
     WriteBytes(Tracks(), RecordFileImage(1, 84, TrackBytes(8, 1, "Someone else", 1000)));
-    LoadDisc(device, SampleDisc(9, "Before", 3));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("Lonely", device.discTitle);
-    EXPECT_EQ("Before track 1", device.trackTitles[0]);
+    LoadDisc(info, SampleDisc(9, "Before", 3));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("Lonely", info.discTitle);
+    EXPECT_EQ("Before track 1", info.trackTitles[0]);
 }
 
 TEST_F(DiscDatabaseTest, LookUpReadsNoMoreTracksThanTheFileAndTheSlotsHold) {
@@ -669,16 +667,16 @@ TEST_F(DiscDatabaseTest, LookUpReadsNoMoreTracksThanTheFileAndTheSlotsHold) {
     }
     WriteBytes(Titles(), RecordFileImage(1, 104, TitleBytes(9, "Many", "misc", 60000, 0xFFFFFFFF)));
     WriteBytes(Tracks(), RecordFileImage(120, 84, tracks));
-    LoadDisc(device, SampleDisc(9, "Before", 1));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("T1", device.trackTitles[0]);
-    EXPECT_EQ("T" + std::to_string(device.trackTitles.size()), device.trackTitles.back());
+    LoadDisc(info, SampleDisc(9, "Before", 1));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("T1", info.trackTitles[0]);
+    EXPECT_EQ("T" + std::to_string(info.trackTitles.size()), info.trackTitles.back());
 
     WriteBytes(Tracks(), RecordFileImage(2, 84, Bytes(tracks.begin(), tracks.begin() + 2 * 84)));
-    LoadDisc(device, SampleDisc(9, "Before", 3));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ("T2", device.trackTitles[1]);
-    EXPECT_EQ("Before track 3", device.trackTitles[2]);
+    LoadDisc(info, SampleDisc(9, "Before", 3));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ("T2", info.trackTitles[1]);
+    EXPECT_EQ("Before track 3", info.trackTitles[2]);
 }
 
 TEST_F(DiscDatabaseTest, UnterminatedTextsReadAsTheWholeField) {
@@ -688,10 +686,10 @@ TEST_F(DiscDatabaseTest, UnterminatedTextsReadAsTheWholeField) {
     std::fill(track.begin() + 8, track.begin() + 78, 'R');
     WriteBytes(Titles(), RecordFileImage(1, 104, title));
     WriteBytes(Tracks(), RecordFileImage(1, 84, track));
-    LoadDisc(device, SampleDisc(9, "Before", 1));
-    ASSERT_TRUE(database.LookUpDisc(device));
-    EXPECT_EQ(std::string(70, 'Q'), device.discTitle);
-    EXPECT_EQ(std::string(70, 'R'), device.trackTitles[0]);
+    LoadDisc(info, SampleDisc(9, "Before", 1));
+    ASSERT_TRUE(database.LookUpDisc(info));
+    EXPECT_EQ(std::string(70, 'Q'), info.discTitle);
+    EXPECT_EQ(std::string(70, 'R'), info.trackTitles[0]);
 }
 
 TEST(DiscRecordsTest, CompareFunctionsOrderUnsignedBytes) {

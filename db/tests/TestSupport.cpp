@@ -24,14 +24,14 @@ Bytes RecordFileImage(uint32_t count,
     return image;
 }
 
-void LoadDisc(CdAudioDevice& device, const StoredDisc& disc) {
-    device.Clear();
-    device.discId = disc.discId;
-    device.discTitle = disc.title;
-    device.category = disc.category;
-    device.trackCount = static_cast<uint32_t>(disc.startsMs.empty() ? 0 : disc.startsMs.size() - 1);
+void LoadDisc(DiscInfo& info, const StoredDisc& disc) {
+    info = DiscInfo();
+    info.discId = disc.discId;
+    info.discTitle = disc.title;
+    info.category = disc.category;
+    info.trackCount = static_cast<uint32_t>(disc.startsMs.empty() ? 0 : disc.startsMs.size() - 1);
     for (size_t i = 0; i < disc.startsMs.size(); ++i) {
-        TrackEntry& entry = device.tracks[i];
+        TrackEntry& entry = info.tracks[i];
         uint32_t seconds = disc.startsMs[i] / 1000;
         entry.startMinute = seconds / 60;
         entry.startSecond = seconds % 60;
@@ -39,10 +39,8 @@ void LoadDisc(CdAudioDevice& device, const StoredDisc& disc) {
         entry.lengthMs = i + 1 < disc.startsMs.size() ? disc.startsMs[i + 1] - disc.startsMs[i] : 0;
     }
     for (size_t i = 0; i < disc.trackTitles.size(); ++i) {
-        device.trackTitles[i] = disc.trackTitles[i];
+        info.trackTitles[i] = disc.trackTitles[i];
     }
-    // A device that has read its disc: EnsureReady needs no reconnect.
-    device.action = ActionPlaying;
 }
 
 StoredDisc SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks) {

@@ -4,9 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/MediaControl.h"
-#include "cdaudio/tests/InertDrive.h"
+#include "cdaudio/DiscInfo.h"
 #include "ports/tests/FileTestSupport.h"
 #include "ports/tests/RecordingSinks.h"
 
@@ -23,7 +21,7 @@ Bytes RecordFileImage(uint32_t count,
                       uint32_t headerLength = 24);
 Bytes Le32(uint32_t value);
 
-// A disc description as the device holds it after a look-up.
+// A disc description as a look-up leaves it.
 struct StoredDisc {
     uint32_t discId = 0;
     std::string title;
@@ -32,8 +30,8 @@ struct StoredDisc {
     std::vector<std::string> trackTitles;
 };
 
-// Puts a disc into a device: ids, texts and a table whose entries agree with the starts.
-void LoadDisc(CdAudioDevice& device, const StoredDisc& disc);
+// Puts a disc into `info`: ids, texts and a table whose entries agree with the starts.
+void LoadDisc(DiscInfo& info, const StoredDisc& disc);
 StoredDisc SampleDisc(uint32_t discId, const std::string& title, uint32_t tracks);
 
 }  // namespace testing_support

@@ -66,7 +66,7 @@ class DatabasePreviewTest : public testing::Test {
         for (int i = 0; i < tracks; ++i) {
             device.trackTitles[static_cast<size_t>(i)] = title + " song " + std::to_string(i + 1);
         }
-        database.StoreDisc(device, noMessages);
+        database.StoreDisc(DiscInfoOf(device), noMessages);
     }
 
     std::vector<std::string> RootTexts(const fw::TreeView& tree) const {

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/tests/InertDrive.h"
 #include "db/bench/BenchDatabase.h"
 #include "db/win/bench/WineBenchMeasures.h"
 #include "ports/win/WinFilePort.h"
@@ -30,31 +29,30 @@ int Run(const std::string& dir, uint32_t discs) {
     std::printf("wine  %u discs written in %.1f s\n", discs, Now() - start);
 
     DiscDatabase database(files, dir);
-    InertDrive drive;
-    CdAudioDevice device(drive);
+    DiscInfo info;
     const int lookUps = 20;
     start = Now();
     for (int i = 0; i < lookUps; ++i) {
-        device.discId = DiscIdOf(static_cast<uint32_t>((uint64_t{discs} * (2 * i + 1)) / (2 * lookUps)));
-        if (!database.LookUpDisc(device)) {
-            std::fprintf(stderr, "stored disc %08x not found\n", device.discId);
+        info.discId = DiscIdOf(static_cast<uint32_t>((uint64_t{discs} * (2 * i + 1)) / (2 * lookUps)));
+        if (!database.LookUpDisc(info)) {
+            std::fprintf(stderr, "stored disc %08x not found\n", info.discId);
             return 1;
         }
     }
     double lookUp = (Now() - start) / lookUps;
 
     Silent messages;
-    LoadNewDisc(device, DiscIdOf(discs));
+    LoadNewDisc(info, DiscIdOf(discs));
     start = Now();
-    database.StoreDisc(device, messages);
+    database.StoreDisc(info, messages);
     double storeNew = Now() - start;
-    device.discTitle.clear();
-    if (!database.LookUpDisc(device) || device.discTitle != "New Artist / New Album") {
+    info.discTitle.clear();
+    if (!database.LookUpDisc(info) || info.discTitle != "New Artist / New Album") {
         std::fprintf(stderr, "the new disc was not stored\n");
         return 1;
     }
     start = Now();
-    database.StoreDisc(device, messages);
+    database.StoreDisc(info, messages);
     double storeKnown = Now() - start;
     double peak = PeakWorkingSetMb();
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cdaudio/CdAudioDevice.h"
-#include "cdaudio/tests/InertDrive.h"
+#include "cdaudio/DiscInfo.h"
 #include "db/DiscDatabase.h"
 #include "db/RecordFile.h"
 #include "db/tests/MappedScanCheck.h"
@@ -348,19 +347,18 @@ class Messages : public MessageSink {
 };
 
 TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
-    InertDrive drive;
-    CdAudioDevice device(drive);
-    device.discId = 0x8409a30a;
-    device.discTitle = "Orvo Lindqvist / Northern Lights";
-    device.trackCount = 2;
-    device.trackTitles[0] = "Polar Dawn";
-    device.trackTitles[1] = "Ice Harbour";
-    device.tracks[0].startMs = 2000;
-    device.tracks[1].startMs = 223000;
-    device.tracks[2].startMs = 480000;
+    DiscInfo info;
+    info.discId = 0x8409a30a;
+    info.discTitle = "Orvo Lindqvist / Northern Lights";
+    info.trackCount = 2;
+    info.trackTitles[0] = "Polar Dawn";
+    info.trackTitles[1] = "Ice Harbour";
+    info.tracks[0].startMs = 2000;
+    info.tracks[1].startMs = 223000;
+    info.tracks[2].startMs = 480000;
     DiscDatabase database(files, dir);
     Messages messages;
-    database.StoreDisc(device, messages);
+    database.StoreDisc(info, messages);
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(24u + 104, Read(File("titles.sdb")).size());
     EXPECT_EQ(24u + 2 * 84, Read(File("tracks.sdb")).size());
@@ -370,11 +368,11 @@ TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
     for (const char* name : {"titles.sdb", "tracks.sdb"}) {
         SetWritable(File(name), false);
     }
-    CdAudioDevice fresh(drive);
+    DiscInfo fresh;
     fresh.discId = 0x8409a30a;
     bool found = database.LookUpDisc(fresh);
-    device.discId = 0x0102;
-    database.StoreDisc(device, messages);
+    info.discId = 0x0102;
+    database.StoreDisc(info, messages);
     for (const char* name : {"titles.sdb", "tracks.sdb"}) {
         SetWritable(File(name), true);
     }
@@ -390,7 +388,7 @@ TEST_F(WinFilePortTest, DiscStoredAndFoundAgain) {
     messages.texts.clear();
     const Bytes tracks = Read(File("tracks.sdb"));
     ASSERT_TRUE(CreateDirectoryA(File("tracks.sdb.tmp").c_str(), nullptr));
-    database.StoreDisc(device, messages);
+    database.StoreDisc(info, messages);
     ASSERT_EQ(1u, messages.texts.size());
     EXPECT_EQ(0u, messages.texts[0].find("Unable to save TRACK database file !!! ("));
     EXPECT_GT(messages.texts[0].size(), std::string("Unable to save TRACK database file !!! ()").size());
