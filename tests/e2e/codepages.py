@@ -239,10 +239,7 @@ class Scenario:
             self.wine.stop_all()
             self.server.stop()
         self.print_table()
-        print("%d checks, %d failed" % (self.checks.count, len(self.checks.failures)))
-        for failure in self.checks.failures:
-            print("  failed: " + failure)
-        return 0 if not self.checks.failures else 1
+        return self.checks.summary()
 
 
 if __name__ == "__main__":

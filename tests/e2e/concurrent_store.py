@@ -146,10 +146,7 @@ def main():
         for player in players:
             player.kill()
         wine.stop_all()
-    print("%d checks, %d failed" % (checks.count, len(checks.failures)))
-    for failure in checks.failures:
-        print("  failed: " + failure)
-    return 0 if not checks.failures else 1
+    return checks.summary()
 
 
 if __name__ == "__main__":

@@ -265,8 +265,7 @@ class DpiSuite:
         print("== screenshots")
         for path in self.shots:
             print("  " + path)
-        print("%d checks, %d failed" % (self.checks.count, len(self.checks.failures)))
-        return 1 if self.checks.failures else 0
+        return self.checks.summary()
 
 
 def main():

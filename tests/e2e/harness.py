@@ -46,6 +46,13 @@ class Checks:
                   flush=True)
         return condition
 
+    def summary(self):
+        """Prints the count and every failure; the suite's exit status."""
+        print("%d checks, %d failed" % (self.count, len(self.failures)))
+        for failure in self.failures:
+            print("  failed: " + failure)
+        return 0 if not self.failures else 1
+
     def equal(self, actual, expected, what):
         return self.check(actual == expected, what, "expected: %r\nactual:   %r" % (expected, actual))
 

@@ -281,10 +281,7 @@ class Suite:
             self.checks.check(False, "the suite ran to its end")
         finally:
             self.wine.stop_all()
-        print("%d checks, %d failed" % (self.checks.count, len(self.checks.failures)))
-        for failure in self.checks.failures:
-            print("  failed: " + failure)
-        return 0 if not self.checks.failures else 1
+        return self.checks.summary()
 
 
 if __name__ == "__main__":

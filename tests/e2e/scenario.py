@@ -408,10 +408,7 @@ class Scenario:
         finally:
             self.cleanup()
         print("\nscreenshots:\n  " + "\n  ".join(self.shots.taken))
-        print("%d checks, %d failed" % (self.checks.count, len(self.checks.failures)))
-        for failure in self.checks.failures:
-            print("  failed: " + failure)
-        return 0 if not self.checks.failures else 1
+        return self.checks.summary()
 
     def cleanup(self):
         if getattr(self, "server", None) is not None:
