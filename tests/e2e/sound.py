@@ -144,6 +144,25 @@ class Scenario:
         state, took = self.driver.wait_for(predicate, seconds)
         return state if took is not None else None
 
+    def settled_capture(self, seconds=2.0):
+        """The capture once its last disc sample stops moving: what the device still held when the
+        sound stopped reaches the file up to a period later (the pauses between fill with silence)."""
+        def last_sound(samples):
+            for i in range(len(samples) - 1, -1, -1):
+                if samples[i]:
+                    return i
+            return -1
+
+        samples = self.capture.samples()
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            time.sleep(0.25)
+            later = self.capture.samples()
+            if last_sound(later) == last_sound(samples):
+                return later
+            samples = later
+        return samples
+
     def new_runs(self, since, seconds):
         time.sleep(seconds)
         samples = self.capture.samples()
@@ -163,7 +182,7 @@ class Scenario:
         self.driver("click", PAUSE)
         self.shots.take("sound-paused")
         time.sleep(0.5)
-        paused = self.capture.samples()
+        paused = self.settled_capture()
         heard = runs(paused, mark)
         from_t2 = [r for r in heard if r[0] == T2]
         c.check(len(from_t2) == 1, "FWD: the sound starts exactly at the first sample of track 2",
